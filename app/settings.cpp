@@ -1,0 +1,75 @@
+#include "app/settings.h"
+
+#include <cstring>
+
+#include "app/text_table.h"
+#include "store/whole_file.h"
+
+Settings AppSettings;
+
+namespace {
+bool loaded = false;
+}
+
+Settings DefaultSettings(const SettingsEnvironment& env) {
+    Settings s;
+    s.windowLeft = env.fullScreenWidth / 2 - 520;
+    s.windowTop = env.fullScreenHeight / 2 - 300;
+    s.windowRight = s.windowLeft + 1040;
+    s.windowBottom = s.windowTop + 600;
+    s.language = LanguageFromLcid(env.userLcid, 0);
+    return s;
+}
+
+std::array<uint8_t, SettingsFileSize> SettingsToBytes(const Settings& settings) {
+    std::array<uint8_t, SettingsFileSize> bytes{};
+    const int32_t* fields = &settings.reserved0;
+    for (size_t i = 0; i < SettingsFileSize / 4; ++i) {
+        uint32_t v = static_cast<uint32_t>(fields[i]);
+        for (int b = 0; b < 4; ++b) bytes[i * 4 + b] = static_cast<uint8_t>(v >> (8 * b));
+    }
+    return bytes;
+}
+
+void ApplySettingsBytes(Settings& settings, const uint8_t* data, size_t size) {
+    auto bytes = SettingsToBytes(settings);
+    if (size > SettingsFileSize) size = SettingsFileSize;
+    if (size > 0) std::memcpy(bytes.data(), data, size);
+    int32_t* fields = &settings.reserved0;
+    for (size_t i = 0; i < SettingsFileSize / 4; ++i) {
+        uint32_t v = 0;
+        for (int b = 0; b < 4; ++b) v |= static_cast<uint32_t>(bytes[i * 4 + b]) << (8 * b);
+        fields[i] = static_cast<int32_t>(v);
+    }
+}
+
+bool LoadSettings(const SettingsEnvironment& env, const std::u16string& fileName) {
+    AppSettings = DefaultSettings(env);
+    std::string bytes;
+    bool read = ReadWholeFile(fileName, bytes);
+    loaded = true;
+    if (read) ApplySettingsBytes(AppSettings, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    return read;
+}
+
+bool SaveSettings(const std::u16string& fileName) {
+    if (!loaded) return false;
+    auto bytes = SettingsToBytes(AppSettings);
+    return WriteWholeFile(fileName, bytes.data(), bytes.size()) == SettingsFileSize;
+}
+
+bool SettingsLoaded() { return loaded; }
+
+void ResetSettingsForTesting() {
+    loaded = false;
+    AppSettings = Settings();
+}
+
+int32_t EffectiveColourScheme(const Settings& settings) {
+    if (settings.ColourScheme < 0) return 0;
+    return settings.ColourScheme > 3 ? 3 : settings.ColourScheme;
+}
+
+int32_t EffectiveLanguage(const Settings& settings) {
+    return settings.language >= 0 && settings.language < LanguageCount ? settings.language : 0;
+}

@@ -1,0 +1,28 @@
+# Native build: the core, its unit tests, fuzz targets and benchmarks.
+find_package(Threads REQUIRED)
+target_link_libraries(orv_core PUBLIC Threads::Threads)
+
+if(ORV_SANITIZE)
+  set(san -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_compile_options(orv_core PUBLIC ${san})
+  target_link_options(orv_core PUBLIC ${san})
+endif()
+
+enable_testing()
+find_package(GTest REQUIRED)
+file(GLOB ORV_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(orv_tests ${ORV_TEST_SOURCES})
+target_link_libraries(orv_tests PRIVATE orv_core GTest::gtest GTest::gtest_main GTest::gmock)
+include(GoogleTest)
+gtest_discover_tests(orv_tests DISCOVERY_TIMEOUT 60 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+  file(GLOB ORV_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_bench.cpp)
+  foreach(src ${ORV_BENCH_SOURCES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_compile_options(${name} PRIVATE -O2)
+    target_link_libraries(${name} PRIVATE orv_core benchmark::benchmark)
+  endforeach()
+endif()

@@ -1,0 +1,10 @@
+# Orv.exe, cross-compiled with MinGW-w64 and linked statically.
+enable_language(RC)
+file(GLOB ORV_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc)
+add_executable(Orv WIN32 ${ORV_SHELL_SOURCES} ${ORV_RESOURCES})
+target_compile_definitions(orv_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_compile_options(Orv PRIVATE -municode)
+target_link_options(Orv PRIVATE -municode -mwindows -static)
+target_link_libraries(Orv PRIVATE orv_core
+  comctl32 gdiplus wininet msimg32 shell32 shlwapi advapi32 ole32 oleaut32 uuid ws2_32 gdi32 user32)
+set_target_properties(Orv PROPERTIES OUTPUT_NAME Orv SUFFIX .exe)

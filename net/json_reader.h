@@ -1,0 +1,77 @@
+// A small lenient reader for the service's compact JSON. Every node carries its full
+// dotted name ("likes.count", "attachment.media.src") and keeps its value twice: the
+// raw token bytes and the UTF-16 text with escapes resolved.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+constexpr size_t JsonTokenLimit = 10199;  // bytes kept of one token
+constexpr size_t JsonKeyLimit = 127;
+constexpr size_t JsonNameLimit = 255;
+constexpr size_t JsonParentNameLimit = 127;
+constexpr int JsonDepthLimit = 256;       // deeper containers are read over and dropped
+
+struct JsonValue {
+    std::string_view name;
+    JsonValue* children = nullptr;  // members or elements of a container
+    std::string_view raw;           // empty: no value (empty token, null, "(null)")
+    std::u16string_view text;
+    JsonValue* prev = nullptr;
+    JsonValue* next = nullptr;
+};
+
+// A parse result: the first node of the top-level list and the memory of all nodes.
+// Freeing the tree is destroying this object.
+class JsonTree {
+public:
+    JsonTree();
+    ~JsonTree();
+    JsonTree(JsonTree&&) noexcept;
+    JsonTree& operator=(JsonTree&&) noexcept;
+    JsonTree(const JsonTree&) = delete;
+    JsonTree& operator=(const JsonTree&) = delete;
+
+    const JsonValue* first() const { return first_; }
+    bool empty() const { return first_ == nullptr; }
+
+private:
+    friend class JsonParser;
+    struct Arena;
+    std::unique_ptr<Arena> arena_;
+    JsonValue* first_ = nullptr;
+};
+
+// The text ends at its first NUL byte or at its end, whichever comes first.
+JsonTree ParseJson(std::string_view text);
+
+// First node named `name` in depth-first pre-order over `list`, its descendants and all
+// following siblings with theirs.
+const JsonValue* FindJsonNode(const JsonValue* list, std::string_view name);
+
+enum JsonKind : int32_t { JSON_TEXT = 0, JSON_INT = 1, JSON_BOOL = 2 };
+
+struct JsonResult {
+    bool found = false;       // JSON_TEXT: the node has a non-empty value
+    std::u16string text;      // JSON_TEXT
+    int32_t number = 0;       // JSON_INT and JSON_BOOL
+};
+
+JsonResult GetJsonValue(const JsonValue* list, std::string_view name, JsonKind kind);
+
+// The usual three lookups. Text is empty when absent (the tree's own view for the
+// first, valid while the tree lives).
+std::u16string_view GetJsonTextView(const JsonValue* list, std::string_view name);
+std::u16string GetJsonText(const JsonValue* list, std::string_view name);
+int32_t GetJsonInt(const JsonValue* list, std::string_view name);
+int32_t GetJsonBool(const JsonValue* list, std::string_view name);
+
+// atoi: optional blanks and sign, then digits up to the first non-digit; wraps like a
+// 32-bit int instead of overflowing.
+int32_t JsonAtoi(std::string_view raw);
+
+// Resolves the escapes of one token; bytes of 0x80 and above are decoded as UTF-8 where
+// they form valid UTF-8 and kept as single units otherwise.
+std::u16string UnescapeJsonString(std::string_view token);

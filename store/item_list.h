@@ -1,0 +1,294 @@
+// The one container of the program: a singly linked list appended at the tail. Each
+// node carries up to two keys, a time stamp, its own record (the payload) and
+// references to the item's flags word and mark word. Node addresses stay stable while
+// the list lives, because records refer to each other.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Flags word bits.
+constexpr uint32_t ItemRead = 1;
+constexpr uint32_t ItemMuted = 2;
+
+// Where a node's state references point until its parser redirects them. Both stay 0:
+// nothing writes through a reference that still points here.
+extern uint32_t DefaultFlagsWord;
+extern uint32_t DefaultMarkWord;
+
+template <class T>
+struct ItemNode {
+    ItemNode* next = nullptr;
+    std::u16string key1;  // empty: no key
+    std::u16string key2;
+    int32_t stamp = 0;
+    T payload{};
+    uint32_t* flagsRef = &DefaultFlagsWord;
+    uint32_t* markRef = &DefaultMarkWord;
+
+    uint32_t flags() const { return *flagsRef; }
+    uint32_t mark() const { return *markRef; }
+    // Writes only through redirected references.
+    void setFlags(uint32_t value) {
+        if (flagsRef != &DefaultFlagsWord) *flagsRef = value;
+    }
+    void setMark(uint32_t value) {
+        if (markRef != &DefaultMarkWord) *markRef = value;
+    }
+    bool unseen() const { return (flags() & (ItemRead | ItemMuted)) == 0 && mark() == 0; }
+};
+
+template <class T>
+class ItemList {
+public:
+    using Node = ItemNode<T>;
+    using value_type = T;
+
+    ItemList() = default;
+    ~ItemList() { clear(); }
+    ItemList(const ItemList&) = delete;
+    ItemList& operator=(const ItemList&) = delete;
+    ItemList(ItemList&& other) noexcept { *this = std::move(other); }
+    ItemList& operator=(ItemList&& other) noexcept {
+        if (this != &other) {
+            clear();
+            std::swap(head_, other.head_);
+            std::swap(tail_, other.tail_);
+            std::swap(size_, other.size_);
+        }
+        return *this;
+    }
+
+    Node* head() const { return head_; }
+    size_t size() const { return size_; }
+    bool empty() const { return head_ == nullptr; }
+
+    void clear() {
+        for (Node* n = head_; n;) {
+            Node* next = n->next;
+            delete n;
+            n = next;
+        }
+        head_ = tail_ = nullptr;
+        size_ = 0;
+    }
+
+    class iterator {
+    public:
+        explicit iterator(Node* n) : n_(n) {}
+        Node& operator*() const { return *n_; }
+        Node* operator->() const { return n_; }
+        iterator& operator++() {
+            n_ = n_->next;
+            return *this;
+        }
+        bool operator!=(const iterator& o) const { return n_ != o.n_; }
+        bool operator==(const iterator& o) const { return n_ == o.n_; }
+
+    private:
+        Node* n_;
+    };
+    iterator begin() const { return iterator(head_); }
+    iterator end() const { return iterator(nullptr); }
+
+    // Links a new node at the tail (the list keeps its tail, so this is O(1)).
+    Node* append(T payload, std::u16string key1, std::u16string key2, int32_t stamp) {
+        Node* n = new (std::nothrow) Node();
+        if (!n) return nullptr;
+        n->key1 = std::move(key1);
+        n->key2 = std::move(key2);
+        n->stamp = stamp;
+        n->payload = std::move(payload);
+        if (tail_) tail_->next = n;
+        else head_ = n;
+        tail_ = n;
+        ++size_;
+        return n;
+    }
+
+    // Unlinks `node` (found by walking) and destroys it.
+    bool remove(Node* node) {
+        Node* prev = nullptr;
+        for (Node* n = head_; n; prev = n, n = n->next) {
+            if (n != node) continue;
+            unlink(prev, n);
+            delete n;
+            return true;
+        }
+        return false;
+    }
+
+    // Destroys the nodes for which drop(node) is true; the others keep their order.
+    template <class Pred>
+    size_t removeIf(Pred drop) {
+        size_t removed = 0;
+        Node* prev = nullptr;
+        for (Node* n = head_; n;) {
+            Node* next = n->next;
+            if (drop(*n)) {
+                unlink(prev, n);
+                delete n;
+                ++removed;
+            } else {
+                prev = n;
+            }
+            n = next;
+        }
+        return removed;
+    }
+
+    // Re-links the nodes in the given order (a permutation of the list's nodes).
+    void relink(const std::vector<Node*>& order) {
+        head_ = tail_ = nullptr;
+        for (Node* n : order) {
+            n->next = nullptr;
+            if (tail_) tail_->next = n;
+            else head_ = n;
+            tail_ = n;
+        }
+    }
+
+private:
+    void unlink(Node* prev, Node* n) {
+        if (prev) prev->next = n->next;
+        else head_ = n->next;
+        if (tail_ == n) tail_ = prev;
+        --size_;
+    }
+
+    Node* head_ = nullptr;
+    Node* tail_ = nullptr;
+    size_t size_ = 0;
+};
+
+// ---- The list operations, with the names the rest of the program uses. ----
+
+// Appends a node; returns its payload, or nullptr when it could not be allocated.
+// `countOut` receives the number of nodes before it, `nodeOut` the new node.
+template <class T>
+T* AppendItem(ItemList<T>& list, typename ItemList<T>::value_type data, std::u16string key1 = {},
+              std::u16string key2 = {}, int32_t stamp = 0, typename ItemList<T>::Node** nodeOut = nullptr,
+              int32_t* countOut = nullptr) {
+    if (countOut) *countOut = static_cast<int32_t>(list.size());
+    ItemNode<T>* n = list.append(std::move(data), std::move(key1), std::move(key2), stamp);
+    if (nodeOut) *nodeOut = n;
+    return n ? &n->payload : nullptr;
+}
+
+template <class T>
+ItemNode<T>* FindItem(const ItemList<T>& list, std::u16string_view key) {
+    if (key.empty()) return nullptr;
+    for (auto& n : list)
+        if (!n.key1.empty() && n.key1 == key) return &n;
+    return nullptr;
+}
+
+template <class T>
+ItemNode<T>* FindItemByKeys(const ItemList<T>& list, std::u16string_view key1, std::u16string_view key2) {
+    if (key1.empty() || key2.empty()) return nullptr;
+    for (auto& n : list)
+        if (n.key1 == key1 && n.key2 == key2) return &n;
+    return nullptr;
+}
+
+template <class T>
+bool SetItemStamp(ItemList<T>& list, std::u16string_view key, int32_t stamp) {
+    ItemNode<T>* n = FindItem(list, key);
+    if (n) n->stamp = stamp;
+    return n != nullptr;
+}
+
+template <class T>
+ItemNode<T>* ItemAt(const ItemList<T>& list, int32_t index) {
+    if (index < 0) return nullptr;
+    for (auto& n : list)
+        if (index-- == 0) return &n;
+    return nullptr;
+}
+
+// Marks (mark word 1) or removes every node with key1 (and key2 when given); with
+// onlyMarked, nodes whose mark word is 0 are passed over. False for an empty key1.
+template <class T>
+bool MarkOrRemoveItems(ItemList<T>& list, std::u16string_view key1, std::u16string_view key2,
+                       bool onlyMarked, bool markInstead) {
+    if (key1.empty()) return false;
+    auto matches = [&](const ItemNode<T>& n) {
+        if (n.key1 != key1) return false;
+        if (!key2.empty() && n.key2 != key2) return false;
+        return !onlyMarked || n.mark() != 0;
+    };
+    if (markInstead) {
+        for (auto& n : list)
+            if (matches(n)) n.setMark(1);
+    } else {
+        list.removeIf(matches);
+    }
+    return true;
+}
+
+// Exchange sort on the links, newest first unless ascending: for each position in turn,
+// every later node that beats the node now holding it swaps places with that node.
+// Not stable; the result order among equal stamps is the exchange sort's own. When
+// no two stamps are equal the order is fully determined, and a fast sort gives it.
+template <class T>
+void SortItemsByStamp(ItemList<T>& list, bool ascending) {
+    std::vector<ItemNode<T>*> pos;
+    pos.reserve(list.size());
+    for (auto& n : list) pos.push_back(&n);
+    if (pos.size() < 2) return;
+    auto beats = [ascending](const ItemNode<T>* a, const ItemNode<T>* b) {
+        return ascending ? a->stamp < b->stamp : a->stamp > b->stamp;
+    };
+    bool sorted = true, distinct = true;
+    for (size_t i = 1; i < pos.size(); ++i)
+        if (beats(pos[i], pos[i - 1])) sorted = false;
+    if (sorted) return;  // no node beats an earlier one: the sort would swap nothing
+    {
+        std::vector<int32_t> stamps;
+        stamps.reserve(pos.size());
+        for (auto* n : pos) stamps.push_back(n->stamp);
+        std::sort(stamps.begin(), stamps.end());
+        distinct = std::adjacent_find(stamps.begin(), stamps.end()) == stamps.end();
+    }
+    if (distinct) {
+        std::sort(pos.begin(), pos.end(), beats);
+    } else {
+        for (size_t p = 0; p + 1 < pos.size(); ++p)
+            for (size_t q = p + 1; q < pos.size(); ++q)
+                if (beats(pos[q], pos[p])) std::swap(pos[p], pos[q]);
+    }
+    list.relink(pos);
+}
+
+// How many nodes count as new; with markAllRead, sets the read bit of every node after
+// counting.
+template <class T>
+int32_t CountUnseenItems(ItemList<T>& list, bool markAllRead) {
+    int32_t count = 0;
+    for (auto& n : list) {
+        if (n.unseen()) ++count;
+        if (markAllRead) n.setFlags(n.flags() | ItemRead);
+    }
+    return count;
+}
+
+template <class T>
+void FreeItemList(ItemList<T>& list) {
+    list.clear();
+}
+
+// ---- Text helpers shared by the parsers. ----
+
+// Index just past the first occurrence of `pattern` in text[start, length), or 0 when
+// there is none; an empty pattern gives start, a start beyond length gives 0.
+int32_t FindText(std::u16string_view text, std::u16string_view pattern, int32_t length, int32_t start);
+
+constexpr size_t ExtractLinkLimit = 1023;  // units of a link, like the original buffer
+
+// The first web link of a message ("http://..." first, else "www..." made into
+// "http://www..."), cut at the first character of code 32 or less and at
+// ExtractLinkLimit units; empty when there is none.
+std::u16string ExtractLink(std::u16string_view text);

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "store/item_list.h"
+
+namespace {
+
+struct Rec {
+    uint32_t flags = 0;
+    uint32_t mark = 0;
+};
+
+std::vector<int32_t> Stamps(const ItemList<Rec>& list) {
+    std::vector<int32_t> out;
+    for (auto& n : list) out.push_back(n.stamp);
+    return out;
+}
+
+std::vector<std::u16string> Keys2(const ItemList<Rec>& list) {
+    std::vector<std::u16string> out;
+    for (auto& n : list) out.push_back(n.key2);
+    return out;
+}
+
+ItemNode<Rec>* Add(ItemList<Rec>& list, std::u16string k1, std::u16string k2, int32_t stamp) {
+    ItemNode<Rec>* node = nullptr;
+    AppendItem(list, Rec{}, std::move(k1), std::move(k2), stamp, &node);
+    node->flagsRef = &node->payload.flags;
+    node->markRef = &node->payload.mark;
+    return node;
+}
+
+TEST(ItemList, AppendKeepsOrderCountsAndStableAddresses) {
+    ItemList<std::u16string> texts;
+    int32_t before = -1;
+    std::u16string* first = AppendItem(texts, std::u16string(u"one"), {}, {}, 0, nullptr, &before);
+    EXPECT_EQ(before, 0);
+    for (int i = 0; i < 1000; ++i) AppendItem(texts, std::u16string(u"x"));
+    AppendItem(texts, std::u16string(u"last"), {}, {}, 0, nullptr, &before);
+    EXPECT_EQ(before, 1001);
+    EXPECT_EQ(*first, u"one");  // earlier payloads never move
+    EXPECT_EQ(ItemAt(texts, 1001)->payload, u"last");
+    EXPECT_EQ(ItemAt(texts, 1002), nullptr);
+    EXPECT_EQ(ItemAt(texts, -1), nullptr);
+}
+
+TEST(ItemList, FindSkipsNodesWithoutKeys) {
+    ItemList<Rec> list;
+    Add(list, u"", u"b", 1);
+    Add(list, u"a", u"", 2);
+    Add(list, u"a", u"b", 3);
+    EXPECT_EQ(FindItem(list, u"a")->stamp, 2);
+    EXPECT_EQ(FindItem(list, u""), nullptr);
+    EXPECT_EQ(FindItemByKeys(list, u"a", u"b")->stamp, 3);
+    EXPECT_EQ(FindItemByKeys(list, u"a", u""), nullptr);
+    EXPECT_TRUE(SetItemStamp(list, u"a", 9));
+    EXPECT_EQ(Stamps(list), (std::vector<int32_t>{1, 9, 3}));
+    EXPECT_FALSE(SetItemStamp(list, u"zz", 9));
+}
+
+TEST(ItemList, SortNewestFirstAndAscending) {
+    ItemList<Rec> list;
+    for (int32_t s : {5, 3, 3, 7}) Add(list, u"k", {}, s);
+    SortItemsByStamp(list, false);
+    EXPECT_EQ(Stamps(list), (std::vector<int32_t>{7, 5, 3, 3}));
+    SortItemsByStamp(list, true);
+    EXPECT_EQ(Stamps(list), (std::vector<int32_t>{3, 3, 5, 7}));
+    ItemList<Rec> empty;
+    SortItemsByStamp(empty, false);
+    EXPECT_TRUE(empty.empty());
+    // Appending after a sort still reaches the real tail.
+    Add(list, u"k", {}, 1);
+    EXPECT_EQ(Stamps(list).back(), 1);
+}
+
+TEST(ItemList, SortOrderAmongEqualStampsIsTheExchangeSorts) {
+    // Positions are filled one by one; a later node that beats the holder swaps with
+    // it, which can reverse equal nodes.
+    ItemList<Rec> list;
+    Add(list, u"k", u"a", 1);
+    Add(list, u"k", u"b", 2);
+    Add(list, u"k", u"c", 2);
+    Add(list, u"k", u"d", 3);
+    SortItemsByStamp(list, false);
+    // p0: a vs b -> b,a,c,d; b vs c no; b vs d -> d,a,c,b
+    // p1: a vs c -> d,c,a,b; c vs b no.  p2: a vs b -> d,c,b,a
+    EXPECT_EQ(Keys2(list), (std::vector<std::u16string>{u"d", u"c", u"b", u"a"}));
+    // Distinct stamps take the fast path; the order must be the same total order.
+    ItemList<Rec> many;
+    for (int32_t i = 0; i < 500; ++i) Add(many, u"k", {}, (i * 7919) % 1009);
+    SortItemsByStamp(many, false);
+    auto s = Stamps(many);
+    EXPECT_TRUE(std::is_sorted(s.rbegin(), s.rend()));
+    EXPECT_EQ(many.size(), 500u);
+}
+
+TEST(ItemList, CountUnseenThenMarkAllRead) {
+    ItemList<Rec> list;
+    Add(list, u"1", {}, 0);
+    Add(list, u"2", {}, 0)->payload.flags = ItemMuted;
+    Add(list, u"3", {}, 0)->payload.mark = 1;
+    Add(list, u"4", {}, 0);
+    AppendItem(list, Rec{}, u"5");  // still on the default words: counts, never written
+    EXPECT_EQ(CountUnseenItems(list, true), 3);
+    EXPECT_EQ(CountUnseenItems(list, false), 1);
+    EXPECT_EQ(DefaultFlagsWord, 0u);
+    EXPECT_EQ(FindItem(list, u"2")->payload.flags, ItemMuted | ItemRead);
+}
+
+TEST(ItemList, MarkOrRemoveOnlyMarked) {
+    ItemList<Rec> list;
+    Add(list, u"p", u"u1", 1)->payload.mark = 1;
+    Add(list, u"p", u"u2", 2);
+    Add(list, u"q", u"u3", 3)->payload.mark = 1;
+    Add(list, u"p", u"u4", 4)->payload.mark = 1;
+    EXPECT_TRUE(MarkOrRemoveItems(list, u"p", u"", true, false));
+    EXPECT_EQ(Keys2(list), (std::vector<std::u16string>{u"u2", u"u3"}));
+    Add(list, u"p", u"u5", 5);  // the tail is still right after removing the old tail
+    EXPECT_EQ(Keys2(list).back(), u"u5");
+    EXPECT_TRUE(MarkOrRemoveItems(list, u"p", u"u2", false, true));
+    EXPECT_EQ(FindItemByKeys(list, u"p", u"u2")->payload.mark, 1u);
+    EXPECT_EQ(FindItemByKeys(list, u"p", u"u5")->payload.mark, 0u);
+    EXPECT_FALSE(MarkOrRemoveItems(list, u"", u"", false, false));
+    EXPECT_TRUE(MarkOrRemoveItems(list, u"p", u"", false, false));
+    EXPECT_EQ(Keys2(list), (std::vector<std::u16string>{u"u3"}));
+}
+
+TEST(TextHelpers, FindText) {
+    std::u16string t = u"a#access_token=XYZ&expires";
+    int32_t len = static_cast<int32_t>(t.size());
+    EXPECT_EQ(FindText(t, u"#access_token=", len, 0), 15);
+    EXPECT_EQ(FindText(t, u"&", len, 15), 19);
+    EXPECT_EQ(FindText(t, u"zz", len, 0), 0);
+    EXPECT_EQ(FindText(t, u"", len, 4), 4);
+    EXPECT_EQ(FindText(t, u"a", len, len + 1), 0);
+    EXPECT_EQ(FindText(t, u"expires", 20, 0), 0);  // must lie inside the length
+}
+
+TEST(TextHelpers, ExtractLink) {
+    EXPECT_EQ(ExtractLink(u"see www.example.org/x now"), u"http://www.example.org/x");
+    EXPECT_EQ(ExtractLink(u"www.a.cz and http://b.cz/p\tq"), u"http://b.cz/p");
+    EXPECT_EQ(ExtractLink(u"nothing here"), u"");
+    EXPECT_EQ(ExtractLink(u""), u"");
+    std::u16string longLink = u"http://" + std::u16string(5000, u'x');
+    EXPECT_EQ(ExtractLink(longLink).size(), ExtractLinkLimit);
+    EXPECT_EQ(ExtractLink(u"www." + std::u16string(5000, u'y')).size(), ExtractLinkLimit);
+}
+
+}  // namespace
