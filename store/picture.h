@@ -1,0 +1,23 @@
+// Pictures of profiles and attachments, decoded from the service's image bytes. The
+// shell supplies the decoder (GDI+); records own their pictures, everything else only
+// points at them.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class Picture {
+public:
+    virtual ~Picture() = default;
+    virtual int32_t width() const = 0;
+    virtual int32_t height() const = 0;
+};
+
+using PicturePtr = std::unique_ptr<Picture>;
+
+// Decodes PNG, JPEG or GIF bytes; nullptr when they are not a picture or no decoder is
+// installed (unit tests install a fake).
+using PictureDecoder = std::function<PicturePtr(const std::string& bytes)>;
+void SetPictureDecoder(PictureDecoder decoder);
+PicturePtr DecodePicture(const std::string& bytes);
