@@ -1,0 +1,43 @@
+// The main window of class "ORV": banner strip with the tool bar, the browser's tab
+// area, the address field and the progress bar along the bottom. Closing it only
+// hides it. UI thread only unless said otherwise.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+HWND MainWindowHandle();
+HINSTANCE AppInstance();
+
+// Shows the main window (forced: also while the sign-in runs).
+void ShowMainWindow();
+// The show/hide operation of the main window. Ignored while the sign-in runs unless
+// forced, and while no browser view exists.
+void ShowHideMainWindow(bool hide, bool force);
+bool MainWindowShown();
+
+// The address field and the progress bar of the bottom strip.
+HWND AddressField();
+bool AddressFieldEditing();  // the user is typing an address
+void SetAddressText(const std::u16string& text);
+void ShowProgressBar(bool show);
+void SetProgress(int32_t position, int32_t maximum = 100);
+
+// Lays the child windows out for the current client size.
+void RelayoutMainWindow();
+
+// Banner: with force the stale tool bar is laid out again and the banner repainted.
+void RedrawBanner(bool force);
+// The next forced banner redraw lays the tool bar out again (sign-in state changed).
+void MarkToolbarStale();
+// Shows or hides the tool-bar button whose command is `commandId` (1051 close page,
+// 1052 new posts).
+void SetToolbarButtonVisible(int32_t commandId, bool visible);
+
+// An address that the next timer tick opens in the browser, bringing the window up.
+void SetPendingAddress(const std::u16string& address);
+
+// The user-banner painter; none until the banner of the signed-in user exists.
+using BannerPainter = void (*)(HDC dc, const RECT& bannerRect);
+void SetBannerPainter(BannerPainter painter);
