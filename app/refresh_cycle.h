@@ -1,0 +1,41 @@
+// The refresh cycle: the worker that pulls what changed and merges it into the store,
+// and the step on the UI thread that announces what is new.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// Tray state: 0 normal, 2 new items announced, 3 set by the browser.
+enum TrayStateValue : int32_t { TrayStateNormal = 0, TrayStateNew = 2, TrayStateBrowser = 3 };
+extern std::atomic<int32_t> TrayState;
+// Total of unread items last announced; 0 after mark-all-read.
+extern std::atomic<int32_t> NewCountTotal;
+// 1 while a content menu opened from the tray is on screen.
+extern std::atomic<int32_t> ContentMenuOpen;
+
+extern std::atomic<int32_t> LastRefreshStart;
+extern std::atomic<int32_t> LastRefreshEnd;
+extern std::atomic<int32_t> RefreshDone;
+
+// Starts the worker unless one runs or nobody is signed in.
+void StartRefresh();
+// Asks the worker to stop, abandons its request and joins it; never leaves a file
+// half written.
+void StopRefresh();
+bool WorkerRunning();
+
+// Timer 1, every second on the UI thread: the after-refresh step when a refresh is
+// done, and a new refresh when the interval has passed.
+void OnRefreshTimer();
+void AfterRefresh();
+void MarkAllRead();
+// Command 1045: refresh now.
+void UpdateDataCommand();
+
+// The worker's body, run on the calling thread (tests and the benchmark).
+void RunRefreshBody(int32_t lastStart);
+
+// "Posts: 3, Notifications: 1": the non-zero counts in the long form.
+std::u16string RefreshSummary(int32_t posts, int32_t messages, int32_t notifications);
+
+constexpr const char16_t* TrayTooltipIdle = u"Orv - Facebook interface";

@@ -1,0 +1,17 @@
+// Comments and likes of stream posts.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+extern const char16_t* const FriendsOnlyCondition;
+
+// True when a comment was added that is unread after restoring its seen state;
+// `counter` grows by one per comment added.
+bool ReadComments(std::u16string_view postId, int32_t* counter = nullptr);
+// False when the query brought nothing (the likes stay as they were).
+bool ReadLikes(std::u16string_view postId);
+void AddOwnLike(std::u16string_view ownId, std::u16string_view postId);
+bool RemoveOwnLike(std::u16string_view postId, std::u16string_view ownId);
+void MarkCommentsRead(std::u16string_view postId);
+// Oldest first unless the settings ask for newest first.
+void SortComments();

@@ -1,0 +1,22 @@
+// The user's favourite pages and the file "favorites.txt" (UTF-16LE, one "title;address"
+// line each).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "store/item_list.h"
+#include "store/records.h"
+
+constexpr const char16_t* FavoritesFileName = u"favorites.txt";
+constexpr size_t FavoriteFieldLimit = 1023;  // units kept of a title or an address
+
+bool LoadFavorites();
+bool SaveFavorites();
+// Empty title or address adds nothing. Saves the file.
+bool AddFavorite(std::u16string_view title, std::u16string_view address);
+void RemoveFavoriteAt(int32_t position);
+
+// The file's text (without the final 0) and its reading, for tests.
+std::u16string FavoritesText(const ItemList<FavoriteRecord>& list);
+void ParseFavoritesText(std::u16string_view text, ItemList<FavoriteRecord>& list);
