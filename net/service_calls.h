@@ -1,0 +1,43 @@
+// The two operations that carry all traffic with the signed-in service: FQL reads and
+// Graph writes, plus the picture downloads and the daily hit counter.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "net/json_reader.h"
+#include "store/picture.h"
+
+enum GraphMethod : int32_t { GRAPH_POST = 0, GRAPH_DELETE = 1, GRAPH_GET = 2 };
+
+constexpr size_t RequestTargetLimit = 9999;  // units of a request path
+
+// Percent-encodes the UTF-8 form of `text`: everything but letters, digits and
+// "-._~" becomes %XX, so the service receives the text unchanged.
+std::u16string PercentEncode(std::u16string_view text);
+
+// The request paths of the two calls (token and statement encoded).
+std::u16string FqlTarget(std::u16string_view statement, std::u16string_view token);
+std::u16string GraphTarget(std::u16string_view path, std::u16string_view token);
+
+// Runs one FQL statement. Without a token: no request, an empty tree, *ok false.
+// No answer: empty tree, *ok false. Error 190: the token is cleared, the shell is asked
+// to start the sign-in, empty tree, *ok false. Otherwise the parsed answer (possibly an
+// error object or an empty list) and *ok true.
+JsonTree FqlQuery(std::u16string_view statement, bool* ok = nullptr);
+
+// One Graph write or read; `path` has no query ("/me/feed", "/123_45/likes"), `body` a
+// MessageFormBody or empty. True on success (any answer but nothing, the bare word
+// false or an error object with code 100).
+bool GraphCall(std::u16string_view path, GraphMethod method, const std::string& body = std::string());
+
+// The multipart body in which comments and statuses are posted, byte for byte.
+std::string MessageFormBody(std::u16string_view text);
+
+// GET of a picture URL (following redirects), decoded; nullptr on any failure.
+PicturePtr DownloadPicture(std::u16string_view url);
+
+// Requests the hit counter at most once per local calendar day (AppSettings.counterDay).
+void DailyHitCount();
+// Local midnight of the day that holds `now` (mktime of the local date at 0:00:00).
+int32_t LocalMidnight(int32_t now);
