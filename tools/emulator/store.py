@@ -151,50 +151,58 @@ class Store:
         if not isinstance(scenario, dict):
             raise StoreError("a scenario is a JSON object")
         with self.lock:
-            me = scenario.get("me", DEFAULT_ME)
-            if isinstance(me, int) and not isinstance(me, bool):
-                me = str(me)
-            if not isinstance(me, str) or not me:
-                raise StoreError('"me" must be a string of digits')
-            signin = scenario.get("signin", "approved")
-            if signin not in SIGNIN_MODES:
-                raise StoreError('"signin" must be one of ' + ", ".join(SIGNIN_MODES))
-            token = scenario.get("token", DEFAULT_TOKEN)
-            if not isinstance(token, str) or not token:
-                raise StoreError('"token" must be a non-empty string')
-            version = scenario.get("published_version")
-            if version is not None and not isinstance(version, (int, str)) or isinstance(version, bool):
-                raise StoreError('"published_version" must be a number')
-            if isinstance(version, str) and not re.fullmatch(r"(?:[0-9A-Fa-f]{2})*", version):
-                raise StoreError('"published_version" as a string holds raw bytes in hex')
-            update_exe = scenario.get("update_exe")
-            if update_exe is not None and not isinstance(update_exe, str):
-                raise StoreError('"update_exe" must be a string')
+            saved = {k: v for k, v in self.__dict__.items() if k != "lock"}
+            try:
+                return self._load(scenario)
+            except Exception:
+                self.__dict__.update(saved)
+                raise
 
-            db = sqlite3.connect(":memory:", check_same_thread=False)
-            self.db = db
-            self.columns = {}
-            for table, cols in SCHEMA.items():
-                self.columns[table] = dict(cols)
-                db.execute("CREATE TABLE %s (%s)" % (
-                    _q(table), ", ".join("%s %s" % (_q(c), _SQL_TYPES[k]) for c, k in cols)))
-            self.me = me
-            self.signin = signin
-            self.token = token              # handed out at the next sign-in
-            self.valid_tokens = {token}
-            self.token_serial = 1
-            self.logged_in = False
-            self.granted = False
-            self.pending_authorize = ""
-            self.published_version = version
-            self.update_exe = update_exe
-            self.scenario_dir = scenario.get("_dir")
-            self.serial = 9000000
-            for table in SCHEMA:
-                rows = scenario.get(table)
-                if rows is not None:
-                    self._insert(table, rows)
-            return True
+    def _load(self, scenario):
+        me = scenario.get("me", DEFAULT_ME)
+        if isinstance(me, int) and not isinstance(me, bool):
+            me = str(me)
+        if not isinstance(me, str) or not me:
+            raise StoreError('"me" must be a string of digits')
+        signin = scenario.get("signin", "approved")
+        if signin not in SIGNIN_MODES:
+            raise StoreError('"signin" must be one of ' + ", ".join(SIGNIN_MODES))
+        token = scenario.get("token", DEFAULT_TOKEN)
+        if not isinstance(token, str) or not token:
+            raise StoreError('"token" must be a non-empty string')
+        version = scenario.get("published_version")
+        if version is not None and not isinstance(version, (int, str)) or isinstance(version, bool):
+            raise StoreError('"published_version" must be a number')
+        if isinstance(version, str) and not re.fullmatch(r"(?:[0-9A-Fa-f]{2})*", version):
+            raise StoreError('"published_version" as a string holds raw bytes in hex')
+        update_exe = scenario.get("update_exe")
+        if update_exe is not None and not isinstance(update_exe, str):
+            raise StoreError('"update_exe" must be a string')
+
+        db = sqlite3.connect(":memory:", check_same_thread=False, isolation_level=None)
+        self.db = db
+        self.columns = {}
+        for table, cols in SCHEMA.items():
+            self.columns[table] = dict(cols)
+            db.execute("CREATE TABLE %s (%s)" % (
+                _q(table), ", ".join("%s %s" % (_q(c), _SQL_TYPES[k]) for c, k in cols)))
+        self.me = me
+        self.signin = signin
+        self.token = token              # handed out at the next sign-in
+        self.valid_tokens = {token}
+        self.token_serial = 1
+        self.logged_in = False
+        self.granted = False
+        self.pending_authorize = ""
+        self.published_version = version
+        self.update_exe = update_exe
+        self.scenario_dir = scenario.get("_dir")
+        self.serial = 9000000
+        for table in SCHEMA:
+            rows = scenario.get(table)
+            if rows is not None:
+                self._insert(table, rows)
+        return True
 
     def _table(self, table):
         if table not in SCHEMA:
@@ -294,9 +302,23 @@ class Store:
             _q(table), ", ".join(_q(c) for c in cols), ", ".join("?" for _ in cols)),
             [values[c] for c in cols])
 
-    def add_rows(self, table, rows):
+    def _atomic(self, action, *args):
+        """Run a change whole or not at all."""
         with self.lock:
-            return self._insert(table, rows)
+            columns = {t: dict(c) for t, c in self.columns.items()}
+            self.db.execute("SAVEPOINT change")
+            try:
+                result = action(*args)
+            except Exception:
+                self.db.execute("ROLLBACK TO change")
+                self.db.execute("RELEASE change")
+                self.columns = columns
+                raise
+            self.db.execute("RELEASE change")
+            return result
+
+    def add_rows(self, table, rows):
+        return self._atomic(self._insert, table, rows)
 
     def _where(self, table, where):
         if not isinstance(where, dict):
@@ -313,31 +335,35 @@ class Store:
         return (" WHERE " + " AND ".join(parts)) if parts else "", params
 
     def update(self, table, where, changes):
-        with self.lock:
-            self._table(table)
-            if not isinstance(changes, dict) or not changes:
-                raise StoreError('"set" must be a non-empty object')
-            clause, params = self._where(table, where)
-            values = {c: self._to_sql(table, c, v) for c, v in changes.items()}
-            cur = self.db.execute("UPDATE %s SET %s%s" % (
-                _q(table), ", ".join("%s = ?" % _q(c) for c in values), clause),
-                list(values.values()) + params)
-            return cur.rowcount
+        return self._atomic(self._update, table, where, changes)
+
+    def _update(self, table, where, changes):
+        self._table(table)
+        if not isinstance(changes, dict) or not changes:
+            raise StoreError('"set" must be a non-empty object')
+        clause, params = self._where(table, where)
+        values = {c: self._to_sql(table, c, v) for c, v in changes.items()}
+        cur = self.db.execute("UPDATE %s SET %s%s" % (
+            _q(table), ", ".join("%s = ?" % _q(c) for c in values), clause),
+            list(values.values()) + params)
+        return cur.rowcount
 
     def delete(self, table, where):
-        with self.lock:
-            self._table(table)
-            clause, params = self._where(table, where)
-            if table == "friend":
-                gone = self.db.execute('SELECT uid1, uid2 FROM "friend"' + clause,
-                                       params).fetchall()
-                count = 0
-                for a, b in gone:
-                    count += self.db.execute(
-                        'DELETE FROM "friend" WHERE (uid1=? AND uid2=?) OR (uid1=? AND uid2=?)',
-                        (a, b, b, a)).rowcount
-                return count
-            return self.db.execute("DELETE FROM %s%s" % (_q(table), clause), params).rowcount
+        return self._atomic(self._delete, table, where)
+
+    def _delete(self, table, where):
+        self._table(table)
+        clause, params = self._where(table, where)
+        if table == "friend":
+            gone = self.db.execute('SELECT uid1, uid2 FROM "friend"' + clause,
+                                   params).fetchall()
+            count = 0
+            for a, b in gone:
+                count += self.db.execute(
+                    'DELETE FROM "friend" WHERE (uid1=? AND uid2=?) OR (uid1=? AND uid2=?)',
+                    (a, b, b, a)).rowcount
+            return count
+        return self.db.execute("DELETE FROM %s%s" % (_q(table), clause), params).rowcount
 
     def table_rows(self, table):
         """Every row of a table as the service would send it (all columns)."""
