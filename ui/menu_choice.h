@@ -1,0 +1,31 @@
+// What happens after a popup item is chosen or right-clicked: the item's address opens
+// in the browser and its command code runs. The browser and the dispatcher are
+// installed by the parts that own them; until then these steps are skipped.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "ui/menu_model.h"
+
+struct MenuChoiceHooks {
+    // Opens an address in the embedded browser, in front (background 0, showMain 1,
+    // selectTab 1), creating the browser host first.
+    std::function<void(std::u16string_view link)> openLink;
+    // Runs a command code for an item; 0 lets the popup release MenuDataList, 1 means
+    // the command released it already.
+    std::function<int32_t(MenuItemData* item, int32_t action)> dispatch;
+    // After every popup: reset the tray state when nothing new is left.
+    std::function<void()> afterPopup;
+};
+
+void SetMenuChoiceHooks(MenuChoiceHooks hooks);
+const MenuChoiceHooks& CurrentMenuChoiceHooks();
+
+// A popup closed with `commandId` (0: nothing chosen). Opens the record's link, runs its
+// action and releases MenuDataList unless the command kept it; then runs afterPopup.
+void RunChosenMenuItem(uint32_t commandId);
+
+// A right click on a popup item: runs its action (when not 0), then opens its
+// rightLink. The menu stays open. Returns whether the id led to a record.
+bool RunRightClickedMenuItem(uint32_t commandId);

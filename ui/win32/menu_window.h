@@ -1,0 +1,39 @@
+// Owner-drawn popup menus and the menu bar on screen: realising menu models as HMENUs,
+// measuring and drawing their items, the side panel beside the highlighted item.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ui/menu_model.h"
+#include "ui/win32/drawing.h"
+
+// Builds the menu bar from CommandTable for the current language and sign-in state and
+// sets it on the main window (replacing and destroying the previous one).
+void InstallMenuBar(HWND mainWindow);
+
+// The main window procedure forwards every message here first. Handles
+// WM_MEASUREITEM and WM_DRAWITEM of owner-drawn menu items, WM_MENURBUTTONUP of an
+// open popup, WM_UNINITMENUPOPUP / WM_EXITMENULOOP (hides the side panel) and the side
+// panel's WM_PAINT. Returns true with *result set when it handled the message.
+bool HandleMenuMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+// Shows a built popup menu, runs the chosen item (RunChosenMenuItem) and destroys the
+// menu. With atCursor the menu opens at the cursor, otherwise where it opened last.
+// Returns the chosen command id, 0 for none.
+int ShowPopupMenu(HWND owner, MenuPtr menu, bool atCursor);
+
+// Creates a real HMENU (popup or bar) for a model; the model must outlive it.
+HMENU RealiseMenu(const Menu& menu, bool menuBar);
+
+void MeasureMenuItem(MEASUREITEMSTRUCT* measure);
+void DrawMenuItem(const DRAWITEMSTRUCT* draw);
+
+// The side panel: with a text, shows it (and the picture) with its right edge at x and
+// its bottom at y; without, repaints what it shows.
+void ShowSidePanel(const std::u16string_view* text, const Picture* picture, int32_t x, int32_t y);
+void HideSidePanel();
+HWND SidePanelWindow();  // nullptr until first shown
+
+// Installs the GDI measuring canvas and the date formatter of the shell.
+void InstallMenuDrawing(HWND mainWindow);
