@@ -424,8 +424,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def grant(self, redirect_uri):
         token = self.emulator.store.hand_out_token()
-        return redirect(redirect_uri.partition("#")[0] + "#access_token=%s&expires_in=0"
-                        % quote(token, safe=""))
+        # the token goes into the fragment as it is, as the service did
+        return redirect(redirect_uri.partition("#")[0] + "#access_token=%s&expires_in=0" % token)
 
     def permissions(self, params):
         store = self.emulator.store
