@@ -1,5 +1,6 @@
 #include "net/json_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/format_text.h"
@@ -25,6 +26,12 @@ struct JsonTree::Arena {
         cursor += pad + size;
         left -= pad + size;
         return p;
+    }
+
+    // Returns the unused end of the allocation just made.
+    void giveBack(size_t bytes) {
+        cursor -= bytes;
+        left += bytes;
     }
 };
 
@@ -61,10 +68,16 @@ size_t Utf8Length(const unsigned char* p, size_t left, uint32_t& cp) {
 
 // Writes the unescaped token to `out` (room for token.size() units) and returns its length.
 size_t Unescape(std::string_view token, char16_t* out) {
-    size_t n = 0;
+    size_t plain = 0;
+    while (plain < token.size() && token[plain] != '\\' && static_cast<unsigned char>(token[plain]) < 0x80) {
+        out[plain] = static_cast<char16_t>(token[plain]);
+        ++plain;
+    }
+    if (plain == token.size()) return plain;
+    size_t n = plain;
     const auto* p = reinterpret_cast<const unsigned char*>(token.data());
     size_t size = token.size();
-    size_t i = 0;
+    size_t i = plain;
     while (i < size) {
         unsigned char c = p[i];
         if (c != '\\') {
@@ -119,7 +132,6 @@ public:
         if (nul != std::string_view::npos) text_ = text.substr(0, nul);
         tree_.arena_ = std::make_unique<JsonTree::Arena>();
         token_.reserve(256);
-        unescaped_.resize(JsonTokenLimit + 1);
     }
 
     JsonTree run() {
@@ -132,7 +144,7 @@ private:
     size_t pos_ = 0;
     JsonTree tree_;
     std::string token_;
-    std::u16string unescaped_;
+    std::string_view lastPath_;
 
     // The byte at the cursor; the end reads as NUL and the cursor never moves past it.
     char peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
@@ -144,6 +156,17 @@ private:
         bool escapeNext = false;
         for (;;) {
             if (pos_ >= text_.size()) break;  // NUL: the token ends
+            if (quoted && !escapeNext) {
+                // Inside a string every byte up to a quote or backslash is plain.
+                size_t end = pos_;
+                while (end < text_.size() && text_[end] != '"' && text_[end] != '\\') ++end;
+                if (end > pos_) {
+                    size_t room = JsonTokenLimit - std::min(token_.size(), JsonTokenLimit);
+                    token_.append(text_.data() + pos_, std::min(room, end - pos_));
+                    pos_ = end;
+                    continue;
+                }
+            }
             char c = text_[pos_++];
             bool escaped = escapeNext;
             escapeNext = c == '\\' && !escaped;
@@ -188,11 +211,22 @@ private:
     }
 
     std::string_view makeName(std::string_view path, std::string_view key) {
-        std::string name(path);
-        if (!path.empty() && !key.empty()) name.push_back('.');
-        name.append(key);
-        if (name.size() > JsonNameLimit) name.resize(JsonNameLimit);
-        return copyBytes(name);
+        bool dot = !path.empty() && !key.empty();
+        size_t size = std::min(path.size() + dot + key.size(), JsonNameLimit);
+        if (size == 0) return {};
+        if (key.empty()) return lastPath(path);  // the path is never longer than a name
+        char* p = static_cast<char*>(tree_.arena_->allocate(size, 1));
+        size_t n = std::min(path.size(), size);
+        std::memcpy(p, path.data(), n);
+        if (dot && n < size) p[n++] = '.';
+        if (n < size) std::memcpy(p + n, key.data(), size - n);
+        return {p, size};
+    }
+
+    // Elements of an array all carry the array's name: store it once per level.
+    std::string_view lastPath(std::string_view path) {
+        if (path != lastPath_) lastPath_ = copyBytes(path);
+        return lastPath_;
     }
 
     JsonValue* appendNode(JsonValue*& first, JsonValue*& last, std::string_view name) {
@@ -208,11 +242,10 @@ private:
     void setValue(JsonValue* node, std::string_view token) {
         if (token.empty() || token == "null" || token == "(null)") return;
         node->raw = copyBytes(token);
-        size_t n = Unescape(token, unescaped_.data());
-        if (n == 0) return;
-        auto* p = static_cast<char16_t*>(tree_.arena_->allocate(n * sizeof(char16_t), alignof(char16_t)));
-        std::memcpy(p, unescaped_.data(), n * sizeof(char16_t));
-        node->text = {p, n};
+        auto* p = static_cast<char16_t*>(tree_.arena_->allocate(token.size() * sizeof(char16_t), alignof(char16_t)));
+        size_t n = Unescape(token, p);
+        tree_.arena_->giveBack((token.size() - n) * sizeof(char16_t));
+        if (n > 0) node->text = {p, n};
     }
 
     // Reads over a container nested too deep, keeping nothing of it.
@@ -227,8 +260,11 @@ private:
     }
 
     JsonValue* parseLevel(int depth, char context, std::string_view parentName) {
-        std::string path(parentName.substr(0, JsonParentNameLimit));
-        std::string key;
+        // The parent's name lives in the arena, so the path needs no copy; the key
+        // outlives the token buffer, so it gets a small one of its own.
+        std::string_view path = parentName.substr(0, JsonParentNameLimit);
+        char keyBuffer[JsonKeyLimit];
+        std::string_view key;
         JsonValue* first = nullptr;
         JsonValue* last = nullptr;
         if (peek() == '\0') return nullptr;
@@ -260,7 +296,9 @@ private:
                 pending = None;
             }
             if (peek() == ':') {
-                key.assign(token_, 0, JsonKeyLimit);
+                size_t keySize = std::min(token_.size(), JsonKeyLimit);
+                std::memcpy(keyBuffer, token_.data(), keySize);
+                key = std::string_view(keyBuffer, keySize);
                 pending = Value;
             }
             if (peek() == '\0') return first;

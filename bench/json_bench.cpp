@@ -1,0 +1,122 @@
+// ParseJson against RapidJSON's DOM parser on a 1 MB FQL stream answer, and the peak
+// heap each needs. Run: build/bench/json_bench
+#include <benchmark/benchmark.h>
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#include <rapidjson/document.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "net/json_reader.h"
+
+// Heap accounting for the peak-memory counters.
+namespace {
+std::atomic<size_t> liveBytes{0}, peakBytes{0};
+}
+void* operator new(size_t size) {
+    void* p = std::malloc(size + 16);
+    if (!p) throw std::bad_alloc();
+    *static_cast<size_t*>(p) = size;
+    size_t now = liveBytes += size;
+    size_t peak = peakBytes.load();
+    while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {}
+    return static_cast<char*>(p) + 16;
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    char* base = static_cast<char*>(p) - 16;
+    liveBytes -= *reinterpret_cast<size_t*>(base);
+    std::free(base);
+}
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+void* operator new[](size_t size) { return operator new(size); }
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete[](void* p, size_t) noexcept { operator delete(p); }
+
+namespace {
+
+std::string Escaped(const char* utf16Name, int i) {
+    // Non-ASCII names as \u escapes, as the service sends them.
+    std::string s = utf16Name;
+    s += " \\u010c\\u0159\\u00e1\\u017e " + std::to_string(i);
+    return s;
+}
+
+std::string StreamAnswer() {
+    std::string out = "[";
+    int row = 0;
+    while (out.size() < 1000000 || row < 150) {
+        if (row) out += ",";
+        std::string id = std::to_string(100000 + row);
+        out += "{\"post_id\":\"1000_" + id + "\",\"actor_id\":" + id + ",\"target_id\":null,";
+        out += "\"message\":\"" + Escaped("Dnes jsme byli na v\\u00fdlet\\u011b", row) +
+               " http:\\/\\/www.example.cz\\/clanek\\/" + id + "\",";
+        out += "\"created_time\":1700000000,\"updated_time\":" + std::to_string(1700000000 + row) + ",";
+        out += "\"type\":" + std::to_string(row % 5 == 0 ? 80 : 247) + ",";
+        out += "\"likes\":{\"count\":" + std::to_string(row % 17) + ",\"user_likes\":false,\"can_like\":true,";
+        out += "\"friends\":[";
+        for (int f = 0; f < 12; ++f) out += (f ? "," : "") + std::to_string(2000 + f);
+        out += "]},\"comments\":{\"count\":" + std::to_string(row % 9) + ",\"can_post\":true,\"comment_list\":[";
+        for (int c = 0; c < 12; ++c) {
+            out += c ? "," : "";
+            out += "{\"fromid\":" + std::to_string(3000 + c) + ",\"time\":" + std::to_string(1700000100 + c) +
+                   ",\"text\":\"" + Escaped("Super, t\\u011b\\u0161\\u00edm se", c) + "\",\"id\":\"" + id + "_" +
+                   std::to_string(c) + "\"}";
+        }
+        out += "]},\"attachment\":{\"name\":\"" + Escaped("Fotky z hor", row) +
+               "\",\"description\":\"Popis\",\"media\":[";
+        for (int m = 0; m < 3; ++m)
+            out += std::string(m ? "," : "") + "{\"href\":\"http:\\/\\/www.example.cz\\/photo.php?fbid=" +
+                   std::to_string(m) + "\",\"src\":\"http:\\/\\/photos.example.cz\\/" + id + "_" +
+                   std::to_string(m) + "_s.jpg\",\"type\":\"photo\"}";
+        out += "]},\"permalink\":\"http:\\/\\/www.example.cz\\/permalink.php?id=" + id + "\"}";
+        ++row;
+    }
+    out += "]";
+    return out;
+}
+
+const std::string& Answer() {
+    static const std::string text = StreamAnswer();
+    return text;
+}
+
+void BM_ParseJson(benchmark::State& state) {
+    const std::string& text = Answer();
+    size_t peak = 0;
+    for (auto _ : state) {
+        size_t base = liveBytes;
+        peakBytes = base;
+        JsonTree tree = ParseJson(text);
+        benchmark::DoNotOptimize(tree.first());
+        peak = peakBytes - base;
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.counters["input_MB"] = text.size() / 1e6;
+    state.counters["peak_x_input"] = static_cast<double>(peak) / text.size();
+}
+
+void BM_RapidJsonDom(benchmark::State& state) {
+    const std::string& text = Answer();
+    size_t peak = 0;
+    for (auto _ : state) {
+        size_t base = liveBytes;
+        peakBytes = base;
+        rapidjson::Document doc;
+        doc.Parse(text.c_str(), text.size());
+        benchmark::DoNotOptimize(doc.IsArray());
+        peak = peakBytes - base;
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+    state.counters["peak_x_input"] = static_cast<double>(peak) / text.size();
+}
+
+BENCHMARK(BM_ParseJson)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RapidJsonDom)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,27 @@
+// Any bytes through the JSON reader and every lookup kind: no crash, no read outside.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "net/json_reader.h"
+
+namespace {
+void Walk(const JsonValue* list, int& budget) {
+    for (const JsonValue* n = list; n && budget > 0; n = n->next, --budget) {
+        GetJsonValue(list, n->name, JSON_TEXT);
+        GetJsonValue(list, n->name, JSON_INT);
+        GetJsonValue(list, n->name, JSON_BOOL);
+        if (n->children) Walk(n->children, budget);
+    }
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    JsonTree tree = ParseJson(text);
+    int budget = 200;
+    Walk(tree.first(), budget);
+    FindJsonNode(tree.first(), "error.code");
+    UnescapeJsonString(text);
+    return 0;
+}
