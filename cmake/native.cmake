@@ -10,7 +10,7 @@ endif()
 
 if(ORV_FUZZ)
   # libFuzzer targets: every tests/fuzz/*_fuzz.cpp against the core, with ASan and UBSan.
-  set(fuzzflags -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  set(fuzzflags -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_compile_options(orv_core PUBLIC ${fuzzflags})
   target_link_options(orv_core PUBLIC -fsanitize=address,undefined)
   file(GLOB ORV_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)

@@ -217,7 +217,7 @@ private:
         if (key.empty()) return lastPath(path);  // the path is never longer than a name
         char* p = static_cast<char*>(tree_.arena_->allocate(size, 1));
         size_t n = std::min(path.size(), size);
-        std::memcpy(p, path.data(), n);
+        if (n > 0) std::memcpy(p, path.data(), n);
         if (dot && n < size) p[n++] = '.';
         if (n < size) std::memcpy(p + n, key.data(), size - n);
         return {p, size};
