@@ -299,7 +299,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def route(self, method, path, params, body):
         store = self.emulator.store
-        if path == "/method/fql.query" or path == "/method/fql.multiquery":
+        if path == "/method/fql.query":
             return self.fql_query(params)
         if path == "/oauth/authorize":
             return self.authorize(params)

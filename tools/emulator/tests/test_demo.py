@@ -1,5 +1,6 @@
 """The demo scenario hangs together: what the client asks for is there."""
 
+import json
 import os
 import struct
 import sys
@@ -113,3 +114,65 @@ class Demo(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class ScenarioFiles(unittest.TestCase):
+    """The small scenarios for the client's tests load and do what their names say."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.emu = harness.Emulator()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.emu.stop()
+
+    def load(self, name):
+        with open(os.path.join(harness.SCENARIOS, name), encoding="utf-8") as f:
+            scenario = json.load(f)
+        self.assertEqual(self.emu.control("scenario", scenario), {"ok": True})
+        return scenario
+
+    def authorize(self):
+        return self.emu.get("/oauth/authorize?client_id=271828182845904&redirect_uri=%s"
+                            "/connect/login_success.html&display=page" % self.emu.base
+                            ).header("Location")
+
+    def test_every_file_loads(self):
+        names = sorted(n for n in os.listdir(harness.SCENARIOS) if n.endswith(".json"))
+        self.assertIn("demo.json", names)
+        for name in names:
+            scenario = self.load(name)
+            rows = self.emu.fql(OWN_USER, token=scenario["token"])
+            self.assertEqual(len(rows), 1, name)
+            self.assertEqual(str(rows[0]["uid"]), scenario["me"], name)
+            for post in self.emu.fql(STREAM % 0, token=scenario["token"]):
+                self.assertTrue(self.emu.fql(USER % post["source_id"], token=scenario["token"])
+                                or self.emu.fql(PAGE % post["source_id"],
+                                                token=scenario["token"])
+                                or self.emu.fql(GROUP % post["source_id"],
+                                                token=scenario["token"])
+                                or self.emu.fql(EVENT % post["source_id"],
+                                                token=scenario["token"]), name)
+
+    def test_sign_in_files(self):
+        self.load("minimal.json")
+        self.assertIn("#access_token=MINI-TOKEN&expires_in=0", self.authorize())
+        self.load("signin_denied.json")
+        self.assertIn("error_description=The+user+denied+your+request", self.authorize())
+        self.load("signin_login.json")
+        self.assertEqual(self.authorize(), self.emu.base + "/login.php")
+        self.load("signin_permissions.json")
+        self.assertIn("permissions.request", self.authorize())
+
+    def test_update_files(self):
+        expected = {"minimal.json": (b"\x1e\x00\x00\x00", None),
+                    "update_offered.json": (b"\x1f\x00\x00\x00", b"MZ"),
+                    "update_html.json": (b"\x1d\x00\x00\x00", b"<!"),
+                    "update_missing.json": (b"", None),
+                    "version_5_bytes.json": (b"\x1f\x00\x00\x00\x00", b"MZ")}
+        for name, (version, exe) in expected.items():
+            self.load(name)
+            self.assertEqual(self.emu.get("/download/orv.ver").body, version, name)
+            body = self.emu.get("/download/Orv.exe").body
+            self.assertEqual(body[:2] if exe else body, exe or b"", name)

@@ -279,6 +279,13 @@ class ProgramStatements(EmulatorTest):
                          [101, 100, 500])
         self.assertEqual(self.both(LIKES % ("", "999_9")), [])
 
+    def test_a_statement_with_raw_blanks_is_refused(self):
+        import socket
+        with socket.create_connection(("127.0.0.1", self.emu.port), timeout=5) as sock:
+            sock.sendall(b"GET /method/fql.query?query=SELECT uid FROM user WHERE uid=me()"
+                         b"&format=JSON&access_token=T0K3N HTTP/1.1\r\nHost: x\r\n\r\n")
+            self.assertTrue(sock.recv(100).startswith(b"HTTP/1.1 400"))
+
     def test_the_log_holds_the_statement_unchanged(self):
         for encode in (full_encoding, blank_encoding):
             self.emu.control("requests/clear", {})
