@@ -65,5 +65,3 @@ PageLoadedActions OnServicePageLoaded(std::u16string_view address, const PageLoa
 void BeginSignIn();
 using SignInNavigator = std::function<void(const BrowserNavigation&)>;
 void SetSignInNavigator(SignInNavigator navigator);
-// Called by BeginSignIn and by a captured token: the refresh cycle then starts anew.
-void SetRefreshRestartHook(std::function<void()> hook);

@@ -1,0 +1,141 @@
+#include "net/service_calls.h"
+
+#include <ctime>
+
+#include "app/clock.h"
+#include "app/format_text.h"
+#include "app/settings.h"
+#include "app/shell_port.h"
+#include "net/access_token.h"
+#include "net/http_transport.h"
+#include "net/service_address.h"
+
+namespace {
+
+bool Unreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+const char16_t* VerbOf(GraphMethod method) {
+    switch (method) {
+    case GRAPH_DELETE: return u"DELETE";
+    case GRAPH_GET: return u"GET";
+    default: return u"POST";
+    }
+}
+
+// The request path as it would read unescaped; its length is what the path limit
+// applies to, so escaping never turns a working statement into a refused one.
+bool WithinTargetLimit(size_t unescapedLength) { return unescapedLength <= RequestTargetLimit; }
+
+}  // namespace
+
+std::u16string PercentEncode(std::u16string_view text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string utf8 = Utf16ToUtf8(text);
+    std::u16string out;
+    out.reserve(utf8.size() * 3);
+    for (char ch : utf8) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (Unreserved(c)) {
+            out += static_cast<char16_t>(c);
+        } else {
+            out += u'%';
+            out += static_cast<char16_t>(hex[c >> 4]);
+            out += static_cast<char16_t>(hex[c & 15]);
+        }
+    }
+    return out;
+}
+
+std::u16string FqlTarget(std::u16string_view statement, std::u16string_view token) {
+    return u"/method/fql.query?query=" + PercentEncode(statement) + u"&format=JSON&access_token=" +
+           PercentEncode(token);
+}
+
+std::u16string GraphTarget(std::u16string_view path, std::u16string_view token) {
+    return std::u16string(path) + u"&access_token=" + PercentEncode(token);
+}
+
+JsonTree FqlQuery(std::u16string_view statement, bool* ok) {
+    if (ok != nullptr) *ok = false;
+    std::u16string token = AccessToken();
+    if (token.empty()) return JsonTree();
+    constexpr size_t fixedLength = std::char_traits<char>::length("/method/fql.query?query=&format=JSON&access_token=");
+    if (!WithinTargetLimit(fixedLength + statement.size() + token.size())) return JsonTree();
+
+    ServiceEndpoint api = ApiEndpoint();
+    std::optional<std::string> body =
+        SendHttpRequest(FqlTarget(statement, token), api.host, api.port, nullptr, u"GET", {},
+                        HTTP_FOLLOW_LOCATION | HTTP_RELOAD | (api.secure ? HTTP_SECURE : 0));
+    if (!body) return JsonTree();
+
+    JsonTree tree = ParseJson(*body);
+    if (GetJsonValue(tree.first(), "error_code", JSON_INT).number == 190) {
+        ClearAccessToken();
+        Shell().BeginSignIn();
+        return JsonTree();
+    }
+    if (ok != nullptr) *ok = true;
+    return tree;
+}
+
+bool GraphCall(std::u16string_view path, GraphMethod method, const std::string& requestBody) {
+    std::u16string token = AccessToken();
+    if (token.empty()) return false;
+    constexpr size_t fixedLength = std::char_traits<char>::length("&access_token=");
+    if (!WithinTargetLimit(path.size() + fixedLength + token.size())) return false;
+
+    ServiceEndpoint graph = GraphEndpoint();
+    std::optional<std::string> body =
+        SendHttpRequest(GraphTarget(path, token), graph.host, graph.port, nullptr, VerbOf(method),
+                        requestBody, HTTP_FOLLOW_LOCATION | (graph.secure ? HTTP_SECURE : 0));
+    if (!body) return false;
+
+    JsonTree tree = ParseJson(*body);
+    if (GetJsonValue(tree.first(), "error.code", JSON_INT).number == 100) return false;
+    return *body != "false";
+}
+
+std::string MessageFormBody(std::u16string_view text) {
+    std::string utf8 = Utf16ToUtf8(text);
+    std::string body =
+        "--ORVDATA\r\nContent-Disposition: form-data; name=\"message\"\r\nContent-Type: text/plain\r\n"
+        "Content-Length: ";
+    body += std::to_string(utf8.size());
+    body += "\r\n\r\n";
+    body += utf8;
+    return body;
+}
+
+PicturePtr DownloadPicture(std::u16string_view url) {
+    std::optional<std::string> body = SendHttpRequest(url, {}, 80, nullptr, u"GET", {}, HTTP_FOLLOW_LOCATION);
+    if (!body) return nullptr;
+    return DecodePicture(*body);
+}
+
+int32_t LocalMidnight(int32_t now) {
+    std::time_t when = static_cast<std::time_t>(now);
+    std::tm local{};
+#ifdef _WIN32
+    if (localtime_s(&local, &when) != 0) return now;
+#else
+    if (localtime_r(&when, &local) == nullptr) return now;
+#endif
+    local.tm_hour = 0;
+    local.tm_min = 0;
+    local.tm_sec = 0;
+    local.tm_isdst = -1;
+    std::time_t midnight = std::mktime(&local);
+    if (midnight == static_cast<std::time_t>(-1)) return now;
+    return static_cast<int32_t>(midnight);
+}
+
+void DailyHitCount() {
+    int32_t today = LocalMidnight(CurrentTime());
+    if (AppSettings.counterDay >= today) return;
+    AppSettings.counterDay = today;
+    SaveSettings();
+    SendHttpRequest(CounterUrl(), {}, 80, nullptr, u"GET", {}, HTTP_FOLLOW_LOCATION);
+}
