@@ -7,6 +7,7 @@ import os
 import re
 import threading
 import time
+import traceback
 from urllib.parse import quote, unquote, unquote_plus
 
 import fql
@@ -234,6 +235,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
         length = self.headers.get("Content-Length")
         if length and length.strip().isdigit():
             return self.rfile.read(int(length))
+        if "chunked" in (self.headers.get("Transfer-Encoding") or "").lower():
+            data = b""
+            try:
+                while True:
+                    size = int(self.rfile.readline().split(b";")[0].strip() or b"0", 16)
+                    if size == 0:
+                        while self.rfile.readline().strip():   # trailers
+                            pass
+                        return data
+                    data += self.rfile.read(size)
+                    self.rfile.readline()
+            except ValueError:
+                self.close_connection = True    # lost track of the stream
+                return data
         return b""
 
     def send(self, status, headers, body, head_only=False):
@@ -254,7 +269,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if path.startswith("/_emulator/") or path == "/_emulator":
             try:
                 answer = self.control(method, path, params, body)
-            except (StoreError, ValueError, TypeError, KeyError) as e:
+            except KeyError as e:
+                answer = control_answer({"ok": False, "error": "missing %s" % e}, 400)
+            except (StoreError, ValueError, TypeError) as e:
                 answer = control_answer({"ok": False, "error": str(e)}, 400)
             self.send(*answer)
             return
@@ -265,7 +282,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         if rule is not None and rule.mode == "delay":
             time.sleep(max(0.0, rule.seconds))
-        answer = self.route(method, path, params, body)
+        try:
+            answer = self.route(method, path, params, body)
+        except Exception:  # a fault of the emulator must not look like a dropped line
+            traceback.print_exc()
+            answer = page("Internal Server Error", "<h1>Internal Server Error</h1>", 500)
         if rule is not None and rule.mode == "truncated":
             status, headers, data = answer
             answer = (status, headers, data[:len(data) // 2])

@@ -66,6 +66,19 @@ class GraphWrites(EmulatorTest):
         self.assertEqual(texts, ["jedna", "dva"])
         self.assertEqual(self.post_row("101_2")["comments"]["count"], 2)
 
+    def test_comment_sent_in_chunks(self):
+        import http.client
+        conn = http.client.HTTPConnection("127.0.0.1", self.emu.port, timeout=5)
+        try:
+            conn.request("POST", "/101_2/comments&access_token=T0K3N",
+                         body=iter([form_body("po")[:30], form_body("po")[30:]]),
+                         headers={"Content-Type": "multipart/form-data;boundary=ORVDATA"},
+                         encode_chunked=True)
+            self.assertEqual(conn.getresponse().status, 200)
+        finally:
+            conn.close()
+        self.assertEqual(self.emu.table("comment")[-1]["text"], "po")
+
     def test_comment_refusals(self):
         for path, message in (("/999_9/comments", "x"), ("/101_1/comments", ""),
                               ("/101_1/comments", None)):
