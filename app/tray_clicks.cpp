@@ -1,7 +1,5 @@
 #include "app/tray_clicks.h"
 
-std::atomic<int32_t> ContentMenuOpen{0};
-
 namespace {
 TrayClickAction Press() {
     TrayClickAction a;

@@ -1,7 +1,6 @@
 // The tray icon's click machine: a single click acts when the double-click wait is
 // over, so that a left double click can open the main window without a menu first.
 #pragma once
-#include <atomic>
 #include <cstdint>
 
 // Mouse messages carried in the tray callback's lParam (the system's values).
@@ -29,9 +28,6 @@ struct TrayClickAction {
     TrayMenu menu = TrayMenu::None;
     uint32_t resend = 0;          // send the window this tray message now, then Reset()
 };
-
-// 1 while a content menu opened from the tray or the pop-up notice is on screen.
-extern std::atomic<int32_t> ContentMenuOpen;
 
 class TrayClickMachine {
 public:
