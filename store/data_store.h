@@ -32,11 +32,11 @@ std::recursive_mutex& StoreLock();
 // Set while a stop of the worker is requested; the parsers give up between rows.
 extern std::atomic<bool> RefreshStopRequested;
 
-// Release routines. Posts and threads point at users and users at posts, so each
-// routine first clears the references into the list it frees:
-// FreePostList clears every user's status post; FreeUserList releases the threads and
-// their messages (whose other party it would leave dangling) and clears OwnUser,
-// OwnUid and NoticePicture. Call with StoreLock held (they take it themselves too).
+// Release routines. Posts and threads point at users and users at posts, so nothing
+// may outlive what it points at: FreePostList clears every user's status post;
+// FreeUserList first releases the posts (which need their source) and the threads with
+// their messages (which name their other party), then clears OwnUser, OwnUid and
+// NoticePicture. Each takes StoreLock itself.
 void FreePostList();
 void FreeUserList();
 void FreeCommentList();

@@ -14,5 +14,8 @@ UserRecord* FindProfile(std::u16string_view id, bool fetch);
 // presence and status text. False for an empty answer.
 bool ParseProfiles(JsonTree rows, bool updateMode, int32_t kind);
 
+// Drops the lookup index of UserList (called when the list is released).
+void ForgetProfileIndex();
+
 // GET of a picture URL, decoded; nullptr when the URL is empty or nothing decodes.
 PicturePtr FetchPicture(std::u16string_view url);

@@ -5,11 +5,35 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "store/records.h"
 
-using SeenTable = std::vector<SeenEntry>;
+// A loaded table, in file order, with an index by first key (the writer looks every
+// node of a list up in it).
+class SeenTable {
+public:
+    SeenTable() = default;
+    explicit SeenTable(std::vector<SeenEntry> entries);
+    SeenTable(const SeenTable& other) : SeenTable(other.entries_) {}
+    SeenTable& operator=(const SeenTable& other) {
+        if (this != &other) *this = SeenTable(other.entries_);
+        return *this;
+    }
+    SeenTable(SeenTable&&) = default;
+    SeenTable& operator=(SeenTable&&) = default;
+
+    const std::vector<SeenEntry>& entries() const { return entries_; }
+    size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    // Position of the entry FindSeen would give, or -1.
+    int64_t findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const;
+
+private:
+    std::vector<SeenEntry> entries_;
+    std::unordered_map<std::u16string, std::vector<uint32_t>> index_;
+};
 
 struct SeenTables {
     SeenTable users, posts, comments, messages, likes, notifications;  // file order

@@ -1,0 +1,248 @@
+#include "app/refresh_cycle.h"
+
+#include <chrono>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "app/clock.h"
+#include "app/format_text.h"
+#include "app/log.h"
+#include "app/settings.h"
+#include "app/shell_port.h"
+#include "app/text_table.h"
+#include "net/access_token.h"
+#include "net/http_transport.h"
+#include "net/service_calls.h"
+#include "store/data_store.h"
+#include "store/notifications.h"
+#include "store/posts.h"
+#include "store/profiles.h"
+#include "store/seen_state.h"
+#include "store/threads.h"
+#include "store/whole_file.h"
+
+std::atomic<int32_t> TrayState{TrayStateNormal};
+std::atomic<int32_t> NewCountTotal{0};
+std::atomic<int32_t> ContentMenuOpen{0};
+std::atomic<int32_t> LastRefreshStart{0};
+std::atomic<int32_t> LastRefreshEnd{0};
+std::atomic<int32_t> RefreshDone{0};
+
+namespace {
+constexpr size_t QueryLimit = 1023;
+constexpr size_t SummaryLimit = 1023;
+
+const char16_t* const OwnUserQuery =
+    u"SELECT uid,profile_url,name,pic_square,pic,online_presence,profile_update_time,status,current_location,"
+    u"birthday FROM user WHERE uid=me()";
+const char16_t* const UsersQuery =
+    u"SELECT uid,profile_url,name,pic_square,pic,online_presence,profile_update_time,status,current_location,"
+    u"birthday FROM user WHERE profile_update_time>=%d AND (uid IN (SELECT uid1 FROM friend WHERE uid2=me()) OR "
+    u"uid=me()) LIMIT 150";
+const char16_t* const StatusesQuery =
+    u"SELECT uid,status_id,message,source,time FROM status WHERE (uid IN (SELECT uid1 FROM friend WHERE "
+    u"uid2=me()) OR uid IN (SELECT page_id FROM page_fan WHERE uid=me()) OR uid=me()) AND time>=%d ORDER by "
+    u"time DESC LIMIT 150";
+const char16_t* const StreamQuery =
+    u"SELECT type,attachment,permalink,post_id,actor_id,target_id,message,source_id,created_time,updated_time,"
+    u"comments,likes,attachment,app_id FROM stream WHERE filter_key='others' AND updated_time>=%d LIMIT 150";
+const char16_t* const NotificationsQuery =
+    u"SELECT sender_id,title_text,body_text,created_time,updated_time,href,notification_id FROM notification "
+    u"WHERE recipient_id=me() AND updated_time>=%d LIMIT 150";
+
+std::mutex workerLock;  // guards the thread object (UI thread and tests)
+std::thread worker;
+std::atomic<bool> running{false};
+
+bool Stopping() { return RefreshStopRequested.load(); }
+
+void Log(const char* key) { AppendLog(LookupText(key), LogReports); }
+
+// First refresh after a sign-in: who is signed in, and what he has seen before.
+void ReadOwnUser() {
+    Log("LOG_READINGUSER");
+    std::u16string uid;
+    {
+        JsonTree rows = FqlQuery(OwnUserQuery);
+        if (rows.first()) uid = GetJsonText(rows.first()->children, "uid");
+    }
+    if (uid.empty() || Stopping()) return;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        OwnUid = uid;
+        OwnUser = FindProfile(uid, true);
+    }
+    LoadSeenState();
+    std::u16string name;
+    bool known = false;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        if (OwnUser) {
+            known = true;
+            name = OwnUser->name;
+        }
+    }
+    if (known) AppendLog(name, LogReports);
+    Shell().RebuildMenuBar();
+    Shell().RedrawBanner();
+}
+
+void WorkerRoutine(int32_t lastStart) {
+    RunRefreshBody(lastStart);
+    running = false;
+}
+}  // namespace
+
+void RunRefreshBody(int32_t lastStart) {
+    const int32_t start = CurrentTime();
+    const int32_t since = (lastStart != 0 ? lastStart : start) - AppSettings.hideReadPostsAfter * 3600;
+    bool signedIn;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        NoticePicture = nullptr;
+        signedIn = !OwnUid.empty();
+    }
+    if (!signedIn) ReadOwnUser();
+    if (Stopping()) return;
+    Log("LOG_AKTUALIZACE");
+
+    JsonTree users = FqlQuery(FormatText(UsersQuery, {since}, QueryLimit));
+    if (Stopping()) return;
+    JsonTree statuses = FqlQuery(FormatText(StatusesQuery, {since}, QueryLimit));
+    if (Stopping()) return;
+    JsonTree stream = FqlQuery(FormatText(StreamQuery, {since}, QueryLimit));
+    if (Stopping()) return;
+    JsonTree notifications = FqlQuery(FormatText(NotificationsQuery, {since}, QueryLimit));
+    if (Stopping()) return;
+
+    ParseProfiles(std::move(users), true, ProfileUser);
+    if (Stopping()) return;
+    Log("LOG_AKTSTREAM");
+    ParsePosts(std::move(stream));
+    if (Stopping()) return;
+    Log("LOG_AKTSTATUSES");
+    ParseStatuses(std::move(statuses));
+    if (Stopping()) return;
+    Log("LOG_AKTNOTICES");
+    ParseNotifications(std::move(notifications));
+    if (Stopping()) return;
+    Log("LOG_AKTMESSAGES");
+    ParseThreads(since);
+    if (Stopping()) return;
+
+    if (TrayState == TrayStateNormal) Shell().SetTrayTooltip(TrayTooltipIdle);
+    Log("LOG_KONECAKTUALIZACE");
+    RefreshDone = 1;
+    LastRefreshStart = start;
+    LastRefreshEnd = CurrentTime();
+    SaveSeenState();
+}
+
+void StartRefresh() {
+    if (running || !HaveAccessToken()) return;
+    std::lock_guard<std::mutex> hold(workerLock);
+    if (worker.joinable()) worker.join();  // the previous one has returned
+    RefreshStopRequested = false;
+    running = true;
+    try {
+        worker = std::thread(WorkerRoutine, LastRefreshStart.load());
+    } catch (const std::system_error&) {
+        running = false;
+    }
+}
+
+void StopRefresh() {
+    {
+        std::lock_guard<std::mutex> hold(workerLock);
+        if (worker.joinable()) {
+            RefreshStopRequested = true;
+            if (HttpTransport* transport = CurrentTransport()) transport->Abandon();
+            worker.join();
+        }
+        // Nothing may be cut off in the middle of a file.
+        while (FileBusy) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        running = false;
+        RefreshStopRequested = false;
+    }
+    Shell().SetTrayIcon(TrayIconNormal);
+}
+
+bool WorkerRunning() { return running; }
+
+std::u16string RefreshSummary(int32_t posts, int32_t messages, int32_t notifications) {
+    std::u16string text;
+    const std::pair<const char*, int32_t> parts[] = {
+        {"POSTS", posts}, {"MESSAGES", messages}, {"NOTIFICATIONS", notifications}};
+    for (const auto& part : parts) {
+        if (part.second == 0) continue;
+        if (!text.empty()) text += u", ";
+        text += FormatText(LookupText(part.first), {part.second});
+    }
+    if (text.size() > SummaryLimit) text.resize(SummaryLimit);
+    return text;
+}
+
+void AfterRefresh() {
+    if (AppSettings.notifyOnlyWithHiddenWindow == 1 && Shell().MainWindowVisible()) {
+        MarkAllRead();
+        return;
+    }
+    int32_t n, p, m;
+    const Picture* picture;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        n = CountUnseenItems(NotificationList, false);
+        p = CountUnseenItems(PostList, false);
+        m = CountUnseenItems(MessageList, false);
+        picture = NoticePicture;
+    }
+    int32_t total = n + p + m;
+    if (total <= 0 || total == NewCountTotal || ContentMenuOpen) return;
+    TrayState = TrayStateNew;
+    NewCountTotal = total;
+    Shell().SetTrayIcon(TrayIconNew);
+    std::u16string summary = RefreshSummary(p, m, n);
+    AppendLog(summary, LogNewAndUpdated);
+    Shell().SetTrayTooltip(summary);
+    Shell().RedrawBanner();
+    if (AppSettings.notifyNewAndUpdated == 1 && !Shell().MainWindowVisible()) {
+        PopupNoticeRequest request;
+        request.title = LookupText("STATUS_NEWANDUPDATED");
+        request.summary = summary;
+        request.picture = picture;
+        Shell().ShowPopupNotice(request);
+    }
+}
+
+void MarkAllRead() {
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        CountUnseenItems(PostList, true);
+        CountUnseenItems(MessageList, true);
+        CountUnseenItems(NotificationList, true);
+    }
+    SaveSettings();
+    SaveSeenState();
+    Shell().RedrawBanner();
+    NewCountTotal = 0;
+    TrayState = TrayStateNormal;
+    Shell().SetTrayIcon(TrayIconNormal);
+    Shell().SetTrayTooltip(TrayTooltipIdle);
+}
+
+void OnRefreshTimer() {
+    const int32_t now = CurrentTime();
+    if (static_cast<int64_t>(now) - LastRefreshEnd > static_cast<int64_t>(AppSettings.refreshInterval) * 60) {
+        if (!running) StartRefresh();
+        else LastRefreshEnd = now;
+    }
+    if (RefreshDone) {
+        AfterRefresh();
+        RefreshDone = 0;
+    }
+}
+
+void UpdateDataCommand() {
+    if (!running) StartRefresh();
+}

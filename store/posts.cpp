@@ -1,0 +1,142 @@
+#include "store/posts.h"
+
+#include "app/format_text.h"
+#include "app/shell_port.h"
+#include "app/text_table.h"
+#include "store/comments.h"
+#include "store/data_store.h"
+#include "store/picture_limit.h"
+#include "store/profiles.h"
+#include "store/seen_state.h"
+
+namespace {
+constexpr size_t MessageLimit = 2047;
+constexpr size_t TooltipLimit = 1023;
+
+// The text of a post that came without one, by its type.
+void MakeUpMessage(PostRecord& post, int32_t type) {
+    const std::u16string& source = post.source->name;
+    switch (type) {
+    case 80:
+        post.message = FormatText(LookupText("POSTLINK"), {source, post.attachmentName}, MessageLimit);
+        break;
+    case 237:
+        post.message = post.attachmentName;
+        break;
+    case 247:
+        if (post.attachmentName.empty()) post.attachmentName = LookupText("NULLSTRING");
+        post.message = FormatText(LookupText("AKTALBUM"), {source, post.attachmentName}, MessageLimit);
+        break;
+    case 280:
+        post.message = FormatText(LookupText("QUESTION"), {source}, MessageLimit);
+        break;
+    case 373:
+        post.message = FormatText(LookupText("AKTPROFILEPHOTO"), {source}, MessageLimit);
+        post.canLike = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+PicturePtr AttachmentPicture(std::u16string_view url) {
+    PicturePtr picture = FetchPicture(url);
+    if (!picture || picture->width() < AttachmentMinWidth) return nullptr;
+    return LimitPicture(std::move(picture), AttachmentMaxSide);
+}
+
+struct SeenCopy {
+    bool found = false;
+    uint32_t flags = 0;
+    int32_t stamp = 0;
+};
+
+// Builds and lists the record of a post not listed yet; nullptr when its source
+// cannot be found.
+ItemNode<PostRecord>* CreatePost(const JsonValue* row, std::u16string_view postId, SeenCopy& seen) {
+    PostRecord post;
+    post.message = GetJsonText(row, "message");
+    post.permalink = GetJsonText(row, "permalink");
+    int32_t type = GetJsonInt(row, "type");
+    post.source = FindProfile(GetJsonTextView(row, "source_id"), true);
+    if (post.source) post.source->isPostSource = 1;
+    if (const SeenEntry* entry = FindSeen(SeenPosts, postId)) seen = {true, entry->flags, entry->stamp};
+    post.actor = FindProfile(GetJsonTextView(row, "actor_id"), true);
+    post.target = FindProfile(GetJsonTextView(row, "target_id"), true);
+    if (!post.source) return nullptr;
+    post.createdTime = GetJsonInt(row, "created_time");
+    post.updatedTime = GetJsonInt(row, "updated_time");
+    post.canLike = GetJsonBool(row, "likes.can_like");
+    post.canComment = GetJsonBool(row, "comments.can_post");
+    post.attachmentName = GetJsonText(row, "attachment.name");
+    post.attachmentLink = GetJsonText(row, "attachment.media.href");
+    post.attachmentDescription = GetJsonText(row, "attachment.description");
+    post.attachmentPicture = AttachmentPicture(GetJsonTextView(row, "attachment.media.src"));
+    if (post.message.empty()) MakeUpMessage(post, type);
+    post.postId = std::u16string(postId);
+    int32_t stamp = post.updatedTime;
+    ItemNode<PostRecord>* n = nullptr;
+    if (!AppendItem(PostList, std::move(post), std::u16string(postId), {}, stamp, &n)) return nullptr;
+    PostRecord& listed = n->payload;
+    n->flagsRef = &listed.flags;
+    n->markRef = &listed.source->hidden;
+    listed.flags |= ItemRead;
+    listed.updatedTime = 0;  // the row's update time always counts as a change
+    return n;
+}
+
+void MergeRow(const JsonValue* row, std::u16string_view postId) {
+    ItemNode<PostRecord>* n = FindItem(PostList, postId);
+    bool created = false;
+    SeenCopy seen;
+    if (!n) {
+        n = CreatePost(row, postId, seen);
+        if (!n) return;
+        created = true;
+    }
+    PostRecord& post = n->payload;
+    UserRecord& source = *post.source;
+    int32_t updated = GetJsonInt(row, "updated_time");
+    if (updated != post.updatedTime) {
+        post.updatedTime = updated;
+        Shell().SetTrayTooltip(FormatText(LookupText("READINGPOST"), {source.name}, TooltipLimit));
+        post.likedByMe = GetJsonBool(row, "likes.user_likes");
+        int32_t likes = GetJsonInt(row, "likes.count");
+        if (likes != post.likesCount && source.hidden == 0) {
+            post.likesCount = likes;
+            ReadLikes(post.postId);
+        }
+        bool quiet = false;
+        if (GetJsonInt(row, "comments.count") != post.commentsRead && source.hidden == 0)
+            quiet = !ReadComments(post.postId, &post.commentsRead);
+        if (created) {
+            post.flags &= ~ItemRead;
+            if (seen.found) {
+                post.flags |= seen.flags & ~ItemRead;
+                if (seen.stamp == updated && source.hidden == 0) post.flags = seen.flags;
+            }
+        } else if (!quiet || source.hidden == 1) {
+            post.flags &= ~ItemRead;
+        }
+        if (!NoticePicture && (post.flags & (ItemRead | ItemMuted)) == 0 && source.hidden == 0)
+            NoticePicture = source.picture.get();
+    }
+    n->stamp = post.updatedTime;
+}
+}  // namespace
+
+bool ParsePosts(JsonTree rows) {
+    if (rows.empty()) return false;
+    for (const JsonValue* node = rows.first(); node; node = node->next) {
+        if (RefreshStopRequested) break;
+        const JsonValue* row = node->children;
+        if (!row) continue;
+        std::u16string postId = GetJsonText(row, "post_id");
+        if (postId.empty()) break;
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        MergeRow(row, postId);
+    }
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    SortItemsByStamp(PostList, false);
+    return true;
+}

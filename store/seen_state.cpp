@@ -1,0 +1,264 @@
+#include "store/seen_state.h"
+
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include "app/clock.h"
+#include "app/format_text.h"
+#include "app/shell_port.h"
+#include "store/data_store.h"
+#include "store/profiles.h"
+#include "store/whole_file.h"
+
+SeenTable SeenUsers;
+SeenTable SeenPosts;
+SeenTable SeenComments;
+SeenTable SeenMessages;
+SeenTable SeenLikes;
+SeenTable SeenNotifications;
+
+namespace {
+constexpr uint32_t SeenStateVersion = 1;
+
+std::mutex saveLock;  // saves come from both threads
+std::mutex probeLock;
+std::function<bool()> leftControlProbe;
+bool loadedThisRun = false;
+
+bool LeftControlDown() {
+    std::lock_guard<std::mutex> hold(probeLock);
+    return leftControlProbe && leftControlProbe();
+}
+
+void Put32(std::string& out, uint32_t value) {
+    char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+                     static_cast<char>(value >> 24)};
+    out.append(bytes, 4);
+}
+
+void PutKey(std::string& out, const std::u16string& key) {
+    if (key.empty()) {
+        out.push_back('\0');
+        return;
+    }
+    for (char16_t unit : key) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+    }
+    out.append(2, '\0');
+}
+
+void PutEntry(std::string& out, uint32_t flags, uint32_t mark, const std::u16string& key1,
+              const std::u16string& key2, int32_t stamp) {
+    Put32(out, flags);
+    Put32(out, mark);
+    PutKey(out, key1);
+    PutKey(out, key2);
+    Put32(out, static_cast<uint32_t>(stamp));
+}
+
+template <class T>
+void WriteSection(std::string& out, const ItemList<T>& list, const SeenTable& table, int32_t now) {
+    size_t countAt = out.size();
+    Put32(out, 0);
+    if (list.empty()) return;  // the table's entries are not carried over
+    uint32_t count = 0;
+    std::vector<char> matched(table.size(), 0);
+    for (const auto& node : list) {
+        int64_t at = table.findIndex(node.key1, node.key2, node.stamp);
+        if (at >= 0) matched[static_cast<size_t>(at)] = 1;
+        PutEntry(out, node.flags(), node.mark(), node.key1, node.key2, node.stamp);
+        ++count;
+    }
+    const int64_t oldest = static_cast<int64_t>(now) - SeenCarryForwardSeconds;
+    const auto& entries = table.entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const SeenEntry& e = entries[i];
+        if (matched[i] || e.stamp <= oldest) continue;
+        PutEntry(out, e.flags, e.mark, e.key1, e.key2, e.stamp);
+        ++count;
+    }
+    for (int shift = 0; shift < 4; ++shift) out[countAt + shift] = static_cast<char>(count >> (8 * shift));
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+
+    bool u32(uint32_t& value) {
+        if (bytes_.size() - at_ < 4) return false;
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes_.data() + at_);
+        value = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+        at_ += 4;
+        return true;
+    }
+
+    bool key(std::u16string& value) {
+        value.clear();
+        if (at_ >= bytes_.size()) return false;
+        if (bytes_[at_] == 0) {  // absent: one byte
+            ++at_;
+            return true;
+        }
+        for (size_t p = at_; bytes_.size() - p >= 2; p += 2) {
+            char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(bytes_[p]) |
+                                                  (static_cast<unsigned char>(bytes_[p + 1]) << 8));
+            if (unit == 0) {
+                at_ = p + 2;
+                return true;
+            }
+            value.push_back(unit);
+        }
+        value.clear();
+        return false;  // no terminator before the end
+    }
+
+private:
+    std::string_view bytes_;
+    size_t at_ = 0;
+};
+}  // namespace
+
+SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entries)) {
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (!entries_[i].key1.empty()) index_[entries_[i].key1].push_back(static_cast<uint32_t>(i));
+}
+
+int64_t SeenTable::findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const {
+    if (key1.empty()) return -1;
+    auto found = index_.find(std::u16string(key1));
+    if (found == index_.end()) return -1;
+    for (uint32_t i : found->second) {
+        const SeenEntry& e = entries_[i];
+        if (!key2.empty() && !e.key2.empty() && e.key2 != key2) continue;
+        if (stamp != 0 && e.stamp != stamp) continue;
+        return i;
+    }
+    return -1;
+}
+
+const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std::u16string_view key2,
+                          int32_t stamp) {
+    int64_t at = table.findIndex(key1, key2, stamp);
+    return at < 0 ? nullptr : &table.entries()[static_cast<size_t>(at)];
+}
+
+std::string SeenStateBytes(int32_t now) {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::string out;
+    out.reserve(4096);
+    Put32(out, SeenStateVersion);
+    WriteSection(out, UserList, SeenUsers, now);
+    WriteSection(out, PostList, SeenPosts, now);
+    WriteSection(out, CommentList, SeenComments, now);
+    WriteSection(out, MessageList, SeenMessages, now);
+    WriteSection(out, LikeList, SeenLikes, now);
+    WriteSection(out, NotificationList, SeenNotifications, now);
+    return out;
+}
+
+bool ParseSeenState(std::string_view bytes, SeenTables& tables) {
+    tables = SeenTables();
+    Reader in(bytes);
+    uint32_t version = 0;
+    if (!in.u32(version) || version != SeenStateVersion) return false;
+    std::vector<SeenEntry> sections[6];
+    bool whole = true;
+    for (int s = 0; s < 6 && whole; ++s) {
+        uint32_t count = 0;
+        if (!in.u32(count)) {
+            whole = false;
+            break;
+        }
+        for (uint32_t i = 0; i < count; ++i) {
+            SeenEntry e;
+            uint32_t stamp = 0;
+            if (!in.u32(e.flags) || !in.u32(e.mark) || !in.key(e.key1) || !in.key(e.key2) || !in.u32(stamp)) {
+                whole = false;  // a damaged file counts up to its last whole entry
+                break;
+            }
+            e.stamp = static_cast<int32_t>(stamp);
+            if (!e.key1.empty()) sections[s].push_back(std::move(e));
+        }
+    }
+    tables.users = SeenTable(std::move(sections[0]));
+    tables.posts = SeenTable(std::move(sections[1]));
+    tables.comments = SeenTable(std::move(sections[2]));
+    tables.messages = SeenTable(std::move(sections[3]));
+    tables.likes = SeenTable(std::move(sections[4]));
+    tables.notifications = SeenTable(std::move(sections[5]));
+    return true;
+}
+
+std::u16string SeenStateFileName(std::u16string_view uid) {
+    return FormatText(u"orv_%s.dat", {uid}, 127);
+}
+
+bool SaveSeenState() {
+    std::lock_guard<std::mutex> serial(saveLock);
+    std::u16string name;
+    std::string bytes;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        if (OwnUid.empty()) return false;
+        name = SeenStateFileName(OwnUid);
+        bytes = SeenStateBytes(CurrentTime());
+    }
+    WriteWholeFile(name, bytes.data(), bytes.size());
+    return true;
+}
+
+bool LoadSeenState() {
+    std::u16string name;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        if (OwnUid.empty()) return false;
+        name = SeenStateFileName(OwnUid);
+    }
+    bool first = !loadedThisRun;
+    loadedThisRun = true;
+    if (first && LeftControlDown()) {
+        std::lock_guard<std::mutex> serial(saveLock);
+        FileBusy = 1;
+        std::error_code ignored;
+        std::filesystem::remove(FilePath(name), ignored);
+        FileBusy = 0;
+    }
+    std::string bytes;
+    SeenTables tables;
+    bool read = ReadWholeFile(name, bytes);
+    if (read) ParseSeenState(bytes, tables);
+    bytes.clear();
+    std::vector<std::u16string> hiddenUsers;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        // Another user's tables never stay behind, also when this one has no file.
+        SeenUsers = std::move(tables.users);
+        SeenPosts = std::move(tables.posts);
+        SeenComments = std::move(tables.comments);
+        SeenMessages = std::move(tables.messages);
+        SeenLikes = std::move(tables.likes);
+        SeenNotifications = std::move(tables.notifications);
+        for (const SeenEntry& e : SeenUsers.entries())
+            if (e.mark != 0) hiddenUsers.push_back(e.key1);
+    }
+    if (!read) return false;
+    for (const auto& id : hiddenUsers) {
+        if (RefreshStopRequested) break;
+        FindProfile(id, true);
+    }
+    Shell().RebuildMenuBar();
+    return true;
+}
+
+void SetLeftControlProbe(std::function<bool()> probe) {
+    std::lock_guard<std::mutex> hold(probeLock);
+    leftControlProbe = std::move(probe);
+}
+
+void ResetSeenStateForTesting() {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    SeenUsers = SeenPosts = SeenComments = SeenMessages = SeenLikes = SeenNotifications = SeenTable();
+    loadedThisRun = false;
+}

@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "store/favorites.h"
+#include "store/profiles.h"
+#include "store/seen_state.h"
+#include "store/whole_file.h"
+#include "store_fakes.h"
+
+namespace {
+
+std::string Hex(std::string_view hex) {
+    std::string out;
+    for (size_t i = 0; i + 1 < hex.size();) {
+        if (hex[i] == ' ') {
+            ++i;
+            continue;
+        }
+        out.push_back(static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+        i += 2;
+    }
+    return out;
+}
+
+std::string FileBytes(const std::string& name) {
+    std::string bytes;
+    ReadWholeFile(U(name), bytes);
+    return bytes;
+}
+
+void WriteFile(const std::string& name, const std::string& bytes) {
+    std::ofstream(name, std::ios::binary) << bytes;
+}
+
+class SeenStateTest : public StoreTest {
+protected:
+    static UserRecord& AddUser(const std::u16string& id, int32_t stamp, uint32_t flags, uint32_t hidden) {
+        ItemNode<UserRecord>* n = nullptr;
+        UserRecord r;
+        r.id = id;
+        r.flags = flags;
+        r.hidden = hidden;
+        AppendItem(UserList, std::move(r), id, {}, stamp, &n);
+        n->flagsRef = &n->payload.flags;
+        n->markRef = &n->payload.hidden;
+        return n->payload;
+    }
+    static void AddComment(const std::u16string& post, const std::u16string& author, int32_t time, uint32_t read) {
+        ItemNode<CommentRecord>* n = nullptr;
+        AppendItem(CommentList, CommentRecord{post, author, u"text", time, 0, read}, post, author, time, &n);
+        n->flagsRef = &n->payload.read;
+    }
+    static void AddNotification(const std::u16string& id, int32_t stamp, uint32_t read) {
+        ItemNode<NotificationRecord>* n = nullptr;
+        NotificationRecord r;
+        r.notificationId = id;
+        r.read = read;
+        AppendItem(NotificationList, std::move(r), id, {}, stamp, &n);
+        n->flagsRef = &n->payload.read;
+    }
+    static void AddLike(const std::u16string& post, const std::u16string& user, int32_t stamp, uint32_t read) {
+        ItemNode<LikeRecord>* n = nullptr;
+        AppendItem(LikeList, LikeRecord{post, user, read, 0}, post, user, stamp, &n);
+        n->flagsRef = &n->payload.read;
+        n->markRef = &n->payload.stale;
+    }
+};
+
+TEST_F(SeenStateTest, FileIsWrittenByteForByte) {
+    SetOwnUid(u"42");
+    AddUser(u"7", 100, 1, 1);
+    AddComment(u"7_1", u"8", 200, 1);
+    AddLike(u"7_1", u"9", 300, 0);
+    AddNotification(u"n1", 400, 3);
+    ASSERT_TRUE(SaveSeenState());
+    std::string expected = Hex(
+        "01000000"                                        // version
+        "01000000 01000000 01000000 3700 0000 00 64000000"  // users: flags 1, mark 1, "7", no key2, 100
+        "00000000"                                        // posts: empty list
+        "01000000 01000000 00000000 37005f003100 0000 3800 0000 c8000000"  // comment "7_1"/"8", 200
+        "00000000"                                        // messages
+        "01000000 00000000 00000000 37005f003100 0000 3900 0000 2c010000"  // like "7_1"/"9", 300
+        "01000000 03000000 00000000 6e003100 0000 00 90010000");  // notification "n1", no key2, 400
+    EXPECT_EQ(FileBytes("orv_42.dat"), expected);
+
+    // Read back, the same entries come out.
+    SeenTables tables;
+    ASSERT_TRUE(ParseSeenState(expected, tables));
+    ASSERT_EQ(tables.users.size(), 1u);
+    EXPECT_EQ(tables.users.entries()[0].key1, u"7");
+    EXPECT_EQ(tables.users.entries()[0].key2, u"");
+    EXPECT_EQ(tables.users.entries()[0].mark, 1u);
+    EXPECT_EQ(tables.users.entries()[0].stamp, 100);
+    ASSERT_EQ(tables.comments.size(), 1u);
+    EXPECT_EQ(tables.comments.entries()[0].key2, u"8");
+    EXPECT_EQ(tables.likes.entries()[0].stamp, 300);
+    EXPECT_EQ(tables.notifications.entries()[0].flags, 3u);
+    EXPECT_TRUE(tables.posts.empty());
+}
+
+TEST_F(SeenStateTest, NobodySignedInTouchesNoFile) {
+    AddUser(u"7", 100, 1, 0);
+    EXPECT_FALSE(SaveSeenState());
+    EXPECT_FALSE(LoadSeenState());
+    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
+}
+
+TEST_F(SeenStateTest, CarriesForwardYoungEntriesOfItemsNotInMemory) {
+    SetOwnUid(u"42");
+    std::vector<SeenEntry> entries(3);
+    entries[0] = {0, 1, Now - 604800 + 1, u"young", u"", 0};  // one second inside the week
+    entries[1] = {0, 1, Now - 604800, u"old", u"", 0};        // exactly a week: dropped
+    entries[2] = {0, 1, 500, u"n1", u"", 0};                  // in memory: written from the list
+    AddNotification(u"n1", 500, 0);
+    SeenTables tables;
+    SeenNotifications = SeenTable(entries);
+    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
+    ASSERT_EQ(tables.notifications.size(), 2u);
+    EXPECT_EQ(tables.notifications.entries()[0].key1, u"n1");
+    EXPECT_EQ(tables.notifications.entries()[0].flags, 0u);  // the list's word, not the entry's
+    EXPECT_EQ(tables.notifications.entries()[1].key1, u"young");
+
+    // A week after its stamp the young entry goes too.
+    clock = Now + 1;
+    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
+    EXPECT_EQ(tables.notifications.size(), 1u);
+}
+
+TEST_F(SeenStateTest, EmptyListDropsItsLoadedEntries) {
+    SetOwnUid(u"42");
+    SeenPosts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}});
+    AddUser(u"7", 100, 1, 0);
+    ASSERT_TRUE(SaveSeenState());
+    SeenTables tables;
+    ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
+    EXPECT_TRUE(tables.posts.empty());
+    EXPECT_EQ(tables.users.size(), 1u);
+}
+
+TEST_F(SeenStateTest, ChangedStampWritesNewEntryFirstAndFirstEntryWins) {
+    SetOwnUid(u"42");
+    SeenNotifications = SeenTable({SeenEntry{0, 1, Now - 10, u"n1", u"", 0}});
+    AddNotification(u"n1", Now, 0);
+    ASSERT_TRUE(SaveSeenState());
+    SeenTables tables;
+    ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
+    ASSERT_EQ(tables.notifications.size(), 2u);  // the old one is carried forward too
+    const SeenEntry* first = FindSeen(tables.notifications, u"n1");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->stamp, Now);
+    EXPECT_EQ(first->flags, 0u);
+    // With a stamp the older one is still found.
+    EXPECT_EQ(FindSeen(tables.notifications, u"n1", u"", Now - 10)->flags, 1u);
+}
+
+TEST_F(SeenStateTest, FindSeenKeyRules) {
+    SeenTable table({SeenEntry{0, 1, 10, u"p", u"a", 0}, SeenEntry{0, 2, 20, u"p", u"b", 0},
+                     SeenEntry{0, 4, 30, u"q", u"", 0}});
+    EXPECT_EQ(FindSeen(table, u"p", u"b")->flags, 2u);
+    EXPECT_EQ(FindSeen(table, u"p")->flags, 1u);          // no key2 asked: anything
+    EXPECT_EQ(FindSeen(table, u"q", u"zzz")->flags, 4u);  // no key2 stored: anything
+    EXPECT_EQ(FindSeen(table, u"p", u"a", 20), nullptr);
+    EXPECT_EQ(FindSeen(table, u"", u"a"), nullptr);
+    EXPECT_EQ(FindSeen(SeenTable(), u"p"), nullptr);
+}
+
+TEST_F(SeenStateTest, LeftControlResetsOnlyAtTheFirstLoadOfARun) {
+    SetOwnUid(u"42");
+    AddUser(u"7", 100, 1, 0);
+    ASSERT_TRUE(SaveSeenState());
+    bool down = true;
+    SetLeftControlProbe([&] { return down; });
+    EXPECT_FALSE(LoadSeenState());  // deleted before it was read
+    EXPECT_FALSE(std::filesystem::exists("orv_42.dat"));
+    ASSERT_TRUE(SaveSeenState());
+    EXPECT_TRUE(LoadSeenState());  // a later load in the same run keeps the file
+    EXPECT_TRUE(std::filesystem::exists("orv_42.dat"));
+    EXPECT_EQ(SeenUsers.size(), 1u);
+    SetLeftControlProbe({});
+}
+
+TEST_F(SeenStateTest, LoadReplacesAnotherUsersTablesEvenWithoutAFile) {
+    SeenPosts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}});
+    SetOwnUid(u"43");
+    EXPECT_FALSE(LoadSeenState());
+    EXPECT_TRUE(SeenPosts.empty());
+}
+
+TEST_F(SeenStateTest, HiddenUsersAreFetchedAtLoadAndComeBackHidden) {
+    SetOwnUid(u"42");
+    Person("7", "Hidden Person");
+    WriteFile("orv_42.dat", Hex("01000000 01000000 01000000 01000000 3700 0000 00 05000000"
+                                "00000000 00000000 00000000 00000000 00000000"));
+    EXPECT_TRUE(LoadSeenState());
+    UserRecord* user = FindProfile(u"7", false);
+    ASSERT_NE(user, nullptr);
+    EXPECT_EQ(user->hidden, 1u);
+    EXPECT_EQ(shell.menuBars, 1);
+}
+
+TEST_F(SeenStateTest, DamagedFilesReadOnlyWholeEntries) {
+    const std::string header = Hex("01000000");
+    const std::string one = Hex("01000000 00000000 6100 0000 00 01000000");  // "a"
+    const std::string two = Hex("01000000 00000000 6200 0000 00 02000000");  // "b"
+    SeenTables tables;
+
+    // Another version reads as empty.
+    EXPECT_FALSE(ParseSeenState(Hex("02000000 01000000") + one, tables));
+    EXPECT_TRUE(tables.users.empty());
+
+    // Shorter than the version.
+    EXPECT_FALSE(ParseSeenState(Hex("0100"), tables));
+
+    // A count that runs past the end keeps the whole entries before it.
+    std::string counted = header + Hex("05000000") + one + two;
+    EXPECT_TRUE(ParseSeenState(counted, tables));
+    EXPECT_EQ(tables.users.size(), 2u);
+    EXPECT_TRUE(tables.posts.empty());
+
+    // Cut inside an entry, at every position.
+    std::string full = header + Hex("02000000") + one + two;
+    for (size_t cut = 4; cut < full.size(); ++cut) {
+        ASSERT_TRUE(ParseSeenState(full.substr(0, cut), tables));
+        size_t expected = cut >= header.size() + 4 + one.size() ? 1 : 0;
+        EXPECT_EQ(tables.users.size(), expected) << cut;
+    }
+
+    // A key without its terminator before the end.
+    EXPECT_TRUE(ParseSeenState(header + Hex("01000000 01000000 00000000 6100 6200"), tables));
+    EXPECT_TRUE(tables.users.empty());
+
+    // A huge count with nothing behind it.
+    EXPECT_TRUE(ParseSeenState(header + Hex("ffffffff"), tables));
+    EXPECT_TRUE(tables.users.empty());
+}
+
+TEST_F(SeenStateTest, AnOversizedStateStillSavesWhole) {
+    SetOwnUid(u"42");
+    std::vector<SeenEntry> entries;
+    // About 1.5 MB of entries: beyond the original fixed buffer.
+    std::u16string longKey(300, u'k');
+    for (int i = 0; i < 2500; ++i) entries.push_back(SeenEntry{0, 1, Now, longKey + AsciiToUtf16(std::to_string(i)), u"", 0});
+    SeenComments = SeenTable(entries);
+    AddComment(u"7_1", u"8", Now, 1);
+    ASSERT_TRUE(SaveSeenState());
+    EXPECT_GT(FileBytes("orv_42.dat").size(), 1024000u);
+    SeenTables tables;
+    ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
+    EXPECT_EQ(tables.comments.size(), 2501u);
+}
+
+TEST_F(SeenStateTest, SavesFromTwoThreadsLeaveAWholeFile) {
+    SetOwnUid(u"42");
+    for (int i = 0; i < 200; ++i) AddNotification(AsciiToUtf16("n" + std::to_string(i)), Now, 1);
+    std::thread other([] {
+        for (int i = 0; i < 30; ++i) SaveSeenState();
+    });
+    for (int i = 0; i < 30; ++i) SaveSeenState();
+    other.join();
+    SeenTables tables;
+    ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
+    EXPECT_EQ(tables.notifications.size(), 200u);
+    // No temporary file is left behind.
+    size_t files = 0;
+    for (auto& entry : std::filesystem::directory_iterator(".")) files += entry.is_regular_file();
+    EXPECT_EQ(files, 1u);
+}
+
+}  // namespace
