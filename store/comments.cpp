@@ -90,7 +90,8 @@ bool ReadLikes(std::u16string_view postId) {
     const char16_t* condition = AppSettings.likesOnlyFromFriends ? FriendsOnlyCondition : u"";
     bool ok = false;
     JsonTree rows = FqlQuery(FormatText(LikeQuery, {condition, postId}, LikeQueryLimit), &ok);
-    if (!ok || rows.empty() || IsErrorAnswer(rows)) return false;
+    // An empty list is an answer: nobody likes the post any more.
+    if (!ok || IsErrorAnswer(rows)) return false;
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
     MarkOrRemoveItems(LikeList, postId, {}, false, true);
     std::vector<ItemNode<LikeRecord>*> listed = NodesOfPost(LikeList, postId);

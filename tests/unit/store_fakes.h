@@ -20,6 +20,7 @@
 #include "app/refresh_cycle.h"
 #include "app/settings.h"
 #include "app/shell_port.h"
+#include "app/text_table.h"
 #include "net/access_token.h"
 #include "net/http_transport.h"
 #include "store/data_store.h"
@@ -70,6 +71,7 @@ public:
     std::vector<std::u16string> statements;
     std::vector<std::u16string> pictureRequests;
     bool blockUntilAbandoned = false;
+    bool failUnanswered = false;  // statements nothing answers get no answer, not "[]"
 
     FakeService() { SetHttpTransport(this); }
     ~FakeService() override { SetHttpTransport(nullptr); }
@@ -90,6 +92,7 @@ public:
             if (found != answers.end()) return HttpResponse{true, 200, found->second};
             if (rule)
                 if (auto body = rule(*statement)) return HttpResponse{true, 200, *body};
+            if (failUnanswered) return HttpResponse{};
             return HttpResponse{true, 200, "[]"};
         }
         pictureRequests.push_back(request.path);
@@ -177,6 +180,7 @@ protected:
         ResetStore();
         ResetSettingsForTesting();
         AppSettings = Settings();
+        AppSettings.language = LangEnglish;
         SetClockForTesting([this] { return clock; });
         SetAccessToken(u"TOKEN");
         SetPictureDecoder([](const std::string& bytes) -> PicturePtr {
