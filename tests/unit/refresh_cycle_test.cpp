@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/refresh_cycle.h"
+#include "store/profiles.h"
+#include "store_fakes.h"
+
+namespace {
+
+const char* OwnUserQuery =
+    "SELECT uid,profile_url,name,pic_square,pic,online_presence,profile_update_time,status,current_location,"
+    "birthday FROM user WHERE uid=me()";
+
+std::string Since(const char* format, int since) { return A(FormatText(U(format), {since})); }
+
+const char* UsersQuery =
+    "SELECT uid,profile_url,name,pic_square,pic,online_presence,profile_update_time,status,current_location,"
+    "birthday FROM user WHERE profile_update_time>=%d AND (uid IN (SELECT uid1 FROM friend WHERE uid2=me()) OR "
+    "uid=me()) LIMIT 150";
+const char* StatusesQuery =
+    "SELECT uid,status_id,message,source,time FROM status WHERE (uid IN (SELECT uid1 FROM friend WHERE "
+    "uid2=me()) OR uid IN (SELECT page_id FROM page_fan WHERE uid=me()) OR uid=me()) AND time>=%d ORDER by "
+    "time DESC LIMIT 150";
+const char* StreamQuery =
+    "SELECT type,attachment,permalink,post_id,actor_id,target_id,message,source_id,created_time,updated_time,"
+    "comments,likes,attachment,app_id FROM stream WHERE filter_key='others' AND updated_time>=%d LIMIT 150";
+const char* NotificationsQuery =
+    "SELECT sender_id,title_text,body_text,created_time,updated_time,href,notification_id FROM notification "
+    "WHERE recipient_id=me() AND updated_time>=%d LIMIT 150";
+const char* ThreadsQuery =
+    "SELECT thread_id,folder_id,subject,updated_time,message_count,unread,snippet_author,parent_thread_id,"
+    "snippet,message_count,recipients FROM thread WHERE folder_id=0 AND updated_time>%d AND unread!=0";
+
+std::vector<std::u16string> LogTexts(int32_t channel) {
+    std::vector<std::u16string> out;
+    for (const auto& entry : LogEntries(channel)) {
+        size_t dash = entry.text.find(u" - ");
+        out.push_back(dash == std::u16string::npos ? entry.text : entry.text.substr(dash + 3));
+    }
+    return out;
+}
+
+class RefreshTest : public StoreTest {
+protected:
+    void SetUp() override {
+        StoreTest::SetUp();
+        service.Answer(OwnUserQuery, "[" + UserRow("42", "Me") + "]");
+        Person("42", "Me");
+        Person("7", "Anna");
+    }
+
+    template <class T>
+    static void AddUnseen(ItemList<T>& list, const std::u16string& key, uint32_t T::*flags) {
+        ItemNode<T>* n = nullptr;
+        AppendItem(list, T{}, key, key, 0, &n);
+        n->flagsRef = &(n->payload.*flags);
+    }
+    static void Unseen(int posts, int messages, int notifications) {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        for (int i = 0; i < posts; ++i) AddUnseen(PostList, u"p" + AsciiToUtf16(std::to_string(i)), &PostRecord::flags);
+        for (int i = 0; i < messages; ++i)
+            AddUnseen(MessageList, u"m" + AsciiToUtf16(std::to_string(i)), &MessageRecord::read);
+        for (int i = 0; i < notifications; ++i)
+            AddUnseen(NotificationList, u"n" + AsciiToUtf16(std::to_string(i)), &NotificationRecord::read);
+    }
+    void WaitForWorker() {
+        for (int i = 0; i < 500 && WorkerRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_FALSE(WorkerRunning());
+    }
+};
+
+TEST_F(RefreshTest, FirstRefreshReadsTheUserThenQueriesAndMergesInOrder) {
+    service.Answer(Since(StreamQuery, Now - 12 * 3600),
+                   R"([{"post_id":"7_1","source_id":7,"updated_time":1699990000}])");
+    clock = Now;
+    RunRefreshBody(0);
+    const int since = Now - 12 * 3600;
+    std::vector<std::u16string> expected{U(OwnUserQuery), U(UserQuery("42")),
+                                         U(Since(UsersQuery, since)), U(Since(StatusesQuery, since)),
+                                         U(Since(StreamQuery, since)), U(Since(NotificationsQuery, since)),
+                                         U(UserQuery("7")), U(Since(ThreadsQuery, since))};
+    EXPECT_EQ(service.statements, expected);
+    EXPECT_EQ(LogTexts(LogReports),
+              (std::vector<std::u16string>{u"Reading logged user", u"Me", u"Updating data from Facebook",
+                                           u"Reading stream", u"Reading status updates", u"Reading notices",
+                                           u"Reading messages", u"End of update from Facebook"}));
+    EXPECT_EQ(OwnUid, u"42");
+    ASSERT_NE(OwnUser, nullptr);
+    EXPECT_EQ(OwnUser->name, u"Me");
+    EXPECT_GE(shell.menuBars, 1);
+    EXPECT_EQ(RefreshDone, 1);
+    EXPECT_EQ(LastRefreshStart, Now);
+    EXPECT_EQ(LastRefreshEnd, Now);
+    EXPECT_TRUE(std::filesystem::exists("orv_42.dat"));
+    EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook interface");
+    EXPECT_NE(FindItem(PostList, u"7_1"), nullptr);
+    EXPECT_EQ(NoticePicture, FindProfile(u"7", false)->picture.get());
+}
+
+TEST_F(RefreshTest, LaterRefreshesReachBackFromThePreviousStartAndSkipTheUser) {
+    RunRefreshBody(0);
+    service.statements.clear();
+    ClearLogForTesting();
+    clock = Now + 700;
+    RunRefreshBody(LastRefreshStart);
+    EXPECT_EQ(service.statements.front(), U(Since(UsersQuery, Now - 12 * 3600)));
+    EXPECT_EQ(LogTexts(LogReports).front(), u"Updating data from Facebook");
+    EXPECT_EQ(LastRefreshStart, Now + 700);
+
+    AppSettings.hideReadPostsAfter = 1;
+    service.statements.clear();
+    RunRefreshBody(LastRefreshStart);
+    EXPECT_EQ(service.statements.front(), U(Since(UsersQuery, Now + 700 - 3600)));
+}
+
+TEST_F(RefreshTest, TrayTooltipStaysWhileSomethingIsAnnounced) {
+    TrayState = TrayStateNew;
+    RunRefreshBody(0);
+    for (const auto& tip : shell.tooltips) EXPECT_NE(tip, u"Orv - Facebook interface");
+}
+
+TEST_F(RefreshTest, WithoutAUserTheRefreshGoesOn) {
+    service.answers.erase(U(OwnUserQuery));
+    RunRefreshBody(0);
+    EXPECT_EQ(OwnUid, u"");
+    EXPECT_EQ(RefreshDone, 1);
+    EXPECT_EQ(service.statements.size(), 6u);  // own user, four queries, threads
+    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
+}
+
+TEST_F(RefreshTest, TimerStartsAWorkerWhenDueAndAnnouncesAfterIt) {
+    LastRefreshEnd = Now - 601;
+    AppSettings.refreshInterval = 10;
+    service.Answer(Since(StreamQuery, Now - 12 * 3600),
+                   R"([{"post_id":"7_1","source_id":7,"updated_time":1699990000}])");
+    OnRefreshTimer();
+    EXPECT_TRUE(WorkerRunning() || RefreshDone);
+    WaitForWorker();
+    EXPECT_EQ(RefreshDone, 1);
+    OnRefreshTimer();
+    EXPECT_EQ(RefreshDone, 0);
+    EXPECT_EQ(NewCountTotal, 1);
+    EXPECT_EQ(TrayState, TrayStateNew);
+    EXPECT_EQ(LogTexts(LogNewAndUpdated), (std::vector<std::u16string>{u"Posts: 1"}));
+}
+
+TEST_F(RefreshTest, TimerWaitsForTheIntervalCountedFromTheEnd) {
+    AppSettings.refreshInterval = 10;
+    LastRefreshEnd = Now - 600;
+    OnRefreshTimer();
+    EXPECT_FALSE(WorkerRunning());
+    EXPECT_TRUE(service.statements.empty());
+}
+
+TEST_F(RefreshTest, NoTokenNoWorker) {
+    ClearAccessToken();
+    StartRefresh();
+    EXPECT_FALSE(WorkerRunning());
+    UpdateDataCommand();
+    EXPECT_FALSE(WorkerRunning());
+}
+
+TEST_F(RefreshTest, StopAsksTheWorkerToEndAndJoinsIt) {
+    service.blockUntilAbandoned = true;
+    UpdateDataCommand();
+    EXPECT_TRUE(WorkerRunning());
+    service.WaitUntilBlocked();
+    UpdateDataCommand();  // does nothing while one runs
+    StopRefresh();
+    EXPECT_FALSE(WorkerRunning());
+    EXPECT_EQ(RefreshDone, 0);
+    EXPECT_EQ(LastRefreshStart, 0);
+    EXPECT_EQ(LastRefreshEnd, 0);
+    EXPECT_EQ(shell.icons.back(), TrayIconNormal);
+    // Nothing after the request that was cut short.
+    EXPECT_EQ(LogTexts(LogReports), (std::vector<std::u16string>{u"Reading logged user"}));
+}
+
+class AfterRefreshTest : public RefreshTest {};
+
+TEST_F(AfterRefreshTest, AnnouncesOnlyWhenTheTotalChanges) {
+    Unseen(3, 0, 0);
+    AfterRefresh();
+    EXPECT_EQ(TrayState, TrayStateNew);
+    EXPECT_EQ(NewCountTotal, 3);
+    EXPECT_EQ(shell.icons, (std::vector<int32_t>{TrayIconNew}));
+    EXPECT_EQ(shell.tooltips.back(), u"Posts: 3");
+    ASSERT_EQ(shell.notices.size(), 1u);
+    EXPECT_EQ(shell.notices[0].title, u"New and updated");
+    EXPECT_EQ(shell.notices[0].summary, u"Posts: 3");
+
+    AfterRefresh();
+    EXPECT_EQ(shell.notices.size(), 1u);
+    EXPECT_EQ(LogTexts(LogNewAndUpdated).size(), 1u);
+
+    FindItem(PostList, u"p0")->payload.flags = ItemRead;
+    AfterRefresh();
+    EXPECT_EQ(NewCountTotal, 2);
+    EXPECT_EQ(LogTexts(LogNewAndUpdated), (std::vector<std::u16string>{u"Posts: 3", u"Posts: 2"}));
+    EXPECT_EQ(shell.notices.size(), 2u);
+}
+
+TEST_F(AfterRefreshTest, SummaryInTheOrderPostsMessagesNotificationsWithoutZeros) {
+    Unseen(1, 2, 3);
+    AfterRefresh();
+    EXPECT_EQ(LogTexts(LogNewAndUpdated).back(), u"Posts: 1, Messages: 2, Notifications: 3");
+    EXPECT_EQ(RefreshSummary(0, 2, 0), u"Messages: 2");
+    EXPECT_EQ(RefreshSummary(4, 0, 1), u"Posts: 4, Notifications: 1");
+}
+
+TEST_F(AfterRefreshTest, NothingUnreadLeavesTrayAndTooltipAlone) {
+    AfterRefresh();
+    EXPECT_TRUE(shell.icons.empty());
+    EXPECT_TRUE(shell.tooltips.empty());
+    EXPECT_EQ(TrayState, TrayStateNormal);
+    EXPECT_TRUE(LogTexts(LogNewAndUpdated).empty());
+}
+
+TEST_F(AfterRefreshTest, MutedAndHiddenItemsDoNotCount) {
+    Unseen(2, 0, 0);
+    FindItem(PostList, u"p0")->payload.flags = ItemMuted;
+    uint32_t hidden = 1;
+    FindItem(PostList, u"p1")->markRef = &hidden;
+    AfterRefresh();
+    EXPECT_EQ(NewCountTotal, 0);
+    FindItem(PostList, u"p1")->markRef = &DefaultMarkWord;
+}
+
+TEST_F(AfterRefreshTest, VisibleWindowGetsTheTrayButNoPopup) {
+    shell.visible = true;
+    Unseen(1, 0, 0);
+    AfterRefresh();
+    EXPECT_EQ(TrayState, TrayStateNew);
+    EXPECT_TRUE(shell.notices.empty());
+}
+
+TEST_F(AfterRefreshTest, PopupOnlyWhenTheSettingAsks) {
+    AppSettings.notifyNewAndUpdated = 0;
+    Unseen(1, 0, 0);
+    AfterRefresh();
+    EXPECT_EQ(TrayState, TrayStateNew);
+    EXPECT_TRUE(shell.notices.empty());
+}
+
+TEST_F(AfterRefreshTest, OpenContentMenuHoldsTheAnnouncementBack) {
+    ContentMenuOpen = 1;
+    Unseen(1, 0, 0);
+    AfterRefresh();
+    EXPECT_EQ(NewCountTotal, 0);
+    EXPECT_TRUE(shell.icons.empty());
+}
+
+TEST_F(AfterRefreshTest, NotifyingOnlyWithHiddenWindowMarksAllReadWhenItIsShown) {
+    AppSettings.notifyOnlyWithHiddenWindow = 1;
+    shell.visible = true;
+    SetOwnUid(u"42");
+    Unseen(2, 1, 1);
+    TrayState = TrayStateNew;
+    NewCountTotal = 9;
+    AfterRefresh();
+    EXPECT_EQ(CountUnseenItems(PostList, false) + CountUnseenItems(MessageList, false) +
+                  CountUnseenItems(NotificationList, false),
+              0);
+    EXPECT_EQ(NewCountTotal, 0);
+    EXPECT_EQ(TrayState, TrayStateNormal);
+    EXPECT_EQ(shell.icons.back(), TrayIconNormal);
+    EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook interface");
+    EXPECT_TRUE(LogTexts(LogNewAndUpdated).empty());
+    EXPECT_TRUE(std::filesystem::exists("orv_42.dat"));
+
+    // Hidden again: announced as usual.
+    shell.visible = false;
+    FindItem(PostList, u"p0")->payload.flags = 0;
+    AfterRefresh();
+    EXPECT_EQ(NewCountTotal, 1);
+}
+
+}  // namespace
