@@ -49,6 +49,18 @@ std::vector<LogEntry> LogEntries(int32_t channel) {
     return out;
 }
 
+bool RemoveLogEntry(int32_t channel, size_t position) {
+    std::lock_guard<std::mutex> hold(logLock);
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        if (it->channel != channel) continue;
+        if (position-- == 0) {
+            entries.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
 void SetLogListener(LogListener l) {
     std::lock_guard<std::mutex> hold(logLock);
     listener = std::move(l);

@@ -22,6 +22,10 @@ void AppendLog(std::u16string_view text, int32_t channel);
 // A copy of every entry of one channel (or all when channel < 0), oldest first.
 std::vector<LogEntry> LogEntries(int32_t channel);
 
+// Removes the position-th entry (0-based) among the entries of a channel; false when
+// the channel has no such entry.
+bool RemoveLogEntry(int32_t channel, size_t position);
+
 // The open info dialog listens for new lines; called with the log lock released.
 using LogListener = std::function<void(const LogEntry&)>;
 void SetLogListener(LogListener listener);

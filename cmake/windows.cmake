@@ -8,3 +8,10 @@ target_link_options(Orv PRIVATE -municode -mwindows -static)
 target_link_libraries(Orv PRIVATE orv_core
   comctl32 gdiplus wininet msimg32 shell32 shlwapi advapi32 ole32 oleaut32 uuid ws2_32 gdi32 user32)
 set_target_properties(Orv PROPERTIES OUTPUT_NAME Orv SUFFIX .exe)
+
+# orvctl.exe: a small console tool that tests use to drive a running Orv.exe.
+add_executable(orvctl ${CMAKE_SOURCE_DIR}/tools/orvctl/orvctl.cpp)
+target_compile_definitions(orvctl PRIVATE UNICODE _UNICODE)
+target_compile_options(orvctl PRIVATE -municode)
+target_link_options(orvctl PRIVATE -municode -static)
+target_link_libraries(orvctl PRIVATE user32)

@@ -3,7 +3,7 @@
 int32_t RunAtLogonState = 0;
 
 int32_t RunAtLogon(RunKey& key, int32_t enable, int32_t query, const std::u16string& executablePath) {
-    if (!key.Open()) return 0;
+    if (!key.Open(enable && !query)) return 0;
     RunValue value = key.Read();
     // A query answers whatever `enable` says: an absent value is never "registered".
     if (query) {

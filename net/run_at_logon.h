@@ -21,7 +21,8 @@ struct RunValue {
 class RunKey {
 public:
     virtual ~RunKey() = default;
-    virtual bool Open() = 0;
+    // `create`: make the key when it is missing (only when a value is to be written).
+    virtual bool Open(bool create) = 0;
     virtual RunValue Read() = 0;
     virtual void Delete() = 0;
     virtual void WriteString(const std::u16string& data) = 0;

@@ -1,12 +1,14 @@
 // The main window of class "ORV": banner strip with the tool bar, the browser's tab
 // area, the address field and the progress bar along the bottom. Closing it only
-// hides it. UI thread only unless said otherwise.
+// hides it. Pop-up notices share its class and window procedure. UI thread only.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
+// Registers the class and creates the hidden main window; nullptr on failure.
+HWND CreateMainWindow(HINSTANCE instance, const std::wstring& className, const std::wstring& title);
 HWND MainWindowHandle();
 HINSTANCE AppInstance();
 
@@ -17,27 +19,37 @@ void ShowMainWindow();
 void ShowHideMainWindow(bool hide, bool force);
 bool MainWindowShown();
 
-// The address field and the progress bar of the bottom strip.
+// The bottom strip: address field and progress bar (created while the settings load).
+void CreateBottomStrip();
 HWND AddressField();
 bool AddressFieldEditing();  // the user is typing an address
 void SetAddressText(const std::u16string& text);
+// Enter in the address field: open what was typed, then give the field up.
+void SubmitAddressField();
 void ShowProgressBar(bool show);
 void SetProgress(int32_t position, int32_t maximum = 100);
 
 // Lays the child windows out for the current client size.
 void RelayoutMainWindow();
 
-// Banner: with force the stale tool bar is laid out again and the banner repainted.
-void RedrawBanner(bool force);
+// The tool bar: its buttons for the current language and sign-in state.
+void LayoutToolbarButtons();
 // The next forced banner redraw lays the tool bar out again (sign-in state changed).
 void MarkToolbarStale();
+// Banner: with force the stale tool bar is laid out again and the banner repainted.
+void RedrawBanner(bool force);
 // Shows or hides the tool-bar button whose command is `commandId` (1051 close page,
 // 1052 new posts).
 void SetToolbarButtonVisible(int32_t commandId, bool visible);
 
-// An address that the next timer tick opens in the browser, bringing the window up.
+// An address that the next timer tick opens in the browser, bringing the window up
+// (a page asked for a new window).
 void SetPendingAddress(const std::u16string& address);
 
 // The user-banner painter; none until the banner of the signed-in user exists.
 using BannerPainter = void (*)(HDC dc, const RECT& bannerRect);
 void SetBannerPainter(BannerPainter painter);
+
+// Runs a command code of the program (the installed dispatcher, or the shell's own
+// commands while none is installed). Returns the dispatcher's result.
+int32_t RunProgramCommand(int32_t action);

@@ -1,14 +1,20 @@
-// The notification-area icon: one record, added once and then only modified.
-// UI thread only; the worker reaches these through the shell port, which marshals.
+// The notification-area icon: one record, added once and then only modified, and the
+// click machine behind its mouse messages. UI thread only; the worker reaches the icon
+// and tooltip through the shell port, which marshals.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 #include <string_view>
 
+// Tray callback message.
+constexpr UINT TrayCallbackMessage = WM_USER + 1;
+
 // Loads the tray icons (130, 143, 138, 156) of the module.
 void LoadTrayIcons(HINSTANCE instance);
 HICON TrayIcon(int32_t iconId);
+// The icon of a tray state: 0 normal, 2 new items, 3 the page announces something.
+HICON TrayIconForState(int32_t state);
 
 void TrayAdd(HICON icon);
 void TraySetIcon(HICON icon);
@@ -17,11 +23,12 @@ void TrayShowBalloon(std::u16string_view text);
 void TrayDelete();
 bool TrayAdded();
 
-// Tray state: 0 normal, 2 new items announced, 3 the page announces something.
-int32_t CurrentTrayState();
-void SetTrayState(int32_t state);
-// Sets the state and shows its icon.
+// Sets the tray state and shows its icon.
 void SetTrayStateIcon(int32_t state);
 
-// The registered "TaskbarCreated" message: the icon comes back with the state's icon.
+// The shell was restarted: the icon comes back with the current state's icon.
 void OnTaskbarCreated();
+
+// The tray callback (lParam: the mouse message) and the click timer.
+void OnTrayCallback(HWND window, LPARAM mouseMessage);
+void OnTrayClickTimer(HWND window);

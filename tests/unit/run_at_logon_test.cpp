@@ -11,10 +11,11 @@ public:
     bool present = false;
     bool isString = true;
     std::u16string data;
-    int writes = 0, deletes = 0, opens = 0, closes = 0;
+    int writes = 0, deletes = 0, opens = 0, closes = 0, creates = 0;
 
-    bool Open() override {
+    bool Open(bool create) override {
         ++opens;
+        if (create) ++creates;
         return openable;
     }
     RunValue Read() override { return {present, present && isString}; }
@@ -40,6 +41,7 @@ TEST(RunAtLogon, QueryReportsOnlyAStringValue) {
     EXPECT_EQ(RunAtLogon(key, 1, 1, u"C:\\Orv\\Orv.exe"), 0);
     EXPECT_EQ(key.writes + key.deletes, 0);
     EXPECT_EQ(key.opens, key.closes);
+    EXPECT_EQ(key.creates, 0);  // a query never makes the key
 }
 
 TEST(RunAtLogon, QueryWithEnableClearedStillAnswersTheQuestion) {
@@ -63,6 +65,7 @@ TEST(RunAtLogon, SavingTickedStoresTheCurrentPathEvenAfterAMove) {
     EXPECT_EQ(RunAtLogon(key, 1, 0, u"D:\\New\\Orv.exe"), 1);
     EXPECT_EQ(key.data, u"D:\\New\\Orv.exe");
     EXPECT_EQ(key.deletes, 1);
+    EXPECT_EQ(key.creates, 1);  // a missing Run key is made for the value
 }
 
 TEST(RunAtLogon, SavingTickedReplacesAValueOfAnotherType) {

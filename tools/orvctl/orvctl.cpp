@@ -1,0 +1,65 @@
+// orvctl: drives a running Orv.exe from tests and scripts.
+//   orvctl exit             ask the program to end (command 1029)
+//   orvctl notice TEXT      show a pop-up notice with TEXT as its summary
+//   orvctl wait SECONDS     wait until the program's main window exists
+// Exit code 0 when the main window was found and the request delivered, 1 otherwise.
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+namespace {
+// The main window is the one window of class "ORV" without an owner (the pop-up
+// notices share the class and are owned by it).
+BOOL CALLBACK FindMain(HWND window, LPARAM found) {
+    wchar_t cls[16] = {};
+    GetClassNameW(window, cls, 16);
+    if (std::wcscmp(cls, L"ORV") == 0 && !GetWindow(window, GW_OWNER)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND MainWindow() {
+    HWND found = nullptr;
+    EnumWindows(FindMain, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fwprintf(stderr, L"usage: orvctl exit | notice TEXT | wait SECONDS\n");
+        return 2;
+    }
+    const std::wstring verb = argv[1];
+    if (verb == L"wait") {
+        const int seconds = argc > 2 ? _wtoi(argv[2]) : 10;
+        for (int i = 0; i < seconds * 10; ++i) {
+            if (MainWindow()) return 0;
+            Sleep(100);
+        }
+        return 1;
+    }
+    HWND main = MainWindow();
+    if (!main) {
+        std::fwprintf(stderr, L"orvctl: no Orv main window\n");
+        return 1;
+    }
+    if (verb == L"exit") return PostMessageW(main, WM_COMMAND, 1029, 0) ? 0 : 1;
+    if (verb == L"notice" && argc > 2) {
+        const std::wstring text = argv[2];
+        COPYDATASTRUCT data = {};
+        data.dwData = 0x4F525650;  // 'ORVP'
+        data.cbData = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        data.lpData = const_cast<wchar_t*>(text.c_str());
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                                   &result)
+                   ? 0
+                   : 1;
+    }
+    std::fwprintf(stderr, L"orvctl: unknown request\n");
+    return 2;
+}
