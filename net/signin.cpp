@@ -83,7 +83,9 @@ PageLoadedActions OnServicePageLoaded(std::u16string_view address, const PageLoa
     if (Contains(address, RefusalMark)) {
         SetSigningIn(false);
         actions.showNoAccessBox = true;
-        actions.navigate = BrowserNavigation{RootPageUrl(), false, false, true};
+        // A navigation of our own: otherwise the signed-out rule would turn it into the
+        // home page, which asks again at once and loops when the refusal is automatic.
+        actions.navigate = BrowserNavigation{RootPageUrl(), true, false, true};
         actions.result = 1;
         return actions;
     }

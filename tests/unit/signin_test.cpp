@@ -173,10 +173,14 @@ TEST_F(PageLoaded, RefusalShowsTheBoxAndLeavesTheSignIn) {
     EXPECT_FALSE(SigningIn());
     EXPECT_FALSE(HaveAccessToken());
     EXPECT_EQ(a.navigate.address, u"http://127.0.0.1:8080/");
-    EXPECT_FALSE(a.navigate.background);
+    EXPECT_TRUE(a.navigate.background);  // kept as the root page: no new sign-in
     EXPECT_FALSE(a.navigate.showMain);
     EXPECT_TRUE(a.navigate.selectTab);
     EXPECT_FALSE(a.tokenCaptured);
+    // The root page that follows shows the window; it starts no sign-in.
+    PageLoadedActions next = OnServicePageLoaded(a.navigate.address, context);
+    EXPECT_FALSE(next.beginSignIn);
+    EXPECT_TRUE(next.showMain);
 }
 
 TEST_F(PageLoaded, TokenIsCapturedAndLogged) {

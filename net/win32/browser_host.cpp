@@ -1,0 +1,332 @@
+#include "net/win32/browser_host.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <exdisp.h>
+#include <ole2.h>
+
+#include "app/key_routing.h"
+#include "app/text_table.h"
+#include "app/win32/main_window.h"
+#include "net/access_token.h"
+#include "net/service_address.h"
+#include "net/signin.h"
+#include "net/win32/browser_view.h"
+#include "ui/command_table.h"
+#include "ui/win32/drawing.h"
+#include "ui/win32/image_decoder.h"
+
+OrvBrowser* ServiceBrowser = nullptr;
+OrvBrowser* PageBrowser = nullptr;
+int32_t ServiceViewActive = 0;
+int32_t TabCount = 0;
+int32_t CurrentTab = 0;
+int32_t TabNavigationPending = 0;
+int32_t PageTabRemoved = 1;
+std::u16string PendingAddress;
+
+namespace {
+
+constexpr const wchar_t* EmulationKey = L"SOFTWARE\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
+constexpr const wchar_t* SoundsKey =
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_DISABLE_NAVIGATION_SOUNDS";
+constexpr int32_t PageTabIcon = 169;
+constexpr int32_t TabImageSize = 15;
+
+HWND mainWindow = nullptr;
+HWND tabControl = nullptr;
+HIMAGELIST tabImages = nullptr;
+int32_t pageTabImage = -1;
+int32_t stripHeight = 0;
+bool oleStarted = false;
+OrvBrowser serviceView;
+OrvBrowser pageView;
+
+const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+// Both views fill the tab control below its strip, with a margin.
+RECT ViewPlace() {
+    RECT client = {0, 0, 0, 0};
+    if (tabControl) GetClientRect(tabControl, &client);
+    RECT place;
+    place.left = 4;
+    place.top = 6 + stripHeight;
+    place.right = place.left + (client.right - 10 > 0 ? client.right - 10 : 0);
+    place.bottom = place.top + (client.bottom - 12 - stripHeight > 0 ? client.bottom - 12 - stripHeight : 0);
+    return place;
+}
+
+int32_t AddTabImage(int32_t iconId) {
+    if (!tabImages || iconId == 0) return -1;
+    HBITMAP bitmap = LoadMenuIcon(iconId);
+    if (!bitmap) return -1;
+    int32_t index = ImageList_Add(tabImages, bitmap, nullptr);
+    DeleteObject(bitmap);
+    return index;
+}
+
+void CreateTabs() {
+    tabImages = ImageList_Create(TabImageSize, TabImageSize, ILC_COLOR24, 10, 2);
+    TabCount = 0;
+    for (const CommandRow* row = CommandTable; !IsEndRow(*row); ++row) {
+        if (!(row->flags & RowGoTo)) continue;
+        std::u16string text = row->key ? LookupText(row->key) : u"";
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT | TCIF_PARAM;
+        item.pszText = const_cast<wchar_t*>(Wide(text));
+        item.lParam = reinterpret_cast<LPARAM>(row);
+        int32_t image = AddTabImage(row->iconId);
+        if (image >= 0) {
+            item.mask |= TCIF_IMAGE;
+            item.iImage = image;
+        }
+        SendMessageW(tabControl, TCM_INSERTITEMW, TabCount, reinterpret_cast<LPARAM>(&item));
+        ++TabCount;
+    }
+    pageTabImage = AddTabImage(PageTabIcon);
+    SendMessageW(tabControl, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabImages));
+    RECT first = {0, 0, 0, 0};
+    if (SendMessageW(tabControl, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first))) stripHeight = first.bottom;
+}
+
+void SetUpView(OrvBrowser& view) {
+    if (!view.browser) return;
+    view.browser->put_Silent(VARIANT_TRUE);  // no script error dialogs
+    view.browser->put_AddressBar(VARIANT_FALSE);
+    view.browser->put_MenuBar(VARIANT_FALSE);
+    view.browser->put_ToolBar(VARIANT_FALSE);
+    view.browser->put_StatusBar(VARIANT_FALSE);
+    if (FAILED(view.browser->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&view.activeObject))))
+        view.activeObject = nullptr;
+    view.topFrame = 0;
+}
+
+bool StartNavigation(OrvBrowser& view, const std::u16string& address, bool background) {
+    if (!view.browser) return false;
+    BSTR url = SysAllocString(Wide(address));
+    VARIANT flags;
+    VariantInit(&flags);
+    flags.vt = VT_I4;
+    flags.lVal = background ? navNoHistory : navNoWriteToCache;
+    VARIANT frame;
+    VariantInit(&frame);
+    frame.vt = VT_BSTR;
+    frame.bstrVal = SysAllocString(L"_self");
+    VARIANT none;
+    VariantInit(&none);
+    HRESULT hr = view.browser->Navigate(url, &flags, &frame, &none, &none);
+    VariantClear(&frame);
+    SysFreeString(url);
+    return SUCCEEDED(hr);
+}
+
+}  // namespace
+
+std::u16string FromBstr(BSTR text) {
+    if (!text) return std::u16string();
+    return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
+}
+
+std::u16string CutText(std::u16string text, size_t limit) {
+    if (text.size() > limit) text.resize(limit);
+    return text;
+}
+
+HWND BrowserTabControl() { return tabControl; }
+
+bool SetFeatureControl(const wchar_t* keyPath, DWORD value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const wchar_t* name = path;
+    for (DWORD i = 0; i < length; ++i)
+        if (path[i] == L'\\' || path[i] == L'/') name = path + i + 1;
+    DWORD current = 0;
+    DWORD size = sizeof(current);
+    DWORD type = 0;
+    bool same = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&current), &size) == ERROR_SUCCESS &&
+                type == REG_DWORD && current == value;
+    if (!same) RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(key);
+    return true;
+}
+
+bool CreateBrowserTabs(HWND window) {
+    mainWindow = window;
+    return CreateBrowserHost(true);
+}
+
+bool CreateBrowserHost(bool hideMain) {
+    if (ServiceBrowser && ServiceBrowser->browser) return true;
+    if (!mainWindow) mainWindow = MainWindowHandle();
+    if (!mainWindow) return false;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
+
+    SetFeatureControl(EmulationKey, 9000);  // standards mode of a modern engine
+    SetFeatureControl(SoundsKey, 1);
+    if (hideMain) ShowWindow(mainWindow, SW_HIDE);
+
+    if (!tabControl) {
+        tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                     0, 48, 1040, 552, mainWindow, nullptr, instance, nullptr);
+        if (!tabControl) return false;
+        SendMessageW(tabControl, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(0)), TRUE);
+        CreateTabs();
+    }
+
+    if (!oleStarted) oleStarted = SUCCEEDED(OleInitialize(nullptr));
+    RegisterHostWindowClass(instance);
+    RECT place = ViewPlace();
+    ServiceBrowser = &serviceView;
+    PageBrowser = &pageView;
+    if (!serviceView.host) CreateBrowserView(serviceView, tabControl, 1, place);
+    if (!pageView.host) CreateBrowserView(pageView, tabControl, 2, place);
+    ConnectBrowserEvents();
+    SetUpView(serviceView);
+    SetUpView(pageView);
+    SetSignInNavigator([](const BrowserNavigation& n) {
+        NavigateBrowser(n.address, n.background, n.showMain, n.selectTab);
+    });
+
+    ShowBrowser(true, false);
+    ServiceViewActive = 1;
+    RelayoutMainWindow();
+    SetSigningIn(true);
+    NavigateBrowser(HomePageUrl(), true, true, true);
+    return true;
+}
+
+void LayoutBrowserTabs(const RECT& area) {
+    if (!tabControl) return;
+    SetWindowPos(tabControl, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT place = ViewPlace();
+    if (ServiceBrowser) PlaceBrowserView(*ServiceBrowser, place);
+    if (PageBrowser) PlaceBrowserView(*PageBrowser, place);
+}
+
+bool BrowserReady() { return ServiceBrowser && ServiceBrowser->browser; }
+
+bool BrowserTranslateAccelerator(MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
+    if (msg.hwnd == AddressField()) return false;
+    const KeyRoute* route = FindKeyRoute(static_cast<uint32_t>(msg.wParam));
+    if (!route) return false;
+    OrvBrowser* view = ServiceViewActive ? ServiceBrowser : PageBrowser;
+    if (!view || !view->activeObject) return false;
+    view->activeObject->TranslateAccelerator(&msg);
+    return route->consume == 1;
+}
+
+bool NavigateBrowser(const std::u16string& url, bool background, bool showMain, bool selectTab) {
+    if (url.empty() || !ServiceBrowser || !ServiceBrowser->browser) return false;
+    bool service = IsServiceUrl(url);
+    OrvBrowser& target = service ? *ServiceBrowser : *PageBrowser;
+    ServiceViewActive = service ? 1 : 0;
+
+    std::u16string address = url;
+    if (!HaveAccessToken() && service && !background) {
+        address = HomePageUrl();  // nobody browses the service without signing in
+    } else if (address == target.currentAddress) {
+        ShowBrowser(ServiceViewActive != 0, selectTab);
+        if (showMain && !SigningIn()) ShowMainWindow();
+        return false;
+    }
+    if (address != u"about:blank") ShowBrowser(ServiceViewActive != 0, selectTab);
+    if (!StartNavigation(target, address, background)) return false;
+    if (!background && showMain && !SigningIn()) ShowMainWindow();
+    return true;
+}
+
+void ShowBrowser(bool service, bool selectTab) {
+    if (ServiceBrowser && ServiceBrowser->host) ShowWindow(ServiceBrowser->host, service ? SW_RESTORE : SW_HIDE);
+    if (PageBrowser && PageBrowser->host) ShowWindow(PageBrowser->host, service ? SW_HIDE : SW_RESTORE);
+    ServiceViewActive = service ? 1 : 0;
+    int32_t tab = service ? 0 : TabCount;
+    if (!service && PageTabRemoved && tabControl) {
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(L"");
+        if (pageTabImage >= 0) {
+            item.mask |= TCIF_IMAGE;
+            item.iImage = pageTabImage;
+        }
+        SendMessageW(tabControl, TCM_INSERTITEMW, TabCount, reinterpret_cast<LPARAM>(&item));
+        PageTabRemoved = 0;
+        SetToolbarButtonVisible(ActionClosePageView, true);
+    }
+    if (selectTab && tabControl) SendMessageW(tabControl, TCM_SETCURSEL, tab, 0);
+}
+
+void ClosePageBrowser() {
+    NavigateBrowser(u"about:blank", false, false, false);
+    ServiceViewActive = 1;
+    ShowBrowser(true, true);
+    if (tabControl && !PageTabRemoved) SendMessageW(tabControl, TCM_DELETEITEM, TabCount, 0);
+    PageTabRemoved = 1;
+    SetToolbarButtonVisible(ActionClosePageView, false);
+}
+
+void SignOut() {
+    std::u16string url = LogoutUrl(AccessToken());
+    NavigateBrowser(url, false, true, true);
+    ClearAccessToken();
+}
+
+bool HandleBrowserNotify(const NMHDR* header, LRESULT* result) {
+    if (!header || !tabControl || header->hwndFrom != tabControl || header->code != static_cast<UINT>(TCN_SELCHANGE))
+        return false;
+    if (result) *result = 0;
+    int32_t selected = static_cast<int32_t>(SendMessageW(tabControl, TCM_GETCURSEL, 0, 0));
+    if (selected == 0) {
+        ShowBrowser(true, false);
+        TabNavigationPending = 0;
+        return true;
+    }
+    if (selected != CurrentTab) TabNavigationPending = 0;
+    TCITEMW item = {};
+    item.mask = TCIF_PARAM;
+    const CommandRow* row = nullptr;
+    if (SendMessageW(tabControl, TCM_GETITEMW, selected, reinterpret_cast<LPARAM>(&item)))
+        row = reinterpret_cast<const CommandRow*>(item.lParam);
+    CurrentTab = selected;
+    if (selected == TabCount) {
+        ShowBrowser(false, false);
+        return true;
+    }
+    if (TabNavigationPending == 0 && row) {
+        std::u16string address = CommandRowAddress(*row, WebBase());
+        if (!address.empty()) {
+            TabNavigationPending = 1;
+            NavigateBrowser(address, false, true, false);
+        }
+    }
+    return true;
+}
+
+void OpenPendingAddress() {
+    if (PendingAddress.empty()) return;
+    std::u16string address;
+    address.swap(PendingAddress);
+    NavigateBrowser(address, false, true, true);
+}
+
+std::u16string ServiceBrowserTitle() { return ServiceBrowser ? ServiceBrowser->title : std::u16string(); }
+
+std::u16string ServiceBrowserAddress() { return ServiceBrowser ? ServiceBrowser->currentAddress : std::u16string(); }
+
+void ShutdownBrowser() {
+    SetSignInNavigator(nullptr);
+    if (ServiceBrowser || PageBrowser) DisconnectBrowserEvents();
+    DestroyBrowserView(serviceView);
+    DestroyBrowserView(pageView);
+    ServiceBrowser = nullptr;
+    PageBrowser = nullptr;
+    if (tabImages) ImageList_Destroy(tabImages);
+    tabImages = nullptr;
+    if (oleStarted) OleUninitialize();
+    oleStarted = false;
+}
