@@ -158,6 +158,17 @@ std::string SeenStateBytes(int32_t now) {
     return out;
 }
 
+std::string SeenTablesBytes(const SeenTables& tables) {
+    std::string out;
+    Put32(out, SeenStateVersion);
+    for (const SeenTable* table : {&tables.users, &tables.posts, &tables.comments, &tables.messages, &tables.likes,
+                                   &tables.notifications}) {
+        Put32(out, static_cast<uint32_t>(table->size()));
+        for (const SeenEntry& e : table->entries()) PutEntry(out, e.flags, e.mark, e.key1, e.key2, e.stamp);
+    }
+    return out;
+}
+
 bool ParseSeenState(std::string_view bytes, SeenTables& tables) {
     tables = SeenTables();
     Reader in(bytes);

@@ -54,6 +54,8 @@ const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std:
 
 // The file image of the current lists plus the carried-forward entries.
 std::string SeenStateBytes(int32_t now);
+// The file image of the tables alone, as they were loaded.
+std::string SeenTablesBytes(const SeenTables& tables);
 // Reads a file image. A damaged one reads as far as its last whole entry; another
 // version reads as empty (false).
 bool ParseSeenState(std::string_view bytes, SeenTables& tables);
