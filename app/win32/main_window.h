@@ -10,6 +10,9 @@
 // Registers the class and creates the hidden main window; nullptr on failure.
 HWND CreateMainWindow(HINSTANCE instance, const std::wstring& className, const std::wstring& title);
 HWND MainWindowHandle();
+// Moves and sizes the (hidden) window to the rectangle of the settings; from then on
+// its restored rectangle is tracked into the settings.
+void PlaceMainWindow();
 HINSTANCE AppInstance();
 
 // Shows the main window (forced: also while the sign-in runs).
