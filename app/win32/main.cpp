@@ -1,15 +1,165 @@
-// Entry of Orv.exe. For now it brings the core up and ends; the window, the tray and
-// the message loop come with the shell.
+// Entry of Orv.exe: start-up in its fixed order, the message loop with the keyboard
+// routing to the embedded browser, and shutdown in its fixed order.
+#include <winsock2.h>
 #include <windows.h>
+#include <commctrl.h>
+#include <objidl.h>
+#include <gdiplus.h>
 
+#include <string>
+
+#include "app/clock.h"
+#include "app/key_routing.h"
+#include "app/refresh_cycle.h"
 #include "app/settings.h"
-#include "app/text_table.h"
+#include "app/shell_port.h"
+#include "app/win32/main_window.h"
+#include "app/win32/popup_notice.h"
+#include "app/win32/shell_messages.h"
+#include "app/win32/tray_icon.h"
+#include "net/run_at_logon.h"
+#include "net/service_address.h"
+#include "net/service_calls.h"
+#include "net/win32/browser_host.h"
+#include "net/win32/run_at_logon.h"
+#include "net/win32/wininet_transport.h"
+#include "store/favorites.h"
+#include "store/seen_state.h"
+#include "ui/dialog_table.h"
+#include "ui/win32/dialogs.h"
+#include "ui/win32/drawing.h"
+#include "ui/win32/image_decoder.h"
+#include "ui/win32/menu_window.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+namespace {
+HACCEL accelerators = nullptr;
+
+std::wstring LoadResourceString(HINSTANCE instance, UINT id) {
+    wchar_t buffer[101] = {};
+    LoadStringW(instance, id, buffer, 101);
+    buffer[100] = 0;
+    return buffer;
+}
+
+// Times of day in the user's locale, from a picture such as "h:mm:ss - ".
+std::u16string LocaleTimeOfDay(int32_t seconds, const std::u16string& picture) {
+    FILETIME utc;
+    const ULONGLONG ticks = (static_cast<ULONGLONG>(static_cast<uint32_t>(seconds)) + 11644473600ULL) * 10000000ULL;
+    utc.dwLowDateTime = static_cast<DWORD>(ticks);
+    utc.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    FILETIME local;
+    SYSTEMTIME time;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &time)) return {};
+    wchar_t out[64] = {};
+    const int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &time, reinterpret_cast<const wchar_t*>(picture.c_str()),
+                                 out, 64);
+    return n > 1 ? std::u16string(reinterpret_cast<const char16_t*>(out), static_cast<size_t>(n - 1)) : u"";
+}
+
+// Data files are addressed by bare names from here on.
+void EnterProgramFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    for (DWORD i = n; i-- > 0;) {
+        if (path[i] == L'\\') {
+            path[i + 1] = 0;
+            SetCurrentDirectoryW(path);
+            return;
+        }
+    }
+}
+
+// The settings with the start-up steps that depend on them. With no settings file the
+// preferences dialog comes first; its OK writes the first file.
+void LoadSettingsAndInterface(HWND main) {
     SettingsEnvironment env;
     env.fullScreenWidth = GetSystemMetrics(SM_CXFULLSCREEN);
     env.fullScreenHeight = GetSystemMetrics(SM_CYFULLSCREEN);
     env.userLcid = GetUserDefaultLCID();
-    AppSettings = DefaultSettings(env);
-    return LookupText("MAINTITLE") ? 0 : 1;
+    RunAtLogonState = RunAtLogon(1, 1);
+    CreateBottomStrip();
+    const bool read = LoadSettings(env);
+    LoadFavorites();
+    if (!read) OpenDialog(DialogPreferences);
+    PlaceMainWindow();
+    InstallMenuBar(main);
+    LayoutToolbarButtons();
+    RelayoutMainWindow();
+    DailyHitCount();
+}
+
+// Keys for the page go to the browser first; the address field keeps its own keys.
+void RunMessageLoop(HWND main) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        const KeyRoute* route = nullptr;
+        if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
+            if (msg.hwnd == AddressField()) {
+                if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) SubmitAddressField();
+            } else {
+                route = FindKeyRoute(static_cast<uint32_t>(msg.wParam));
+            }
+        }
+        if (route && BrowserReady()) {
+            BrowserTranslateAccelerator(msg);
+            if (route->consume) continue;
+        } else if (!route && TranslateAcceleratorW(main, accelerators, &msg)) {
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    const std::wstring title = LoadResourceString(instance, 103);
+    const std::wstring className = LoadResourceString(instance, 109);
+    SetTimeFormatter(LocaleTimeOfDay);
+
+    HWND main = CreateMainWindow(instance, className, title);
+    if (!main) return 0;
+    InstallShellPort();
+
+    WSADATA wsa;
+    if (WSAStartup(0x0101, &wsa) != 0) return 0;
+    accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(109));
+
+    // The progress bar of the bottom strip needs the common control classes.
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = 0x8FF;
+    InitCommonControlsEx(&controls);
+
+    EnterProgramFolder();
+    LoadServiceAddress();
+    InstallWinInetTransport();
+    InstallMenuDrawing(main);
+    LoadSettingsAndInterface(main);
+
+    LoadTrayIcons(instance);
+    TrayAdd(TrayIcon(TrayIconNormal));
+    AppSettings.startTime = CurrentTime();
+
+    ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+    InstallImageDecoder();
+
+    CreateBrowserTabs(main);
+    RelayoutMainWindow();
+
+    RunMessageLoop(main);
+
+    // Shutdown, in this order.
+    StopRefresh();
+    SaveSettings();
+    SaveSeenState();
+    WSACleanup();
+    CloseAllPopupNotices();
+    TrayDelete();
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    ShutdownBrowser();
+    SetShellPort(nullptr);
+    return 0;
 }

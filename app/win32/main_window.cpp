@@ -1,0 +1,459 @@
+#include "app/win32/main_window.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <mutex>
+#include <vector>
+
+#include "app/refresh_cycle.h"
+#include "app/settings.h"
+#include "app/text_table.h"
+#include "app/toolbar_layout.h"
+#include "app/win32/popup_notice.h"
+#include "app/win32/shell_messages.h"
+#include "app/win32/tray_icon.h"
+#include "app/win32/tray_menus.h"
+#include "app/window_rules.h"
+#include "net/access_token.h"
+#include "net/service_address.h"
+#include "net/signin.h"
+#include "net/win32/browser_host.h"
+#include "store/data_store.h"
+#include "ui/colour_scheme.h"
+#include "ui/command_table.h"
+#include "ui/dialog_table.h"
+#include "ui/menu_choice.h"
+#include "ui/win32/dialogs.h"
+#include "ui/win32/drawing.h"
+#include "ui/win32/menu_window.h"
+
+namespace {
+constexpr int AddressFieldId = 200;
+constexpr int ProgressBarId = 201;
+constexpr UINT_PTR RefreshTimerId = 1;
+constexpr UINT_PTR BannerTimerId = 21;
+constexpr UINT_PTR TrimTimerId = 22;
+constexpr int32_t FirstFavoriteId = 2048;
+
+HWND mainWindow = nullptr;
+HINSTANCE instance = nullptr;
+UINT taskbarCreated = 0;
+
+HWND addressField = nullptr;
+HWND progressBar = nullptr;
+bool editingAddress = false;
+
+std::vector<HWND> toolbarButtons;
+bool toolbarStale = false;
+bool toolbarLaidOut = false;
+RECT bannerRect = {0, 0, 0, BannerHeight};
+int32_t bannerRight = 0;
+BannerPainter bannerPainter = nullptr;
+bool placed = false;  // moved to the rectangle of the settings
+std::u16string pendingAddress;
+
+const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+RECT ToRect(const PixelRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+std::u16string CurrentLanguageCode() { return TextTable[EffectiveLanguage(AppSettings)].code; }
+
+// The main window keeps its restored rectangle in the settings, so the file has the
+// last normal position even when the program ends while the window is minimised.
+void TrackWindowPosition() {
+    // Before the window stands where the settings say, its rectangle is only the
+    // creation default and must not replace the stored one.
+    if (!SettingsLoaded() || !placed) return;
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(mainWindow, &placement)) return;
+    const RECT& r = placement.rcNormalPosition;
+    StoreWindowRect(AppSettings, {r.left, r.top, r.right, r.bottom});
+}
+
+void OpenAddress(const std::u16string& address, bool showMain) {
+    if (address.empty()) return;
+    NavigateBrowser(address, false, showMain, true);
+}
+
+// The shell's own commands, used while no command dispatcher is installed.
+int32_t RunShellCommand(int32_t action) {
+    switch (action) {
+    case 105:
+    case 1029: DestroyWindow(mainWindow); return 0;
+    case 1041: OpenDialog(DialogPreferences); return 1;
+    case 1042: OpenDialog(DialogInformation); return 1;
+    case 1043: OpenDialog(DialogAbout); return 1;
+    case 1045: UpdateDataCommand(); return 0;
+    case 1051: ClosePageBrowser(); return 0;
+    default: return 0;
+    }
+}
+
+void RunRow(const CommandRow* row) {
+    if (!row) return;
+    if (row->action) RunProgramCommand(row->action);
+    OpenAddress(CommandRowAddress(*row, WebBase()), false);
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    if (const ToolbarRow* row = ToolbarRowForId(id)) {
+        if (row->command) RunProgramCommand(row->command);
+        if (row->menuItem) RunRow(FindTopLevelRow(row->menuItem));
+        return 0;
+    }
+    if (code == 0 && lParam == 0) {
+        if (const CommandRow* row = FindCommandRow(id, HaveAccessToken())) {
+            RunRow(row);
+            return 0;
+        }
+    }
+    if (reinterpret_cast<HWND>(lParam) == addressField && addressField) {
+        if (code == EN_SETFOCUS) {
+            SetWindowTextW(addressField, L"");
+            SendMessageW(addressField, EM_SETREADONLY, FALSE, 0);
+            editingAddress = true;
+        } else if (code == EN_KILLFOCUS && editingAddress) {
+            editingAddress = false;
+            SendMessageW(addressField, EM_SETREADONLY, TRUE, 0);
+        }
+        return 0;
+    }
+    if (id >= FirstFavoriteId) {
+        std::u16string address;
+        {
+            std::lock_guard<std::recursive_mutex> hold(StoreLock());
+            if (auto* node = ItemAt(FavoriteList, id - FirstFavoriteId)) address = node->payload.address;
+        }
+        OpenAddress(address, false);
+        return 0;
+    }
+    switch (id) {
+    case 105:
+    case 1029: DestroyWindow(mainWindow); return 0;
+    case 1053: OpenDialog(DialogFavorites); return 1;
+    default: return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
+    }
+}
+
+void OnTimer(HWND window, UINT_PTR id) {
+    if (!pendingAddress.empty()) {
+        const std::u16string address = std::move(pendingAddress);
+        pendingAddress.clear();
+        NavigateBrowser(address, false, true, true);
+    }
+    switch (id) {
+    case RefreshTimerId:
+        // A tray that was not ready when the program started gets the icon now.
+        if (!TrayAdded()) TrayAdd(TrayIconForState(TrayState));
+        PopupNoticeTick();
+        OnRefreshTimer();
+        break;
+    case ClickTimerId: OnTrayClickTimer(window); break;
+    case FadeTimerId: PopupNoticeFadeStep(); break;
+    case BannerTimerId: RedrawBanner(true); break;
+    case TrimTimerId:
+        CoFreeUnusedLibrariesEx(0, 0);
+        SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+        break;
+    default: break;
+    }
+}
+
+// The strip behind the tool bar: a vertical gradient from the button face at the
+// bottom to the scheme's header colour at the top.
+void EraseBanner(HDC dc) {
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    int32_t width = client.right;
+    if (bannerPainter && HaveAccessToken() && bannerRect.left < width) width = bannerRect.left;
+    if (width <= 0) return;
+    HBITMAP strip = MakeGradient(GetSysColor(COLOR_BTNFACE), dc, width, BannerHeight,
+                                 CurrentColourScheme().header1, true);
+    if (!strip) return;
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, strip);
+    BitBlt(dc, 0, 0, width, BannerHeight, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(strip);
+}
+
+void PaintMain(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    HGDIOBJ old = GetFont(FontNormal, dc);
+    if (bannerPainter) bannerPainter(dc, bannerRect);
+    SelectObject(dc, old);
+    EndPaint(window, &ps);
+}
+
+void OnPopupClick(HWND window) {
+    ClosePopupNotice(window);
+    RestackPopupNotices();
+    if (NewCountTotal > 0 && ContentMenuOpen == 0) {
+        NewCountTotal = 0;
+        ShowTrayMenu(TrayMenu::NewAndUpdated);
+    }
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT handled = 0;
+    if (HandleMenuMessage(window, message, wParam, lParam, &handled)) return handled;
+    if (HandleShellMessage(window, message, wParam, lParam)) return 0;
+    const bool isMain = window == mainWindow && mainWindow;
+
+    switch (message) {
+    case WM_DESTROY:
+        if (isMain) PostQuitMessage(0);
+        return 0;
+    case WM_CLOSE:
+        if (IsPopupNotice(window)) {
+            ClosePopupNotice(window);
+            RestackPopupNotices();
+            NewCountTotal = 0;
+        } else if (isMain) {
+            ShowHideMainWindow(true, true);
+        }
+        return 0;
+    case WM_PAINT:
+        if (IsPopupNotice(window)) PaintPopupNotice(window);
+        else PaintMain(window);
+        return 0;
+    case WM_ERASEBKGND:
+        if (!isMain) break;
+        EraseBanner(reinterpret_cast<HDC>(wParam));
+        return 1;
+    case WM_WINDOWPOSCHANGING:
+        if (isMain) TrackWindowPosition();
+        break;
+    case WM_WINDOWPOSCHANGED:
+        if (!isMain) break;
+        TrackWindowPosition();
+        RelayoutMainWindow();
+        return 0;
+    case WM_SIZING:
+        if (!isMain) break;
+        {
+            RECT* r = reinterpret_cast<RECT*>(lParam);
+            PixelRect held = ApplySizingRule({r->left, r->top, r->right, r->bottom}, static_cast<int32_t>(wParam),
+                                             AppSettings.widthMayChange != 0);
+            *r = ToRect(held);
+            RelayoutMainWindow();
+        }
+        return TRUE;
+    case WM_NCHITTEST: {
+        LRESULT hit = DefWindowProcW(window, message, wParam, lParam);
+        if (hit == HTCLIENT && window != CurrentPopupNotice()) hit = HTCAPTION;
+        return hit;
+    }
+    case WM_NOTIFY:
+        if (isMain) {
+            LRESULT result = 0;
+            if (HandleBrowserNotify(reinterpret_cast<const NMHDR*>(lParam), &result)) return result;
+        }
+        break;
+    case WM_COMMAND:
+        if (isMain) return OnCommand(window, wParam, lParam);
+        break;
+    case WM_TIMER:
+        OnTimer(window, wParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        if (window == CurrentPopupNotice()) {
+            OnPopupClick(window);
+            return 0;
+        }
+        break;
+    case TrayCallbackMessage:
+        OnTrayCallback(window, lParam);
+        return 0;
+    default:
+        if (message == taskbarCreated && taskbarCreated) OnTaskbarCreated();
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+}  // namespace
+
+HWND CreateMainWindow(HINSTANCE inst, const std::wstring& className, const std::wstring& title) {
+    instance = inst;
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = inst;
+    wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(107));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(130), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = className.c_str();
+    RegisterClassExW(&wc);
+    mainWindow = CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                                 MainWindowMinWidth, MainWindowMinHeight, nullptr, nullptr, inst, nullptr);
+    if (!mainWindow) return nullptr;
+    SetTimer(mainWindow, RefreshTimerId, 1000, nullptr);
+    SetTimer(mainWindow, BannerTimerId, 10000, nullptr);
+    SetTimer(mainWindow, TrimTimerId, 60000, nullptr);
+    taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    return mainWindow;
+}
+
+HWND MainWindowHandle() { return mainWindow; }
+
+void PlaceMainWindow() {
+    const PixelRect r = StoredWindowRect(AppSettings);
+    SetWindowPos(mainWindow, nullptr, r.left, r.top, r.width(), r.height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    placed = true;
+    TrackWindowPosition();
+}
+HINSTANCE AppInstance() { return instance; }
+
+void ShowHideMainWindow(bool hide, bool force) {
+    if ((SigningIn() && !force) || !BrowserReady()) return;
+    if (hide) {
+        ShowWindow(mainWindow, SW_HIDE);
+        return;
+    }
+    if (TrayState == TrayStateBrowser) SetTrayStateIcon(TrayStateNormal);
+    ShowWindow(mainWindow, IsIconic(mainWindow) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(mainWindow);
+}
+
+void ShowMainWindow() { ShowHideMainWindow(false, true); }
+
+bool MainWindowShown() { return mainWindow && IsWindowVisible(mainWindow); }
+
+void CreateBottomStrip() {
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    const MainWindowLayout l = LayoutMainWindow(client.right, client.bottom);
+    wchar_t title[101] = {};
+    GetWindowTextW(mainWindow, title, 101);
+    addressField = CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"Edit", title,
+                                   WS_CHILD | WS_VISIBLE | ES_CENTER | ES_READONLY | ES_AUTOHSCROLL, l.addressField.left,
+                                   l.addressField.top, l.addressField.width(), l.addressField.height(), mainWindow,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(AddressFieldId)), instance, nullptr);
+    SendMessageW(addressField, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(FontNormal)), FALSE);
+    progressBar = CreateWindowExW(0, PROGRESS_CLASSW, nullptr, WS_CHILD, l.progressBar.left, l.progressBar.top,
+                                  l.progressBar.width(), l.progressBar.height(), mainWindow,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(ProgressBarId)), instance, nullptr);
+}
+
+HWND AddressField() { return addressField; }
+bool AddressFieldEditing() { return editingAddress; }
+
+void SetAddressText(const std::u16string& text) {
+    if (addressField) SetWindowTextW(addressField, W(text));
+}
+
+void SubmitAddressField() {
+    const int length = GetWindowTextLengthW(addressField);
+    std::wstring typed(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(addressField, typed.data(), length + 1);
+    typed.resize(static_cast<size_t>(length));
+    // The browser leaves an address it already shows alone and only brings it up.
+    if (!typed.empty()) NavigateBrowser(std::u16string(typed.begin(), typed.end()), false, true, true);
+    SendMessageW(addressField, EM_SETREADONLY, TRUE, 0);
+    SetFocus(mainWindow);
+}
+
+void ShowProgressBar(bool show) {
+    if (progressBar) ShowWindow(progressBar, show ? SW_SHOW : SW_HIDE);
+}
+
+void SetProgress(int32_t position, int32_t maximum) {
+    if (!progressBar) return;
+    SendMessageW(progressBar, PBM_SETRANGE32, 0, maximum > 0 ? maximum : 100);
+    SendMessageW(progressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void RelayoutMainWindow() {
+    if (!mainWindow) return;
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    if (client.right <= 0 || client.bottom <= 0) return;  // minimised
+    const MainWindowLayout l = LayoutMainWindow(client.right, client.bottom);
+    if (BrowserTabControl()) LayoutBrowserTabs(ToRect(l.tabArea));
+    if (bannerRight != client.right) {
+        bannerRight = client.right;
+        RedrawBanner(false);
+    }
+    if (addressField)
+        SetWindowPos(addressField, nullptr, l.addressField.left, l.addressField.top, l.addressField.width(),
+                     l.addressField.height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (progressBar)
+        SetWindowPos(progressBar, nullptr, l.progressBar.left, l.progressBar.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void LayoutToolbarButtons() {
+    const ToolbarLayout layout = LayoutToolbar(CurrentLanguageCode(), HaveAccessToken());
+    const int32_t rows = ToolbarRowCount();
+    const bool first = toolbarButtons.empty();
+    toolbarButtons.resize(static_cast<size_t>(rows), nullptr);
+    for (int32_t i = 0; i < rows; ++i) {
+        const ToolbarRow& row = ToolbarTable[i];
+        const ToolbarSlot& slot = layout.slots[static_cast<size_t>(i)];
+        HWND& button = toolbarButtons[static_cast<size_t>(i)];
+        if (row.icon == ToolbarGap) continue;
+        if (!slot.shown) {
+            if (button) DestroyWindow(button);
+            button = nullptr;
+            continue;
+        }
+        if (button) {
+            SetWindowPos(button, nullptr, slot.x, ToolbarTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            continue;
+        }
+        button = CreateWindowExW(0, L"BUTTON", W(LookupText(row.labelKey)),
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_FLAT | BS_ICON, slot.x, ToolbarTop,
+                                 ToolbarButtonSize, ToolbarButtonSize, mainWindow,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(i + 1)), instance, nullptr);
+        HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(row.icon), IMAGE_ICON, 32, 32, LR_SHARED);
+        SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(FontNormal)), FALSE);
+        if (first && HiddenAfterFirstLayout(row, false)) ShowWindow(button, SW_HIDE);
+    }
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    bannerRect = {layout.bannerLeft, 0, client.right, BannerHeight};
+    InvalidateRect(mainWindow, &bannerRect, TRUE);
+    toolbarStale = false;
+    toolbarLaidOut = true;
+}
+
+void MarkToolbarStale() { toolbarStale = true; }
+
+void RedrawBanner(bool force) {
+    if (!mainWindow || !force) return;
+    if (toolbarStale || !toolbarLaidOut) LayoutToolbarButtons();
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    bannerRect.right = client.right;
+    InvalidateRect(mainWindow, &bannerRect, TRUE);
+}
+
+void SetToolbarButtonVisible(int32_t commandId, bool visible) {
+    const int32_t id = ToolbarIdForCommand(commandId);
+    if (id <= 0 || static_cast<size_t>(id) > toolbarButtons.size()) return;
+    if (HWND button = toolbarButtons[static_cast<size_t>(id - 1)]) ShowWindow(button, visible ? SW_SHOW : SW_HIDE);
+}
+
+void SetPendingAddress(const std::u16string& address) { pendingAddress = address; }
+
+void SetBannerPainter(BannerPainter painter) {
+    bannerPainter = painter;
+    if (mainWindow) InvalidateRect(mainWindow, nullptr, TRUE);
+}
+
+int32_t RunProgramCommand(int32_t action) {
+    const MenuChoiceHooks& hooks = CurrentMenuChoiceHooks();
+    if (hooks.dispatch) return hooks.dispatch(nullptr, action);
+    return RunShellCommand(action);
+}

@@ -1,0 +1,17 @@
+// Until the content menus (new and updated, main, go-to) exist, every tray menu shows
+// the menu bar's menus as one popup, so the program stays usable from the tray.
+#include "app/win32/tray_menus.h"
+
+#include "app/refresh_cycle.h"
+#include "app/win32/main_window.h"
+#include "ui/command_table.h"
+#include "ui/menu_bar.h"
+#include "ui/menu_model.h"
+#include "ui/win32/menu_window.h"
+
+void ShowTrayMenu(TrayMenu which) {
+    if (which == TrayMenu::None || ContentMenuOpen != 0 || !MenuDataList.empty()) return;
+    ContentMenuOpen = 1;
+    ShowPopupMenu(MainWindowHandle(), BuildMenuBar(CommandTable), true);
+    ContentMenuOpen = 0;
+}

@@ -1,0 +1,41 @@
+// The preferences dialog: bound controls in, bound controls out, and what a saved
+// language or setting changes at once.
+#include <mutex>
+
+#include "app/settings.h"
+#include "app/win32/main_window.h"
+#include "net/run_at_logon.h"
+#include "net/win32/run_at_logon.h"
+#include "store/comments.h"
+#include "store/data_store.h"
+#include "ui/win32/dialogs.h"
+#include "ui/win32/menu_window.h"
+
+void InitPreferences(HWND dialog, DialogRow& row) {
+    Win32DialogControls ui(dialog);
+    FillBoundControls(row.controls, ui);
+}
+
+int32_t SavePreferences(HWND dialog, const DialogControl&) {
+    Win32DialogControls ui(dialog);
+    SaveBoundControls(DialogTable[DialogPreferences].controls, ui);
+    RunAtLogon(RunAtLogonState, 0);
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        SortComments();
+    }
+    SaveSettings();
+    CloseDialog(dialog);
+    // The language may have changed: menu bar and tool bar follow at once.
+    if (HWND main = MainWindowHandle()) {
+        InstallMenuBar(main);
+        MarkToolbarStale();
+        RedrawBanner(true);
+    }
+    return 1;
+}
+
+int32_t CloseButton(HWND dialog, const DialogControl&) {
+    CloseDialog(dialog);
+    return 1;
+}
