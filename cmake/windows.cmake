@@ -15,3 +15,11 @@ target_compile_definitions(orvctl PRIVATE UNICODE _UNICODE)
 target_compile_options(orvctl PRIVATE -municode)
 target_link_options(orvctl PRIVATE -municode -static)
 target_link_libraries(orvctl PRIVATE user32)
+
+# menudemo.exe: the owner-drawn menus with sample rows, for looking at them under Wine.
+add_executable(menudemo WIN32 ${CMAKE_SOURCE_DIR}/tools/menudemo/menudemo.cpp
+  ${CMAKE_SOURCE_DIR}/ui/win32/drawing.cpp ${CMAKE_SOURCE_DIR}/ui/win32/image_decoder.cpp
+  ${CMAKE_SOURCE_DIR}/ui/win32/menu_window.cpp ${CMAKE_SOURCE_DIR}/ui/win32/side_panel.cpp ${ORV_RESOURCES})
+target_compile_options(menudemo PRIVATE -municode)
+target_link_options(menudemo PRIVATE -municode -mwindows -static)
+target_link_libraries(menudemo PRIVATE orv_core gdiplus msimg32 shell32 ole32 gdi32 user32)

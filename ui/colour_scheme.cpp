@@ -56,3 +56,25 @@ GradientPixels MakeGradientPixels(uint32_t from, int32_t width, int32_t height, 
     }
     return image;
 }
+
+namespace {
+double Luminance(uint32_t colour) {
+    auto channel = [](uint32_t c) {
+        double v = static_cast<double>(c) / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(ColourRed(colour)) + 0.7152 * channel(ColourGreen(colour)) +
+           0.0722 * channel(ColourBlue(colour));
+}
+}  // namespace
+
+double ContrastRatio(uint32_t a, uint32_t b) {
+    double la = Luminance(a);
+    double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+uint32_t ReadableTextColour(uint32_t preferred, uint32_t fallback, uint32_t from, uint32_t to) {
+    constexpr double Readable = 3.0;
+    return ContrastRatio(preferred, from) >= Readable && ContrastRatio(preferred, to) >= Readable ? preferred : fallback;
+}

@@ -44,3 +44,11 @@ struct GradientPixels {
 // (vertical), each component the floor of a running single-precision value.
 // An empty image for a width or height of 0 or less.
 GradientPixels MakeGradientPixels(uint32_t from, int32_t width, int32_t height, uint32_t to, bool vertical);
+
+// WCAG contrast ratio of two colours (1 to 21).
+double ContrastRatio(uint32_t a, uint32_t b);
+
+// `preferred` when it reads well (contrast of at least 3) on both ends of a gradient,
+// else `fallback`. The highlight text colour of the schemes is white, and their
+// highlight colours are pale: white text on them could hardly be read.
+uint32_t ReadableTextColour(uint32_t preferred, uint32_t fallback, uint32_t from, uint32_t to);

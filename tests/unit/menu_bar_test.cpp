@@ -158,4 +158,15 @@ TEST(ColourSchemeTest, SettingSelectsTheRowWithLargeValuesActingAsTheLast) {
     EXPECT_EQ(SchemeFor(0).header2, 0x9B7B62u);
 }
 
+TEST(ColourSchemeTest, HighlightTextFallsBackWhenItCannotBeRead) {
+    EXPECT_NEAR(ContrastRatio(0xFFFFFF, 0), 21.0, 0.01);
+    EXPECT_NEAR(ContrastRatio(0x777777, 0x777777), 1.0, 0.001);
+    // White on a dark blue stays white; on the pale highlights of the schemes it does not.
+    EXPECT_EQ(ReadableTextColour(0xFFFFFF, 0, 0x800000, 0x600000), 0xFFFFFFu);
+    for (int32_t s = 0; s < ColourSchemeCount; ++s)
+        EXPECT_EQ(ReadableTextColour(SchemeFor(s).highlightText, 0, SchemeFor(s).highlight1, SchemeFor(s).highlight2),
+                  0u)
+            << s;
+}
+
 }  // namespace

@@ -23,6 +23,10 @@ bool HandleMenuMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
 // Returns the chosen command id, 0 for none.
 int ShowPopupMenu(HWND owner, MenuPtr menu, bool atCursor);
 
+// Where the next popup opens when it is not opened at the cursor (screen coordinates:
+// the menu's right edge at x, its top at y - 16).
+void SetPopupMenuPosition(int32_t x, int32_t y);
+
 // Creates a real HMENU (popup or bar) for a model; the model must outlive it.
 HMENU RealiseMenu(const Menu& menu, bool menuBar);
 
