@@ -8,11 +8,11 @@
 
 namespace {
 
-// The maker's own addresses; the product has no public site, so these stay in a
-// reserved domain that never resolves to somebody else's server.
-constexpr const char16_t* ProductSite = u"http://orv.example/";
-constexpr const char16_t* RealCounterUrl = u"http://orv.example/counter";
-constexpr const char16_t* RealDownloadHost = u"orv.example";
+// The maker's own addresses: the product site (also named in the program's texts), its
+// download folder and the hit counter.
+constexpr const char16_t* ProductSite = u"http://www.orv-app.net/";
+constexpr const char16_t* RealCounterUrl = u"http://www.orv-app.net/counter";
+constexpr const char16_t* RealDownloadHost = u"www.orv-app.net";
 
 struct Override {
     bool active = false;

@@ -159,7 +159,7 @@ void StatusTextChange(const EventArgs& args) {
 void NewWindow3(const EventArgs& args) {
     if (static_cast<DWORD>(args.number(2)) & SuggestWindowFlag) return;
     args.cancel(1);
-    PendingAddress = CutText(args.text(4), PendingAddressLimit);
+    SetPendingAddress(CutText(args.text(4), PendingAddressLimit));
 }
 
 void ServiceWindowClosing(const EventArgs& args) { args.cancel(1); }

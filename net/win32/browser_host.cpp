@@ -23,7 +23,6 @@ int32_t TabCount = 0;
 int32_t CurrentTab = 0;
 int32_t TabNavigationPending = 0;
 int32_t PageTabRemoved = 1;
-std::u16string PendingAddress;
 
 namespace {
 
@@ -305,13 +304,6 @@ bool HandleBrowserNotify(const NMHDR* header, LRESULT* result) {
         }
     }
     return true;
-}
-
-void OpenPendingAddress() {
-    if (PendingAddress.empty()) return;
-    std::u16string address;
-    address.swap(PendingAddress);
-    NavigateBrowser(address, false, true, true);
 }
 
 std::u16string ServiceBrowserTitle() { return ServiceBrowser ? ServiceBrowser->title : std::u16string(); }

@@ -9,6 +9,7 @@
 
 // Creates the tab strip and both views on `mainWindow`, initialises COM (OLE) and starts
 // the sign-in (the main window stays hidden). Returns true; again it does nothing.
+// A page's request for a new window goes to the main window's SetPendingAddress.
 bool CreateBrowserTabs(HWND mainWindow);
 // The same without hiding the main window: called before a menu item opens an address.
 bool CreateBrowserHost(bool hideMain);
@@ -33,9 +34,6 @@ void SignOut();
 
 // The tab control's WM_NOTIFY (TCN_SELCHANGE); true when it was ours.
 bool HandleBrowserNotify(const NMHDR* header, LRESULT* result);
-// Timer 1, before anything else: opens the address a page asked to open in a new
-// window (kept in PendingAddress) and brings the main window up.
-void OpenPendingAddress();
 // The title of the service view's last document and the address of its last top-level
 // navigation (the address field compares a typed address with it).
 std::u16string ServiceBrowserTitle();

@@ -34,7 +34,6 @@ extern int32_t TabCount;
 extern int32_t CurrentTab;
 extern int32_t TabNavigationPending;
 extern int32_t PageTabRemoved;
-extern std::u16string PendingAddress;  // a suppressed new window, opened by timer 1
 
 // Messages of the host window class.
 enum : UINT {
