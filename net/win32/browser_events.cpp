@@ -248,6 +248,7 @@ EventSink serviceSink(1);
 EventSink pageSink(2);
 
 bool Advise(EventSink& sink, OrvBrowser& view) {
+    if (sink.point) return true;  // connected by an earlier attempt
     if (!view.browser) return false;
     IConnectionPointContainer* container = nullptr;
     if (FAILED(view.browser->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container))))
