@@ -94,6 +94,33 @@ void WorkerRoutine(int32_t lastStart) {
 }
 }  // namespace
 
+bool RunRefreshMerge(int32_t since) {
+    Log("LOG_AKTUALIZACE");
+    JsonTree users = FqlQuery(FormatText(UsersQuery, {since}, QueryLimit));
+    if (Stopping()) return false;
+    JsonTree statuses = FqlQuery(FormatText(StatusesQuery, {since}, QueryLimit));
+    if (Stopping()) return false;
+    JsonTree stream = FqlQuery(FormatText(StreamQuery, {since}, QueryLimit));
+    if (Stopping()) return false;
+    JsonTree notifications = FqlQuery(FormatText(NotificationsQuery, {since}, QueryLimit));
+    if (Stopping()) return false;
+
+    ParseProfiles(std::move(users), true, ProfileUser);
+    if (Stopping()) return false;
+    Log("LOG_AKTSTREAM");
+    ParsePosts(std::move(stream));
+    if (Stopping()) return false;
+    Log("LOG_AKTSTATUSES");
+    ParseStatuses(std::move(statuses));
+    if (Stopping()) return false;
+    Log("LOG_AKTNOTICES");
+    ParseNotifications(std::move(notifications));
+    if (Stopping()) return false;
+    Log("LOG_AKTMESSAGES");
+    ParseThreads(since);
+    return !Stopping();
+}
+
 void RunRefreshBody(int32_t lastStart) {
     const int32_t start = CurrentTime();
     const int32_t since = (lastStart != 0 ? lastStart : start) - AppSettings.hideReadPostsAfter * 3600;
@@ -105,31 +132,7 @@ void RunRefreshBody(int32_t lastStart) {
     }
     if (!signedIn) ReadOwnUser();
     if (Stopping()) return;
-    Log("LOG_AKTUALIZACE");
-
-    JsonTree users = FqlQuery(FormatText(UsersQuery, {since}, QueryLimit));
-    if (Stopping()) return;
-    JsonTree statuses = FqlQuery(FormatText(StatusesQuery, {since}, QueryLimit));
-    if (Stopping()) return;
-    JsonTree stream = FqlQuery(FormatText(StreamQuery, {since}, QueryLimit));
-    if (Stopping()) return;
-    JsonTree notifications = FqlQuery(FormatText(NotificationsQuery, {since}, QueryLimit));
-    if (Stopping()) return;
-
-    ParseProfiles(std::move(users), true, ProfileUser);
-    if (Stopping()) return;
-    Log("LOG_AKTSTREAM");
-    ParsePosts(std::move(stream));
-    if (Stopping()) return;
-    Log("LOG_AKTSTATUSES");
-    ParseStatuses(std::move(statuses));
-    if (Stopping()) return;
-    Log("LOG_AKTNOTICES");
-    ParseNotifications(std::move(notifications));
-    if (Stopping()) return;
-    Log("LOG_AKTMESSAGES");
-    ParseThreads(since);
-    if (Stopping()) return;
+    if (!RunRefreshMerge(since)) return;
 
     if (TrayState == TrayStateNormal) Shell().SetTrayTooltip(TrayTooltipIdle);
     Log("LOG_KONECAKTUALIZACE");

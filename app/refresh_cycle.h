@@ -34,6 +34,8 @@ void UpdateDataCommand();
 
 // The worker's body, run on the calling thread (tests and the benchmark).
 void RunRefreshBody(int32_t lastStart);
+// Its middle: the four queries and the merges, then the threads. False when stopped.
+bool RunRefreshMerge(int32_t since);
 
 // "Posts: 3, Notifications: 1": the non-zero counts in the long form.
 std::u16string RefreshSummary(int32_t posts, int32_t messages, int32_t notifications);

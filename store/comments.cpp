@@ -1,6 +1,9 @@
 #include "store/comments.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "app/clock.h"
@@ -22,6 +25,9 @@ const char16_t* const LikeQuery = u"SELECT user_id FROM like WHERE %s post_id='%
 constexpr size_t CommentQueryLimit = 511;
 constexpr size_t LikeQueryLimit = 1023;
 
+using CommentNode = ItemNode<CommentRecord>;
+using LikeNode = ItemNode<LikeRecord>;
+
 // An answer that is the service's error object carries no rows; treating its one
 // "row" as the whole answer would drop every like of the post.
 bool IsErrorAnswer(const JsonTree& rows) {
@@ -29,14 +35,113 @@ bool IsErrorAnswer(const JsonTree& rows) {
     return first && !first->next && first->children && FindJsonNode(first->children, "error_code");
 }
 
-template <class T>
-std::vector<ItemNode<T>*> NodesOfPost(const ItemList<T>& list, std::u16string_view postId) {
-    std::vector<ItemNode<T>*> nodes;
-    for (auto& node : list)
-        if (node.key1 == postId) nodes.push_back(const_cast<ItemNode<T>*>(&node));
-    return nodes;
+bool CommentsAscending() { return AppSettings.commentsNewestFirst == 0; }
+
+// Both lists hold the comments and likes of every post, and each post's read walks
+// them: these indexes keep a refresh from walking them once per post. They mirror the
+// lists exactly while the lists change only here; a list that changed behind their
+// back (another size or head) is indexed afresh.
+struct StampOrder {
+    bool ascending = true;
+    bool operator()(int32_t a, int32_t b) const { return ascending ? a < b : a > b; }
+};
+
+struct CommentIndex {
+    bool valid = false;
+    size_t size = 0;
+    const CommentNode* head = nullptr;
+    std::unordered_map<std::u16string_view, std::vector<CommentNode*>> byPost;
+    // The list in its order (sorted), by stamp; equal stamps in list order.
+    std::multimap<int32_t, CommentNode*, StampOrder> byStamp;
+} comments;
+
+struct LikeIndex {
+    bool valid = false;
+    size_t size = 0;
+    const LikeNode* head = nullptr;
+    std::unordered_map<std::u16string_view, std::vector<LikeNode*>> byPost;
+} likes;
+
+bool CommentIndexCurrent() {
+    return comments.valid && comments.size == CommentList.size() && comments.head == CommentList.head() &&
+           comments.byStamp.key_comp().ascending == CommentsAscending();
+}
+
+void IndexComments() {
+    comments.byPost.clear();
+    comments.byStamp = std::multimap<int32_t, CommentNode*, StampOrder>(StampOrder{CommentsAscending()});
+    for (auto& node : CommentList) {
+        comments.byPost[node.key1].push_back(&node);
+        comments.byStamp.emplace_hint(comments.byStamp.end(), node.stamp, &node);
+    }
+    comments.size = CommentList.size();
+    comments.head = CommentList.head();
+    comments.valid = true;
+}
+
+// Links a new comment where the sorted list wants it.
+CommentNode* InsertComment(CommentRecord record, std::u16string key1, std::u16string key2, int32_t stamp) {
+    auto at = comments.byStamp.upper_bound(stamp);
+    CommentNode* prev = at == comments.byStamp.begin() ? nullptr : std::prev(at)->second;
+    CommentNode* n = CommentList.insertAfter(prev, std::move(record), std::move(key1), std::move(key2), stamp);
+    if (!n) return nullptr;
+    comments.byStamp.emplace_hint(at, stamp, n);
+    comments.byPost[n->key1].push_back(n);
+    comments.size = CommentList.size();
+    comments.head = CommentList.head();
+    return n;
+}
+
+void IndexLikes() {
+    likes.byPost.clear();
+    for (auto& node : LikeList) likes.byPost[node.key1].push_back(&node);
+    likes.size = LikeList.size();
+    likes.head = LikeList.head();
+    likes.valid = true;
+}
+
+std::vector<LikeNode*>& LikesOf(std::u16string_view postId) {
+    if (!likes.valid || likes.size != LikeList.size() || likes.head != LikeList.head()) IndexLikes();
+    static std::vector<LikeNode*> none;
+    auto found = likes.byPost.find(postId);
+    if (found != likes.byPost.end()) return found->second;
+    none.clear();
+    return none;
+}
+
+LikeNode* AppendLike(std::u16string_view postId, std::u16string_view userId, uint32_t read) {
+    LikesOf(postId);  // the index is current before the list grows
+    LikeNode* n = nullptr;
+    if (!AppendItem(LikeList, LikeRecord{std::u16string(postId), std::u16string(userId), read, 0},
+                    std::u16string(postId), std::u16string(userId), CurrentTime(), &n))
+        return nullptr;
+    n->flagsRef = &n->payload.read;
+    n->markRef = &n->payload.stale;
+    likes.byPost[n->key1].push_back(n);
+    likes.size = LikeList.size();
+    likes.head = LikeList.head();
+    return n;
+}
+
+// Removes the likes of a post that the predicate picks, list and index alike.
+template <class Pick>
+void RemoveLikes(std::u16string_view postId, Pick pick) {
+    std::vector<LikeNode*>& nodes = LikesOf(postId);
+    if (std::none_of(nodes.begin(), nodes.end(), pick)) return;
+    LikeList.removeIf([&](const LikeNode& n) { return n.key1 == postId && pick(&n); });
+    likes.valid = false;
 }
 }  // namespace
+
+void ForgetCommentIndex() {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    comments = CommentIndex();
+}
+
+void ForgetLikeIndex() {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    likes = LikeIndex();
+}
 
 bool ReadComments(std::u16string_view postId, int32_t* counter) {
     const char16_t* condition = AppSettings.commentsOnlyFromFriends ? FriendsOnlyCondition : u"";
@@ -47,9 +152,13 @@ bool ReadComments(std::u16string_view postId, int32_t* counter) {
         SortComments();
         return false;
     }
+    SortComments();  // sorted already, unless the list changed behind the index
     bool unreadAdded = false;
-    // The comments of this post, found once; a comment is its (post, author, time).
-    std::vector<ItemNode<CommentRecord>*> listed = NodesOfPost(CommentList, postId);
+    // A comment is its (post, author, time); the service's comment ids are not used.
+    // The post's listed comments by time, to find one without walking them all.
+    std::unordered_multimap<int32_t, CommentNode*> listed;
+    if (auto found = comments.byPost.find(postId); found != comments.byPost.end())
+        for (CommentNode* n : found->second) listed.emplace(n->payload.time, n);
     for (const JsonValue* node = rows.first(); node; node = node->next) {
         if (RefreshStopRequested) break;
         const JsonValue* row = node->children;
@@ -58,11 +167,11 @@ bool ReadComments(std::u16string_view postId, int32_t* counter) {
         if (author.empty()) continue;
         std::u16string rowPostId = GetJsonText(row, "post_id");
         int32_t time = GetJsonInt(row, "time");
-        auto same = std::find_if(listed.begin(), listed.end(), [&](const ItemNode<CommentRecord>* n) {
-            return n->payload.time == time && n->payload.authorId == author;
-        });
-        if (same != listed.end()) {
-            (*same)->payload.likes = GetJsonInt(row, "likes");
+        CommentNode* same = nullptr;
+        for (auto [at, end] = listed.equal_range(time); at != end && !same; ++at)
+            if (at->second->payload.authorId == author) same = at->second;
+        if (same) {
+            same->payload.likes = GetJsonInt(row, "likes");
             continue;
         }
         if (counter) ++*counter;
@@ -74,10 +183,10 @@ bool ReadComments(std::u16string_view postId, int32_t* counter) {
         record.time = time;
         record.likes = GetJsonInt(row, "likes");
         std::u16string key1 = record.postId;
-        ItemNode<CommentRecord>* n = nullptr;
-        if (!AppendItem(CommentList, std::move(record), std::move(key1), author, time, &n)) continue;
+        CommentNode* n = InsertComment(std::move(record), std::move(key1), author, time);
+        if (!n) continue;
         n->flagsRef = &n->payload.read;
-        if (n->key1 == postId) listed.push_back(n);
+        if (n->key1 == postId) listed.emplace(time, n);
         if (const SeenEntry* seen = FindSeen(SeenComments, n->key1, author, time)) n->payload.read = seen->flags;
         if (n->payload.read == 0) unreadAdded = true;
     }
@@ -93,8 +202,18 @@ bool ReadLikes(std::u16string_view postId) {
     // An empty list is an answer: nobody likes the post any more.
     if (!ok || IsErrorAnswer(rows)) return false;
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    MarkOrRemoveItems(LikeList, postId, {}, false, true);
-    std::vector<ItemNode<LikeRecord>*> listed = NodesOfPost(LikeList, postId);
+    // The post's listed likes by liker; a like without a liker (never listed by this
+    // program) would stand for anyone.
+    std::unordered_map<std::u16string_view, LikeNode*> listed;
+    LikeNode* anyone = nullptr;
+    for (LikeNode* n : LikesOf(postId)) {
+        n->setMark(1);  // stale until the answer confirms it
+        if (n->key2.empty()) {
+            if (!anyone) anyone = n;
+        } else {
+            listed.emplace(n->key2, n);
+        }
+    }
     for (const JsonValue* node = rows.first(); node; node = node->next) {
         if (RefreshStopRequested) break;
         const JsonValue* row = node->children;
@@ -102,41 +221,30 @@ bool ReadLikes(std::u16string_view postId) {
         std::u16string user = GetJsonText(row, "user_id");
         if (user.empty()) continue;
         if (!FindProfile(user, true)) break;  // this liker and the later ones count as gone
-        auto same = std::find_if(listed.begin(), listed.end(), [&](const ItemNode<LikeRecord>* n) {
-            return n->key2.empty() || n->key2 == user;
-        });
-        if (same != listed.end()) {
-            (*same)->payload.stale = 0;
+        auto same = listed.find(user);
+        if (same != listed.end() || anyone) {
+            (same != listed.end() ? same->second : anyone)->setMark(0);
             continue;
         }
-        ItemNode<LikeRecord>* n = nullptr;
-        if (!AppendItem(LikeList, LikeRecord{std::u16string(postId), user, 0, 0}, std::u16string(postId), user,
-                        CurrentTime(), &n))
-            continue;
-        n->flagsRef = &n->payload.read;
-        n->markRef = &n->payload.stale;
-        listed.push_back(n);
+        LikeNode* n = AppendLike(postId, user, 0);
+        if (!n) continue;
+        listed.emplace(n->key2, n);
         if (const SeenEntry* seen = FindSeen(SeenLikes, postId, user)) n->payload.read = seen->flags;
     }
-    MarkOrRemoveItems(LikeList, postId, {}, true, false);
+    RemoveLikes(postId, [](const LikeNode* n) { return n->mark() != 0; });
     return true;
 }
 
 void AddOwnLike(std::u16string_view ownId, std::u16string_view postId) {
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
     if (ownId.empty() || postId.empty() || FindItemByKeys(LikeList, postId, ownId)) return;
-    ItemNode<LikeRecord>* n = nullptr;
-    if (!AppendItem(LikeList, LikeRecord{std::u16string(postId), std::u16string(ownId), 1, 0},
-                    std::u16string(postId), std::u16string(ownId), CurrentTime(), &n))
-        return;
-    n->flagsRef = &n->payload.read;
-    n->markRef = &n->payload.stale;
+    AppendLike(postId, ownId, 1);
 }
 
 bool RemoveOwnLike(std::u16string_view postId, std::u16string_view ownId) {
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
     if (!FindItemByKeys(LikeList, postId, ownId)) return false;
-    MarkOrRemoveItems(LikeList, postId, ownId, false, false);
+    RemoveLikes(postId, [&](const LikeNode* n) { return n->key2 == ownId; });
     return true;
 }
 
@@ -148,20 +256,10 @@ void MarkCommentsRead(std::u16string_view postId) {
 
 void SortComments() {
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    const bool ascending = AppSettings.commentsNewestFirst == 0;
-    // Comments are re-sorted after every post's read: the list is sorted up to the
-    // comments just appended, so those are sorted and merged in rather than sorting
-    // the whole list again.
-    std::vector<ItemNode<CommentRecord>*> nodes;
-    nodes.reserve(CommentList.size());
-    for (auto& node : CommentList) nodes.push_back(&node);
-    auto before = [ascending](const ItemNode<CommentRecord>* a, const ItemNode<CommentRecord>* b) {
-        return ascending ? a->stamp < b->stamp : a->stamp > b->stamp;
-    };
-    size_t sorted = 1;
-    while (sorted < nodes.size() && !before(nodes[sorted], nodes[sorted - 1])) ++sorted;
-    if (sorted >= nodes.size()) return;
-    std::stable_sort(nodes.begin() + sorted, nodes.end(), before);
-    std::inplace_merge(nodes.begin(), nodes.begin() + sorted, nodes.end(), before);
-    CommentList.relink(nodes);
+    // New comments are linked in their place as they come, so the list is sorted
+    // whenever the index is current; otherwise (another order asked for, or a list
+    // changed elsewhere) sort it whole.
+    if (CommentIndexCurrent()) return;
+    SortItemsByStamp(CommentList, CommentsAscending());
+    IndexComments();
 }

@@ -15,3 +15,7 @@ bool RemoveOwnLike(std::u16string_view postId, std::u16string_view ownId);
 void MarkCommentsRead(std::u16string_view postId);
 // Oldest first unless the settings ask for newest first.
 void SortComments();
+
+// Drop the lookup indexes of CommentList and LikeList (called when a list is released).
+void ForgetCommentIndex();
+void ForgetLikeIndex();

@@ -1,5 +1,6 @@
 #include "store/data_store.h"
 
+#include "store/comments.h"
 #include "store/profiles.h"
 
 ItemList<UserRecord> UserList;
@@ -52,6 +53,13 @@ void FreeUserList() {
 void FreeCommentList() {
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
     FreeItemList(CommentList);
+    ForgetCommentIndex();
+}
+
+void FreeLikeList() {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    FreeItemList(LikeList);
+    ForgetLikeIndex();
 }
 
 void ReleaseSignedInData() {

@@ -41,6 +41,7 @@ void FreePostList();
 void FreeUserList();
 void FreeCommentList();
 void FreeThreadList();  // threads and messages
+void FreeLikeList();    // not part of sign-out; for tests and tools
 
 // Sign-out: posts, comments, threads with their messages, then users.
 void ReleaseSignedInData();

@@ -109,6 +109,27 @@ public:
         return n;
     }
 
+    // Links a new node right after `prev` (at the head when prev is nullptr), for
+    // keeping a sorted list sorted without sorting it again.
+    Node* insertAfter(Node* prev, T payload, std::u16string key1, std::u16string key2, int32_t stamp) {
+        Node* n = new (std::nothrow) Node();
+        if (!n) return nullptr;
+        n->key1 = std::move(key1);
+        n->key2 = std::move(key2);
+        n->stamp = stamp;
+        n->payload = std::move(payload);
+        if (prev) {
+            n->next = prev->next;
+            prev->next = n;
+        } else {
+            n->next = head_;
+            head_ = n;
+        }
+        if (tail_ == prev) tail_ = n;
+        ++size_;
+        return n;
+    }
+
     // Unlinks `node` (found by walking) and destroys it.
     bool remove(Node* node) {
         Node* prev = nullptr;

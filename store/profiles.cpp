@@ -20,7 +20,8 @@ constexpr size_t QueryLimit = 1023;
 // Profiles are looked up for every author, liker and sender: an index by id keeps that
 // from walking the whole list each time. Users are only appended here and released
 // as a whole, so a size mismatch is the one sign of a stale index.
-std::unordered_map<std::u16string, UserRecord*> profileIndex;
+// Keys are views of the records' own ids, which live as long as their nodes.
+std::unordered_map<std::u16string_view, UserRecord*> profileIndex;
 const ItemNode<UserRecord>* indexedHead = nullptr;
 
 void RefreshIndex() {
@@ -32,7 +33,7 @@ void RefreshIndex() {
 
 UserRecord* CachedProfile(std::u16string_view id) {
     RefreshIndex();
-    auto found = profileIndex.find(std::u16string(id));
+    auto found = profileIndex.find(id);
     return found == profileIndex.end() ? nullptr : found->second;
 }
 

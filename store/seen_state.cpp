@@ -42,11 +42,14 @@ void PutKey(std::string& out, const std::u16string& key) {
         out.push_back('\0');
         return;
     }
+    size_t at = out.size();
+    out.resize(at + 2 * key.size() + 2);
+    char* p = &out[at];
     for (char16_t unit : key) {
-        out.push_back(static_cast<char>(unit & 0xFF));
-        out.push_back(static_cast<char>(unit >> 8));
+        *p++ = static_cast<char>(unit & 0xFF);
+        *p++ = static_cast<char>(unit >> 8);
     }
-    out.append(2, '\0');
+    p[0] = p[1] = 0;
 }
 
 void PutEntry(std::string& out, uint32_t flags, uint32_t mark, const std::u16string& key1,
@@ -120,22 +123,70 @@ private:
 };
 }  // namespace
 
+namespace {
+uint64_t Mix(uint64_t h) {
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return h;
+}
+uint64_t KeyHash(std::u16string_view key1) { return Mix(std::hash<std::u16string_view>()(key1)); }
+uint64_t KeysHash(std::u16string_view key1, std::u16string_view key2) {
+    return Mix(KeyHash(key1) ^ (std::hash<std::u16string_view>()(key2) * 0x9e3779b97f4a7c15ull));
+}
+}  // namespace
+
+std::vector<SeenTable::Slot> SeenTable::BuildSlots(const std::vector<SeenEntry>& entries, bool withKey2) {
+    size_t capacity = 16;
+    while (capacity < entries.size() * 2) capacity *= 2;
+    std::vector<Slot> slots(capacity);
+    const size_t mask = capacity - 1;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const SeenEntry& e = entries[i];
+        if (e.key1.empty()) continue;
+        uint64_t hash = withKey2 ? KeysHash(e.key1, e.key2) : KeyHash(e.key1);
+        size_t at = hash & mask;
+        while (slots[at].position != 0) at = (at + 1) & mask;
+        slots[at] = Slot{hash, static_cast<uint32_t>(i + 1), e.stamp};
+    }
+    return slots;
+}
+
 SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entries)) {
-    for (size_t i = 0; i < entries_.size(); ++i)
-        if (!entries_[i].key1.empty()) index_[entries_[i].key1].push_back(static_cast<uint32_t>(i));
+    for (const SeenEntry& e : entries_) {
+        if (e.key2.empty()) anyWithoutKey2_ = true;
+        else anyWithKey2_ = true;
+    }
+    byKeys_ = BuildSlots(entries_, true);
+    if (anyWithKey2_) byKey1_ = BuildSlots(entries_, false);
+}
+
+int64_t SeenTable::probe(const std::vector<Slot>& slots, uint64_t hash, std::u16string_view key1,
+                         std::u16string_view key2, bool matchKey2, int32_t stamp) const {
+    if (slots.empty()) return -1;
+    const size_t mask = slots.size() - 1;
+    for (size_t at = hash & mask; slots[at].position != 0; at = (at + 1) & mask) {
+        const Slot& slot = slots[at];
+        if (slot.hash != hash || (stamp != 0 && slot.stamp != stamp)) continue;
+        const SeenEntry& e = entries_[slot.position - 1];
+        if (e.key1 == key1 && (!matchKey2 || e.key2 == key2)) return slot.position - 1;
+    }
+    return -1;
 }
 
 int64_t SeenTable::findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const {
-    if (key1.empty()) return -1;
-    auto found = index_.find(std::u16string(key1));
-    if (found == index_.end()) return -1;
-    for (uint32_t i : found->second) {
-        const SeenEntry& e = entries_[i];
-        if (!key2.empty() && !e.key2.empty() && e.key2 != key2) continue;
-        if (stamp != 0 && e.stamp != stamp) continue;
-        return i;
+    if (key1.empty() || entries_.empty()) return -1;
+    if (key2.empty()) {
+        // Any second key: by the first key alone (or by both, when no entry has a second key).
+        if (anyWithKey2_) return probe(byKey1_, KeyHash(key1), key1, key2, false, stamp);
+        return probe(byKeys_, KeysHash(key1, key2), key1, key2, true, stamp);
     }
-    return -1;
+    // An entry without a second key matches any; the earlier of the two candidates wins.
+    int64_t exact = anyWithKey2_ ? probe(byKeys_, KeysHash(key1, key2), key1, key2, true, stamp) : -1;
+    int64_t loose = anyWithoutKey2_ ? probe(byKeys_, KeysHash(key1, u""), key1, u"", true, stamp) : -1;
+    if (exact < 0) return loose;
+    if (loose < 0) return exact;
+    return exact < loose ? exact : loose;
 }
 
 const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std::u16string_view key2,

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "store/records.h"
@@ -16,14 +15,6 @@ class SeenTable {
 public:
     SeenTable() = default;
     explicit SeenTable(std::vector<SeenEntry> entries);
-    SeenTable(const SeenTable& other) : SeenTable(other.entries_) {}
-    SeenTable& operator=(const SeenTable& other) {
-        if (this != &other) *this = SeenTable(other.entries_);
-        return *this;
-    }
-    SeenTable(SeenTable&&) = default;
-    SeenTable& operator=(SeenTable&&) = default;
-
     const std::vector<SeenEntry>& entries() const { return entries_; }
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
@@ -32,7 +23,23 @@ public:
 
 private:
     std::vector<SeenEntry> entries_;
-    std::unordered_map<std::u16string, std::vector<uint32_t>> index_;
+    // Open-addressing index of the entries, built once: each slot holds an entry's key
+    // hash and stamp, so most candidates are turned down without touching the entry.
+    // Probing meets entries of one key in table order, so the first fit is the first
+    // entry. `byKeys_` is keyed by both keys (an absent second key hashes as empty);
+    // `byKey1_` by the first alone, needed only when some entry has a second key.
+    struct Slot {
+        uint64_t hash = 0;
+        uint32_t position = 0;  // entry index + 1; 0: empty
+        int32_t stamp = 0;
+    };
+    static std::vector<Slot> BuildSlots(const std::vector<SeenEntry>& entries, bool withKey2);
+    int64_t probe(const std::vector<Slot>& slots, uint64_t hash, std::u16string_view key1,
+                  std::u16string_view key2, bool matchKey2, int32_t stamp) const;
+    std::vector<Slot> byKeys_;
+    std::vector<Slot> byKey1_;
+    bool anyWithoutKey2_ = false;
+    bool anyWithKey2_ = false;
 };
 
 struct SeenTables {

@@ -1,5 +1,7 @@
 #include "store/threads.h"
 
+#include <unordered_set>
+
 #include "app/format_text.h"
 #include "app/shell_port.h"
 #include "app/text_table.h"
@@ -19,10 +21,28 @@ const char16_t* const MessageQuery =
     u"SELECT thread_id,message_id,author_id,body,created_time,attachment FROM message WHERE thread_id=%s AND "
     u"created_time>=%d";
 
+// Message ids of MessageList, so that a refresh does not walk the list once per row.
+// Views of the nodes' own keys; rebuilt when the list changed elsewhere.
+struct MessageIndex {
+    size_t size = 0;
+    const ItemNode<MessageRecord>* head = nullptr;
+    std::unordered_set<std::u16string_view> ids;
+} messageIndex;
+
 bool MessageListed(std::u16string_view messageId) {
-    for (const auto& node : MessageList)
-        if (node.key2 == messageId) return true;
-    return false;
+    if (messageIndex.size != MessageList.size() || messageIndex.head != MessageList.head()) {
+        messageIndex.ids.clear();
+        for (const auto& node : MessageList) messageIndex.ids.insert(node.key2);
+        messageIndex.size = MessageList.size();
+        messageIndex.head = MessageList.head();
+    }
+    return messageIndex.ids.count(messageId) != 0;
+}
+
+void IndexMessage(const ItemNode<MessageRecord>& node) {
+    messageIndex.ids.insert(node.key2);
+    messageIndex.size = MessageList.size();
+    messageIndex.head = MessageList.head();
 }
 
 void ListMessage(const JsonValue* row, std::u16string_view threadId, std::u16string messageId) {
@@ -43,6 +63,7 @@ void ListMessage(const JsonValue* row, std::u16string_view threadId, std::u16str
     int32_t stamp = record.createdTime;
     ItemNode<MessageRecord>* n = nullptr;
     if (!AppendItem(MessageList, std::move(record), std::move(key1), std::move(key2), stamp, &n)) return;
+    IndexMessage(*n);
     MessageRecord& listed = n->payload;
     n->flagsRef = &listed.read;
     // The user's own messages are read from the start.

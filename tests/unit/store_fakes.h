@@ -215,7 +215,7 @@ protected:
     static void ResetStore() {
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
         ReleaseSignedInData();
-        FreeItemList(LikeList);
+        FreeLikeList();
         FreeItemList(NotificationList);
         FreeItemList(FavoriteList);
         ResetSeenStateForTesting();
