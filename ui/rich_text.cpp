@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace {
 
@@ -141,8 +142,12 @@ private:
 int32_t DrawRichText(TextCanvas& canvas, std::u16string_view text, MenuRect& rect, bool measure) {
     if (text.empty()) return 0;
     if (measure) rect.bottom = rect.top + RichTextMeasureBottom;
-    const int32_t available = rect.right - rect.left;
-    const int32_t availableHeight = rect.bottom - rect.top;
+    auto span = [](int32_t from, int32_t to) {
+        int64_t d = static_cast<int64_t>(to) - from;
+        return static_cast<int32_t>(std::clamp<int64_t>(d, -(int64_t{1} << 30), int64_t{1} << 30));
+    };
+    const int32_t available = span(rect.left, rect.right);
+    const int32_t availableHeight = span(rect.top, rect.bottom);
     const size_t n = text.size();
     const size_t lastClose = text.rfind(u'>');
     FontSwitch fonts(canvas);
@@ -150,8 +155,8 @@ int32_t DrawRichText(TextCanvas& canvas, std::u16string_view text, MenuRect& rec
     std::array<Chunk, RichTextLineChunks> chunks;
     int32_t font = FontNormal;
     int32_t y = 0;
-    int32_t column = 0;
-    int32_t extent = 0;
+    int64_t column = 0;
+    int64_t extent = 0;
     bool visibleInColumn = false;
     size_t p = 0;
 
@@ -220,7 +225,9 @@ int32_t DrawRichText(TextCanvas& canvas, std::u16string_view text, MenuRect& rec
         }
 
         if (y + lineHeight > availableHeight) {
-            // The line does not fit: it starts the next column.
+            // The line does not fit: it starts the next column, unless it did not fit
+            // an empty column either (then no column ever takes it).
+            if (y == 0 || available + RichTextColumnGap <= 0) break;
             if (count > 0) {
                 p = chunks[0].start;
                 font = chunks[0].font;
@@ -241,10 +248,10 @@ int32_t DrawRichText(TextCanvas& canvas, std::u16string_view text, MenuRect& rec
             }
             if (count == 1) x = 0;
             if (measure) {
-                extent = std::max(extent, column + x + chunk.width + 1);
+                extent = std::max<int64_t>(extent, column + x + chunk.width + 1);
             } else {
                 fonts.use(chunk.font);
-                canvas.textOut(rect.left + column + x, rect.top + y + lineHeight, Visible(text, chunk));
+                canvas.textOut(static_cast<int32_t>(rect.left + column + x), rect.top + y + lineHeight, Visible(text, chunk));
             }
         }
         if (lineVisible) visibleInColumn = true;
@@ -253,7 +260,7 @@ int32_t DrawRichText(TextCanvas& canvas, std::u16string_view text, MenuRect& rec
 
     if (measure) {
         rect.bottom = rect.top + y;
-        rect.right = rect.left + extent;
+        rect.right = static_cast<int32_t>(std::min<int64_t>(rect.left + extent, INT32_MAX));
     }
     return y;
 }

@@ -234,6 +234,7 @@ TEST_F(MenuModelTest, ChosenItemOpensItsLinkRunsItsActionAndReleasesTheData) {
     // A command that opened a dialog keeps the data.
     calls.clear();
     keep = 1;
+    tmpl = MakeItemTemplate(0);  // the released data held the old menu's width
     tmpl.text = u"Comment";
     row = AddMenuItem(&menu, nullptr, tmpl, 1035, -1, 0);
     RunChosenMenuItem(row->commandId);

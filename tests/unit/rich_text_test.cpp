@@ -173,6 +173,12 @@ TEST(RichTextTest, NarrowOrEmptyRectanglesStillEnd) {
     EXPECT_EQ(zero.canvas.outs[2].y, 39);
     Layout inverted(u"some words here", -50, -10);
     EXPECT_TRUE(inverted.canvas.outs.empty());
+    // Columns that step to the left would never reach the right edge.
+    Layout backwards(u"x", -152, -4, 42);
+    EXPECT_TRUE(backwards.canvas.outs.empty());
+    // A line taller than the rectangle fits no column: one try, not one per 16 pixels.
+    Layout tall(u"<h2>x</h2>", 10, 12, 0);
+    EXPECT_TRUE(tall.canvas.outs.empty());
     MenuRect r = Measure(std::u16string(20000, u'x'), 300);
     EXPECT_LE(r.bottom, RichTextMeasureBottom);
 }
