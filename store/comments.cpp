@@ -155,39 +155,49 @@ bool ReadComments(std::u16string_view postId, int32_t* counter) {
     SortComments();  // sorted already, unless the list changed behind the index
     bool unreadAdded = false;
     // A comment is its (post, author, time); the service's comment ids are not used.
-    // The post's listed comments by time, to find one without walking them all.
-    std::unordered_multimap<int32_t, CommentNode*> listed;
+    // The post's listed comments in time order, to find one without walking them all.
+    std::vector<std::pair<int32_t, CommentNode*>> listed;
     if (auto found = comments.byPost.find(postId); found != comments.byPost.end())
-        for (CommentNode* n : found->second) listed.emplace(n->payload.time, n);
+        for (CommentNode* n : found->second) listed.emplace_back(n->payload.time, n);
+    std::sort(listed.begin(), listed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    const size_t sortedCount = listed.size();  // those added below are searched one by one
+    auto findListed = [&](int32_t time, std::u16string_view author) -> CommentNode* {
+        auto at = std::lower_bound(listed.begin(), listed.begin() + sortedCount, time,
+                                   [](const auto& entry, int32_t t) { return entry.first < t; });
+        for (; at != listed.begin() + sortedCount && at->first == time; ++at)
+            if (at->second->payload.authorId == author) return at->second;
+        for (size_t i = sortedCount; i < listed.size(); ++i)
+            if (listed[i].first == time && listed[i].second->payload.authorId == author) return listed[i].second;
+        return nullptr;
+    };
     for (const JsonValue* node = rows.first(); node; node = node->next) {
         if (RefreshStopRequested) break;
         const JsonValue* row = node->children;
         if (!row) break;
-        std::u16string author = GetJsonText(row, "fromid");
+        std::u16string_view author = GetJsonTextView(row, "fromid");
         if (author.empty()) continue;
-        std::u16string rowPostId = GetJsonText(row, "post_id");
+        std::u16string_view rowPostId = GetJsonTextView(row, "post_id");
         int32_t time = GetJsonInt(row, "time");
-        CommentNode* same = nullptr;
-        for (auto [at, end] = listed.equal_range(time); at != end && !same; ++at)
-            if (at->second->payload.authorId == author) same = at->second;
-        if (same) {
+        if (CommentNode* same = findListed(time, author)) {
             same->payload.likes = GetJsonInt(row, "likes");
             continue;
         }
         if (counter) ++*counter;
         FindProfile(author, true);
         CommentRecord record;
-        record.postId = rowPostId.empty() ? std::u16string(postId) : rowPostId;
+        record.postId = rowPostId.empty() ? postId : rowPostId;
         record.authorId = author;
         record.text = GetJsonText(row, "text");
         record.time = time;
         record.likes = GetJsonInt(row, "likes");
         std::u16string key1 = record.postId;
-        CommentNode* n = InsertComment(std::move(record), std::move(key1), author, time);
+        std::u16string key2 = record.authorId;
+        CommentNode* n = InsertComment(std::move(record), std::move(key1), std::move(key2), time);
         if (!n) continue;
         n->flagsRef = &n->payload.read;
-        if (n->key1 == postId) listed.emplace(time, n);
-        if (const SeenEntry* seen = FindSeen(SeenComments, n->key1, author, time)) n->payload.read = seen->flags;
+        if (n->key1 == postId) listed.emplace_back(time, n);
+        if (const SeenEntry* seen = FindSeen(SeenComments, n->key1, n->key2, time)) n->payload.read = seen->flags;
         if (n->payload.read == 0) unreadAdded = true;
     }
     rows = JsonTree();
@@ -202,33 +212,42 @@ bool ReadLikes(std::u16string_view postId) {
     // An empty list is an answer: nobody likes the post any more.
     if (!ok || IsErrorAnswer(rows)) return false;
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    // The post's listed likes by liker; a like without a liker (never listed by this
-    // program) would stand for anyone.
-    std::unordered_map<std::u16string_view, LikeNode*> listed;
+    // The post's listed likes by liker, to find one without walking them all; a like
+    // without a liker (never listed by this program) would stand for anyone.
+    std::vector<std::pair<std::u16string_view, LikeNode*>> listed;
     LikeNode* anyone = nullptr;
     for (LikeNode* n : LikesOf(postId)) {
         n->setMark(1);  // stale until the answer confirms it
         if (n->key2.empty()) {
             if (!anyone) anyone = n;
         } else {
-            listed.emplace(n->key2, n);
+            listed.emplace_back(n->key2, n);
         }
     }
+    std::sort(listed.begin(), listed.end());
+    const size_t sortedCount = listed.size();  // those added below are searched one by one
+    auto findListed = [&](std::u16string_view user) -> LikeNode* {
+        auto at = std::lower_bound(listed.begin(), listed.begin() + sortedCount, user,
+                                   [](const auto& entry, std::u16string_view u) { return entry.first < u; });
+        if (at != listed.begin() + sortedCount && at->first == user) return at->second;
+        for (size_t i = sortedCount; i < listed.size(); ++i)
+            if (listed[i].first == user) return listed[i].second;
+        return anyone;
+    };
     for (const JsonValue* node = rows.first(); node; node = node->next) {
         if (RefreshStopRequested) break;
         const JsonValue* row = node->children;
         if (!row) break;
-        std::u16string user = GetJsonText(row, "user_id");
+        std::u16string_view user = GetJsonTextView(row, "user_id");
         if (user.empty()) continue;
         if (!FindProfile(user, true)) break;  // this liker and the later ones count as gone
-        auto same = listed.find(user);
-        if (same != listed.end() || anyone) {
-            (same != listed.end() ? same->second : anyone)->setMark(0);
+        if (LikeNode* same = findListed(user)) {
+            same->setMark(0);
             continue;
         }
         LikeNode* n = AppendLike(postId, user, 0);
         if (!n) continue;
-        listed.emplace(n->key2, n);
+        listed.emplace_back(user, n);  // the answer's text lives while the rows do
         if (const SeenEntry* seen = FindSeen(SeenLikes, postId, user)) n->payload.read = seen->flags;
     }
     RemoveLikes(postId, [](const LikeNode* n) { return n->mark() != 0; });
