@@ -1,5 +1,6 @@
 // orvctl: drives a running Orv.exe from tests and scripts.
 //   orvctl exit             ask the program to end (command 1029)
+//   orvctl command ID       send the main window the menu command ID
 //   orvctl notice TEXT      show a pop-up notice with TEXT as its summary
 //   orvctl wait SECONDS     wait until the program's main window exists
 // Exit code 0 when the main window was found and the request delivered, 1 otherwise.
@@ -30,7 +31,7 @@ HWND MainWindow() {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: orvctl exit | notice TEXT | wait SECONDS\n");
+        std::fwprintf(stderr, L"usage: orvctl exit | command ID | notice TEXT | wait SECONDS\n");
         return 2;
     }
     const std::wstring verb = argv[1];
@@ -48,6 +49,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     if (verb == L"exit") return PostMessageW(main, WM_COMMAND, 1029, 0) ? 0 : 1;
+    if (verb == L"command" && argc > 2) return PostMessageW(main, WM_COMMAND, LOWORD(_wtoi(argv[2])), 0) ? 0 : 1;
     if (verb == L"notice" && argc > 2) {
         const std::wstring text = argv[2];
         COPYDATASTRUCT data = {};

@@ -1,0 +1,165 @@
+"""The Windows shell under Wine: first start with the preferences, the tray icon, the main
+window, the pop-up notice, run at logon and a clean exit."""
+import os
+import struct
+import subprocess
+import time
+
+from orvwine import WINE, OrvWineTest
+
+PREFERENCES = "^(Settings|Nastavení|Einstellungen|Nastavenia)$"
+MAIN = "^Orv - [^0-9]"
+NOTICE = r"^Orv - [0-9]+:[0-9][0-9] - "
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+
+
+class ShellHelpers:
+    """What the shell tests share; mixed into test classes of the harness."""
+
+    def settings(self):
+        with open(self.file_path("orv.cfg"), "rb") as f:
+            data = f.read()
+        return data, struct.unpack("<%di" % (len(data) // 4), data[: len(data) // 4 * 4])
+
+    def wait_for_file_size(self, name, size, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            try:
+                if os.path.getsize(self.file_path(name)) == size:
+                    return
+            except OSError:
+                pass
+            time.sleep(0.2)
+        self.fail("%s never reached %d bytes" % (name, size))
+
+    def press(self, window, *keys):
+        """Brings the window to the front and types the keys (real key events: Wine may
+        pass over events sent to a window that does not have the focus)."""
+        self.xdotool("windowactivate", "--sync", window)
+        time.sleep(0.3)
+        self.xdotool("key", "--clearmodifiers", "--delay", "100", *keys, check=True)
+
+    def orvctl(self, *args):
+        r = self.run_tool("orvctl.exe", *args)
+        self.assertEqual(r.returncode, 0, "orvctl %s: %s" % (" ".join(args), r.stderr))
+
+    def tray(self):
+        # Wine without a desktop tray shows its own window holding the icons, the first at
+        # its left edge.
+        return self.wait_for_window(name="^Wine System Tray$", timeout=30)
+
+    def open_from_tray(self):
+        self.click(self.tray(), 10, 10, repeat=2)
+        return self.wait_for_window(name=MAIN, timeout=15)
+
+    def exit_cleanly(self):
+        self.orvctl("exit")
+        self.assertEqual(self.wait_exit(timeout=30), 0)
+
+    def reg(self, *args):
+        return subprocess.run([WINE, "reg", *args], env=self.display.env, capture_output=True, text=True,
+                              timeout=60)
+
+    def run_value(self):
+        """The type of the Run value "Orv" as `reg query` shows it, or None."""
+        out = self.reg("query", RUN_KEY, "/v", "Orv").stdout
+        for line in out.splitlines():
+            parts = line.split()
+            if parts and parts[0] == "Orv":
+                return parts[1]
+        return None
+
+
+class ShellTest(ShellHelpers, OrvWineTest):
+    """Against an account with new items: the sign-in and a refresh run meanwhile."""
+    scenario = "minimal.json"
+
+    def test_first_start_asks_for_preferences_then_lives_in_the_tray(self):
+        self.start_orv()
+        dialog = self.wait_for_window(name=PREFERENCES, timeout=40)
+        self.screenshot("preferences")
+        self.assertFalse(os.path.exists(self.file_path("orv.cfg")))
+        # The first check box has the focus: stay in the tray at start, then OK.
+        self.press(dialog, "space", "Return")
+        self.wait_for_file_size("orv.cfg", 92)
+        _, fields = self.settings()
+        self.assertEqual(fields[10], 0)  # open main window at start
+        self.assertEqual(fields[12], 10)  # refresh interval from the dialog's number field
+
+        main = self.open_from_tray()
+        time.sleep(1)
+        self.screenshot("main-window")
+        geometry = self.window_geometry(main)
+        self.assertGreaterEqual(geometry["WIDTH"], 1000)
+        self.exit_cleanly()
+        data, fields = self.settings()
+        self.assertEqual(len(data), 92)
+        self.assertNotEqual(fields[9], 0)  # start time of this run
+
+    def test_close_box_hides_and_the_restored_rectangle_survives_minimising(self):
+        self.write_settings(language=1, openMainWindowAtStart=0, windowLeft=100, windowTop=80,
+                            windowRight=1240, windowBottom=760)
+        self.start_orv()
+        main = self.open_from_tray()
+        self.press(main, "alt+F4")
+        self.wait_no_window(MAIN)
+        self.assertIsNone(self.proc.poll(), "closing the main window must not end the program")
+
+        main = self.open_from_tray()
+        self.xdotool("windowminimize", main)
+        time.sleep(1)
+        self.exit_cleanly()
+        _, fields = self.settings()
+        self.assertEqual(fields[4:8], (100, 80, 1240, 760))
+
+
+class QuietShellTest(ShellHelpers, OrvWineTest):
+    """Against an account with nothing new, so no refresh brings its own notice."""
+    scenario = "empty.json"
+
+    def test_notice_shows_at_the_lower_right_and_a_click_closes_it(self):
+        self.write_settings(language=1, openMainWindowAtStart=0)
+        self.start_orv()
+        self.tray()
+        self.orvctl("notice", "Posts: 3, Messages: 1")
+        notice = self.wait_for_window(name=NOTICE, timeout=10)
+        time.sleep(2)  # let it fade in
+        self.screenshot("notice")
+        caption = self.xdotool("getwindowname", notice)
+        self.assertTrue(caption.endswith(" - New and updated"), caption)
+        g = self.window_geometry(notice)
+        self.assertGreater(g["X"], 900)
+        self.assertGreater(g["Y"], 600)
+
+        # A second notice replaces the first; a click on it closes it.
+        self.orvctl("notice", "Posts: 4")
+        time.sleep(1)
+        self.assertEqual(len(self.find_windows(name=NOTICE)), 1)
+        notice = self.wait_for_window(name=NOTICE, timeout=10)
+        self.click(notice, 120, 40)
+        self.wait_no_window(NOTICE)
+        self.exit_cleanly()
+
+    def test_run_at_logon_follows_the_preferences(self):
+        self.reg("delete", RUN_KEY, "/v", "Orv", "/f")
+        self.write_settings(language=1, openMainWindowAtStart=0)
+        self.start_orv()
+        self.tray()
+        # Settings command of the menu bar; tick "Run on Windows startup" (third box).
+        self.orvctl("command", "1001")
+        dialog = self.wait_for_window(name=PREFERENCES, timeout=15)
+        self.press(dialog, "Tab", "Tab", "space", "Return")
+        self.wait_no_window(PREFERENCES)
+        self.assertEqual(self.run_value(), "REG_SZ")
+        self.exit_cleanly()
+
+        # A value of another type reads as not registered: saving removes it.
+        self.reg("add", RUN_KEY, "/v", "Orv", "/t", "REG_DWORD", "/d", "1", "/f")
+        self.start_orv()
+        self.tray()
+        self.orvctl("command", "1001")
+        dialog = self.wait_for_window(name=PREFERENCES, timeout=15)
+        self.press(dialog, "Return")
+        self.wait_no_window(PREFERENCES)
+        self.assertIsNone(self.run_value())
+        self.exit_cleanly()
