@@ -1,7 +1,8 @@
 """The owner-drawn menus under Wine: menudemo.exe opens a sample menu in each colour
 scheme and steps through it (open, a new person row highlighted with its side panel,
-the row after the highlight, a submenu); the test photographs every step and checks the
-colours where the new row is."""
+the row after the highlight, a submenu, a right click on its "Like" item); the test
+photographs every step, makes the right click and checks the colours where the new row
+is."""
 import os
 import re
 import subprocess
@@ -52,7 +53,7 @@ class MenuDrawing(OrvWineTest):
             lines = []
             if os.path.exists(steps_path):
                 with open(steps_path) as f:
-                    lines = [line.split() for line in f.read().splitlines() if line.endswith(tuple("0123456789"))]
+                    lines = [line.split() for line in f.read().split("\n")[:-1]]  # whole lines only
             for words in lines[handled:]:
                 handled += 1
                 if words[0] == "end":
@@ -67,6 +68,9 @@ class MenuDrawing(OrvWineTest):
                 shots[(step, scheme)] = (self.screenshot("scheme%d-%s" % (scheme, step)), row)
                 if x or y:
                     self.xdotool("mousemove", str(x), str(y))
+                if step == "submenu":
+                    time.sleep(0.3)
+                    self.xdotool("click", "3")
                 open(os.path.join(self.folder, "%s-%d.done" % (step, scheme)), "w").close()
             if self.proc.poll() is not None and not finished:
                 break
@@ -78,7 +82,7 @@ class MenuDrawing(OrvWineTest):
         self.assertEqual(failures, [])
 
         for scheme in range(4):
-            for step in ("open", "highlight", "after", "submenu"):
+            for step in ("open", "highlight", "after", "submenu", "rightclick"):
                 self.assertIn((step, scheme), shots)
             # Near the bottom right of the new row: new-item colours before, the
             # highlight while under the mouse, and no longer the highlight after.

@@ -3,10 +3,11 @@
 //
 //   menudemo.exe <pictures folder> [handshake folder] [schemes, e.g. 0123]
 //
-// For each scheme the menu opens and goes through four steps: "open" (nothing
+// For each scheme the menu opens and goes through five steps: "open" (nothing
 // highlighted), "highlight" (a new person row under the mouse, its side panel showing),
-// "after" (the mouse moved on; the row is drawn as read) and "submenu" (a row's submenu
-// open). With a handshake folder the program appends "<step> <scheme> <x> <y>" to
+// "after" (the mouse moved on; the row is drawn as read), "submenu" (a row's submenu
+// open) and "rightclick" (its "Like" item right-clicked: it now offers the opposite and
+// the menu stays open). After "submenu" the test right-clicks the point it was given. With a handshake folder the program appends "<step> <scheme> <x> <y>" to
 // steps.txt there, where x, y is the screen point the mouse should move to next, and
 // waits for the file "<step>-<scheme>.done" before it goes on; without one it moves
 // the mouse itself. The exit code is the number of failed checks.
@@ -30,6 +31,7 @@ using std::min;
 #include "app/settings.h"
 #include "app/text_table.h"
 #include "ui/colour_scheme.h"
+#include "ui/menu_choice.h"
 #include "ui/menu_model.h"
 #include "ui/rich_text.h"
 #include "ui/win32/image_decoder.h"
@@ -44,6 +46,11 @@ int failures;
 
 HWND owner;
 HMENU shownMenu;
+HMENU postSubmenu;
+MenuItemData* likeItem;
+int likeClicks;
+bool liked;
+int drawsAtClick;
 int scheme;
 int drawCount;
 int measureCount;
@@ -55,7 +62,7 @@ uint32_t commentFlags;
 MenuItemData* newRow;
 std::vector<std::unique_ptr<BitmapPicture>> pictures;
 
-enum class Step { Open, Highlight, After, Submenu, Done };
+enum class Step { Open, Highlight, After, Submenu, RightClick, Done };
 Step step;
 DWORD stepStarted;
 bool waitingForAck;
@@ -149,7 +156,7 @@ MenuPtr PostSubmenu(const Picture* bigPicture, const Picture* photo) {
     t.text = KeepMenuText(u"Hide posts of Petr Svoboda");
     AddMenuItem(menu.get(), &Styles::HideUser, t, 1037, -1, 0);
     AddMenuItem(menu.get(), &Styles::MarkNotice, t, 1056, -1, 0);
-    AddMenuItem(menu.get(), &Styles::ILikeIt, t, 1031, -1, 0);
+    likeItem = AddMenuItem(menu.get(), &Styles::ILikeIt, t, 1031, -1, 0);
     AddMenuItem(menu.get(), &Styles::AddComm, t, 1035, -1, 0);
     AddMenuItem(menu.get(), &Styles::Separator, t, 0, -1, 0);
     t.text = KeepMenuText(u"Comments (2, no readed 1)");
@@ -216,10 +223,12 @@ MenuPtr BuildSampleMenu() {
 constexpr int NewRowIndex = 1;
 constexpr int SubmenuRowIndex = 2;
 constexpr int ReadRowIndex = 3;
+constexpr int LikeIndex = 6;  // in the post submenu
 
-POINT ItemCentre(int index) {
+POINT ItemCentre(int index, HMENU menu = nullptr) {
     RECT r{};
-    if (!shownMenu || !GetMenuItemRect(nullptr, shownMenu, static_cast<UINT>(index), &r)) return POINT{0, 0};
+    if (!menu) menu = shownMenu;
+    if (!menu || !GetMenuItemRect(nullptr, menu, static_cast<UINT>(index), &r)) return POINT{0, 0};
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
@@ -268,6 +277,7 @@ const char* StepName(Step s) {
     case Step::Highlight: return "highlight";
     case Step::After: return "after";
     case Step::Submenu: return "submenu";
+    case Step::RightClick: return "rightclick";
     default: return "done";
     }
 }
@@ -279,6 +289,7 @@ void OnStepTimer() {
         case Step::Open: Advance(Step::Highlight); break;
         case Step::Highlight: Advance(Step::After); break;
         case Step::After: Advance(Step::Submenu); break;
+        case Step::Submenu: Advance(Step::RightClick); break;
         default:
             Advance(Step::Done);
             EndMenu();
@@ -317,7 +328,17 @@ void OnStepTimer() {
     case Step::Submenu:
         if (VisibleMenus() >= 2 || late) {
             Check(VisibleMenus() >= 2, "the submenu did not open");
-            Announce("submenu", POINT{0, 0});
+            likeClicks = 0;
+            drawsAtClick = drawCount;
+            Announce("submenu", ItemCentre(LikeIndex, postSubmenu));
+        }
+        break;
+    case Step::RightClick:
+        if ((likeClicks > 0 && drawCount > drawsAtClick + 1) || late) {
+            Check(likeClicks == 1, "the right click did not run the item's command");
+            Check(likeItem && likeItem->text == LookupText("NOLIKE"), "the item did not change its text");
+            Check(VisibleMenus() >= 2, "the menu closed on a right click");
+            Announce("rightclick", POINT{0, 0});
         }
         break;
     case Step::Done:
@@ -329,6 +350,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
     case WM_INITMENUPOPUP:
         if (!shownMenu) shownMenu = reinterpret_cast<HMENU>(wParam);
+        else if (LOWORD(lParam) == SubmenuRowIndex && !postSubmenu) postSubmenu = reinterpret_cast<HMENU>(wParam);
         break;
     case WM_MEASUREITEM: {
         LRESULT result = 0;
@@ -398,6 +420,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                             nullptr, instance, nullptr);
     Check(owner != nullptr, "no window");
     InstallMenuDrawing(owner);
+    // The commands of the sample items: "Like" turns into its opposite, as in the program.
+    SetMenuChoiceHooks({nullptr,
+                        [](MenuItemData* item, int32_t action) -> int32_t {
+                            if (action == 1031) {
+                                liked = !liked;
+                                item->text = LookupText(liked ? "NOLIKE" : "ILIKEIT");
+                                ++likeClicks;
+                            }
+                            return 0;
+                        },
+                        nullptr});
     SetTimer(owner, 7, 50, nullptr);
 
     for (wchar_t c : schemes) {
@@ -406,7 +439,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         AppSettings.ColourScheme = scheme;
         InvalidateRect(owner, nullptr, TRUE);
         UpdateWindow(owner);
-        shownMenu = nullptr;
+        shownMenu = postSubmenu = nullptr;
+        likeItem = nullptr;
+        liked = false;
         drawCount = measureCount = badMeasures = 0;
         newRowSelectedOnce = newRowDrawnPlainAfter = false;
         Advance(Step::Open);

@@ -81,6 +81,36 @@ void RepaintOpenMenus() {
         InvalidateRect(menu, nullptr, TRUE);
 }
 
+// A right click on the item at `position` of an open popup: its command runs, its
+// right address opens, and the menu stays open with the changed texts.
+bool RightClickItem(HMENU menu, int position) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_ID;
+    if (!menu || position < 0 || !GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) return false;
+    if (!RunRightClickedMenuItem(info.wID)) return false;
+    RepaintOpenMenus();
+    return true;
+}
+
+// Right clicks are taken from the menu's own message loop: not every system sends
+// WM_MENURBUTTONUP (Wine does not), and a click handled here never reaches the menu,
+// so it is never handled twice.
+HHOOK menuFilter;
+
+LRESULT CALLBACK MenuFilter(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_MENU && msg && msg->message == WM_RBUTTONUP) {
+        HWND window = WindowFromPoint(msg->pt);
+        wchar_t className[16] = {};
+        if (window && GetClassNameW(window, className, 16) && lstrcmpW(className, L"#32768") == 0) {
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+            if (RightClickItem(menu, MenuItemFromPoint(nullptr, menu, msg->pt))) return TRUE;
+        }
+    }
+    return CallNextHookEx(menuFilter, code, wParam, lParam);
+}
+
 }  // namespace
 
 void InstallMenuDrawing(HWND mainWindow) {
@@ -156,8 +186,11 @@ int ShowPopupMenu(HWND owner, MenuPtr menu, bool atCursor) {
         return 0;
     }
     SetForegroundWindow(owner);
+    menuFilter = SetWindowsHookExW(WH_MSGFILTER, MenuFilter, nullptr, GetCurrentThreadId());
     int chosen = static_cast<int>(TrackPopupMenu(handle, TPM_RETURNCMD | TPM_RIGHTALIGN, menuPosition.x,
                                                  menuPosition.y - 16, 0, owner, nullptr));
+    if (menuFilter) UnhookWindowsHookEx(menuFilter);
+    menuFilter = nullptr;
     HideSidePanel();
     RunChosenMenuItem(static_cast<uint32_t>(chosen));
     PostMessageW(owner, WM_NULL, 0, 0);
@@ -306,17 +339,10 @@ bool HandleMenuMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
         *result = TRUE;
         return true;
     }
-    case WM_MENURBUTTONUP: {
-        HMENU menu = reinterpret_cast<HMENU>(lParam);
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_ID;
-        if (!menu || !GetMenuItemInfoW(menu, static_cast<UINT>(wParam), TRUE, &info)) return false;
-        if (!RunRightClickedMenuItem(info.wID)) return false;
-        RepaintOpenMenus();
+    case WM_MENURBUTTONUP:
+        if (!RightClickItem(reinterpret_cast<HMENU>(lParam), static_cast<int>(wParam))) return false;
         *result = 0;
         return true;
-    }
     case WM_MENUSELECT:
         // The menu closed (no item, no menu): nothing stays beside it.
         if (HIWORD(wParam) == 0xFFFF && lParam == 0) HideSidePanel();
