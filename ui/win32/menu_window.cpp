@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "app/text_table.h"
 #include "ui/colour_scheme.h"
 #include "ui/command_table.h"
 #include "ui/menu_bar.h"
@@ -22,7 +21,6 @@ HDC measuringDc;
 GdiCanvas* measuringCanvas;
 int32_t menuSlack = 14;  // what the system adds to an owner-drawn item's width
 POINT menuPosition;
-
 
 std::u16string FormatLocalDate(int32_t seconds, std::u16string_view datePicture, std::u16string_view timePicture) {
     ULARGE_INTEGER ticks;
