@@ -110,7 +110,10 @@ HWND OpenPopupNotice(const std::u16string& title, const std::u16string& text, co
     const bool translucent = AppSettings.translucency != 0;
     PopupNotice& n = notices.Open(Key(window), height, minutes, translucent, title);
     if (translucent) ApplyAlpha(n);
-    MoveNotice(n, SWP_SHOWWINDOW);
+    // Placed while still hidden, then shown: a window manager may keep the creation
+    // geometry of a window that is moved and mapped in one step.
+    MoveNotice(n, 0);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     if (!fading) {
         fading = SetTimer(MainWindowHandle(), FadeTimerId, 10, nullptr) != 0;
     }

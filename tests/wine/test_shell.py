@@ -130,6 +130,8 @@ class QuietShellTest(ShellHelpers, OrvWineTest):
         g = self.window_geometry(notice)
         self.assertGreater(g["X"], 900)
         self.assertGreater(g["Y"], 600)
+        self.assertLessEqual(g["X"] + g["WIDTH"], 1280)
+        self.assertLessEqual(g["Y"] + g["HEIGHT"], 1024)
 
         # A second notice replaces the first; a click on it closes it.
         self.orvctl("notice", "Posts: 4")
