@@ -21,6 +21,14 @@ PixelRect ApplySizingRule(PixelRect r, int32_t edge, bool widthMayChange) {
     return r;
 }
 
+TrackLimits MainWindowTrackLimits(bool widthMayChange) {
+    TrackLimits t;
+    t.minWidth = MainWindowMinWidth;
+    t.minHeight = MainWindowMinHeight;
+    t.maxWidth = widthMayChange ? 0 : MainWindowMinWidth;
+    return t;
+}
+
 MainWindowLayout LayoutMainWindow(int32_t width, int32_t height) {
     MainWindowLayout l;
     l.tabArea = {0, 48, width, 48 + (height - 64)};

@@ -27,6 +27,14 @@ enum SizingEdge : int32_t {
 // gives way; the opposite edge stays where it is.
 PixelRect ApplySizingRule(PixelRect proposed, int32_t edge, bool widthMayChange);
 
+// The same rule as the tracking limits the system applies to the window's frame.
+struct TrackLimits {
+    int32_t minWidth = 0;
+    int32_t minHeight = 0;
+    int32_t maxWidth = 0;  // 0: no limit
+};
+TrackLimits MainWindowTrackLimits(bool widthMayChange);
+
 // Children of the main window for a client area of width x height.
 struct MainWindowLayout {
     PixelRect tabArea;      // tab control (browser views inside it)

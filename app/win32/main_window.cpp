@@ -229,7 +229,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         EraseBanner(reinterpret_cast<HDC>(wParam));
         return 1;
     case WM_WINDOWPOSCHANGING:
-        if (isMain) TrackWindowPosition();
+        if (!isMain) break;
+        TrackWindowPosition();
         break;
     case WM_WINDOWPOSCHANGED:
         if (!isMain) break;
@@ -246,6 +247,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             RelayoutMainWindow();
         }
         return TRUE;
+    case WM_GETMINMAXINFO:
+        if (!isMain) break;
+        {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            const TrackLimits t = MainWindowTrackLimits(AppSettings.widthMayChange != 0);
+            info->ptMinTrackSize.x = t.minWidth;
+            info->ptMinTrackSize.y = t.minHeight;
+            if (t.maxWidth) info->ptMaxTrackSize.x = t.maxWidth;
+        }
+        return 0;
     case WM_NCHITTEST: {
         LRESULT hit = DefWindowProcW(window, message, wParam, lParam);
         if (hit == HTCLIENT && window != CurrentPopupNotice()) hit = HTCAPTION;
@@ -357,8 +368,9 @@ void SubmitAddressField() {
     std::wstring typed(static_cast<size_t>(length) + 1, L'\0');
     GetWindowTextW(addressField, typed.data(), length + 1);
     typed.resize(static_cast<size_t>(length));
-    // The browser leaves an address it already shows alone and only brings it up.
-    if (!typed.empty()) NavigateBrowser(std::u16string(typed.begin(), typed.end()), false, true, true);
+    const std::u16string address(typed.begin(), typed.end());
+    const std::u16string shown = ServiceBrowserAddress();
+    if (!address.empty() && !(!shown.empty() && address == shown)) NavigateBrowser(address, false, true, true);
     SendMessageW(addressField, EM_SETREADONLY, TRUE, 0);
     SetFocus(mainWindow);
 }

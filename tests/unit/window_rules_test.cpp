@@ -28,6 +28,14 @@ TEST(WindowRules, WideEnoughIsLeftAloneWhenTheWidthMayChange) {
     EXPECT_EQ(ApplySizingRule(exact, SizingBottom, false), exact);
 }
 
+TEST(WindowRules, TrackLimitsMatchTheSizingRule) {
+    TrackLimits free = MainWindowTrackLimits(true);
+    EXPECT_EQ(free.minWidth, 1040);
+    EXPECT_EQ(free.minHeight, 600);
+    EXPECT_EQ(free.maxWidth, 0);
+    EXPECT_EQ(MainWindowTrackLimits(false).maxWidth, 1040);
+}
+
 TEST(WindowRules, ChildLayoutFollowsTheClientSize) {
     auto l = LayoutMainWindow(1024, 562);
     EXPECT_EQ(l.tabArea, (PixelRect{0, 48, 1024, 546}));
