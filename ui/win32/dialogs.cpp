@@ -73,9 +73,12 @@ void OnCommand(HWND dialog, int32_t id, int32_t code) {
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+        // An initialisation routine that chose the focus keeps it.
+        HWND focus = GetFocus();
         OnInitDialog(dialog, static_cast<int32_t>(lParam));
-        return TRUE;
+        return GetFocus() == focus ? TRUE : FALSE;
+    }
     case WM_COMMAND: {
         const int32_t code = HIWORD(wParam);
         if (code == 0 || code == 1) OnCommand(dialog, LOWORD(wParam), code);

@@ -88,4 +88,6 @@ void InitAbout(HWND dialog, DialogRow&) {
     text += LookupText("ABOUTDONATE");
     text += u"\r\n\r\nOrv 1.0.30";
     SetDlgItemTextW(dialog, AboutText, W(text));
+    // Read from the top, with the close button ready for Enter.
+    SetFocus(GetDlgItem(dialog, IDOK));
 }
