@@ -52,7 +52,15 @@ const char16_t* const NotificationsQuery =
     u"WHERE recipient_id=me() AND updated_time>=%d LIMIT 150";
 
 std::mutex workerLock;  // guards the thread object (UI thread and tests)
-std::thread worker;
+
+// A worker still known at process end (shutdown stops it first) is let go rather than
+// ending the process through std::thread's destructor.
+struct WorkerThread : std::thread {
+    using std::thread::operator=;
+    ~WorkerThread() {
+        if (joinable()) detach();
+    }
+} worker;
 std::atomic<bool> running{false};
 
 bool Stopping() { return RefreshStopRequested.load(); }

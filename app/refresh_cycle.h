@@ -20,7 +20,7 @@ extern std::atomic<int32_t> RefreshDone;
 // Starts the worker unless one runs or nobody is signed in.
 void StartRefresh();
 // Asks the worker to stop, abandons its request and joins it; never leaves a file
-// half written.
+// half written. Call it without holding StoreLock: the worker may be waiting for it.
 void StopRefresh();
 bool WorkerRunning();
 

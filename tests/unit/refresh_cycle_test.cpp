@@ -67,7 +67,7 @@ protected:
             AddUnseen(NotificationList, u"n" + AsciiToUtf16(std::to_string(i)), &NotificationRecord::read);
     }
     void WaitForWorker() {
-        for (int i = 0; i < 500 && WorkerRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 3000 && WorkerRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ASSERT_FALSE(WorkerRunning());
     }
 };
