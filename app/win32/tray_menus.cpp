@@ -12,6 +12,9 @@
 void ShowTrayMenu(TrayMenu which) {
     if (which == TrayMenu::None || ContentMenuOpen != 0 || !MenuDataList.empty()) return;
     ContentMenuOpen = 1;
-    ShowPopupMenu(MainWindowHandle(), BuildMenuBar(CommandTable), true);
+    const int chosen = ShowPopupMenu(MainWindowHandle(), BuildMenuBar(CommandTable), true);
     ContentMenuOpen = 0;
+    // Rows of the menu bar carry their own ids: they run as if chosen in the menu bar.
+    if (chosen > 0 && !(static_cast<uint32_t>(chosen) & POPUP_ITEM_BIT))
+        PostMessageW(MainWindowHandle(), WM_COMMAND, static_cast<WPARAM>(chosen), 0);
 }
