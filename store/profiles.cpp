@@ -9,8 +9,8 @@
 
 namespace {
 const char16_t* const ProfileQueries[] = {
-    u"SELECT uid,profile_url,name,pic_square,pic,online_presence,profile_update_time,status,current_location,"
-    u"birthday FROM user WHERE uid='%s'",
+    (u"SELECT uid,profile_url,name,pic_square,pic,online_presence,profile_update_time,status,current_location,"
+     u"birthday FROM user WHERE uid='%s'"),
     u"SELECT page_id,name,pic_square,pic,page_url FROM page WHERE page_id='%s'",
     u"SELECT gid,name,pic_small FROM group WHERE gid='%s'",
     u"SELECT eid,name,pic_small FROM event WHERE eid='%s'",
