@@ -159,16 +159,14 @@ bool ReadComments(std::u16string_view postId, int32_t* counter) {
     std::vector<std::pair<int32_t, CommentNode*>> listed;
     if (auto found = comments.byPost.find(postId); found != comments.byPost.end())
         for (CommentNode* n : found->second) listed.emplace_back(n->payload.time, n);
-    std::sort(listed.begin(), listed.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    const size_t sortedCount = listed.size();  // those added below are searched one by one
+    auto byTime = [](const std::pair<int32_t, CommentNode*>& a, const std::pair<int32_t, CommentNode*>& b) {
+        return a.first < b.first;
+    };
+    std::sort(listed.begin(), listed.end(), byTime);
     auto findListed = [&](int32_t time, std::u16string_view author) -> CommentNode* {
-        auto at = std::lower_bound(listed.begin(), listed.begin() + sortedCount, time,
-                                   [](const auto& entry, int32_t t) { return entry.first < t; });
-        for (; at != listed.begin() + sortedCount && at->first == time; ++at)
+        auto range = std::equal_range(listed.begin(), listed.end(), std::make_pair(time, nullptr), byTime);
+        for (auto at = range.first; at != range.second; ++at)
             if (at->second->payload.authorId == author) return at->second;
-        for (size_t i = sortedCount; i < listed.size(); ++i)
-            if (listed[i].first == time && listed[i].second->payload.authorId == author) return listed[i].second;
         return nullptr;
     };
     for (const JsonValue* node = rows.first(); node; node = node->next) {
@@ -196,7 +194,10 @@ bool ReadComments(std::u16string_view postId, int32_t* counter) {
         CommentNode* n = InsertComment(std::move(record), std::move(key1), std::move(key2), time);
         if (!n) continue;
         n->flagsRef = &n->payload.read;
-        if (n->key1 == postId) listed.emplace_back(time, n);
+        if (n->key1 == postId) {
+            std::pair<int32_t, CommentNode*> entry(time, n);
+            listed.insert(std::upper_bound(listed.begin(), listed.end(), entry, byTime), entry);
+        }
         if (const SeenEntry* seen = FindSeen(SeenComments, n->key1, n->key2, time)) n->payload.read = seen->flags;
         if (n->payload.read == 0) unreadAdded = true;
     }
@@ -225,13 +226,10 @@ bool ReadLikes(std::u16string_view postId) {
         }
     }
     std::sort(listed.begin(), listed.end());
-    const size_t sortedCount = listed.size();  // those added below are searched one by one
     auto findListed = [&](std::u16string_view user) -> LikeNode* {
-        auto at = std::lower_bound(listed.begin(), listed.begin() + sortedCount, user,
+        auto at = std::lower_bound(listed.begin(), listed.end(), user,
                                    [](const auto& entry, std::u16string_view u) { return entry.first < u; });
-        if (at != listed.begin() + sortedCount && at->first == user) return at->second;
-        for (size_t i = sortedCount; i < listed.size(); ++i)
-            if (listed[i].first == user) return listed[i].second;
+        if (at != listed.end() && at->first == user) return at->second;
         return anyone;
     };
     for (const JsonValue* node = rows.first(); node; node = node->next) {
@@ -247,7 +245,9 @@ bool ReadLikes(std::u16string_view postId) {
         }
         LikeNode* n = AppendLike(postId, user, 0);
         if (!n) continue;
-        listed.emplace_back(user, n);  // the answer's text lives while the rows do
+        // The answer's text lives while the rows do.
+        std::pair<std::u16string_view, LikeNode*> entry(user, n);
+        listed.insert(std::upper_bound(listed.begin(), listed.end(), entry), entry);
         if (const SeenEntry* seen = FindSeen(SeenLikes, postId, user)) n->payload.read = seen->flags;
     }
     RemoveLikes(postId, [](const LikeNode* n) { return n->mark() != 0; });
