@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "app/main_commands.h"
 #include "app/refresh_cycle.h"
 #include "app/settings.h"
 #include "app/text_table.h"
@@ -34,7 +35,6 @@ constexpr int ProgressBarId = 201;
 constexpr UINT_PTR RefreshTimerId = 1;
 constexpr UINT_PTR BannerTimerId = 21;
 constexpr UINT_PTR TrimTimerId = 22;
-constexpr int32_t FirstFavoriteId = 2048;
 
 HWND mainWindow = nullptr;
 HINSTANCE instance = nullptr;
@@ -80,64 +80,59 @@ void OpenAddress(const std::u16string& address, bool showMain) {
 
 // The shell's own commands, used while no command dispatcher is installed.
 int32_t RunShellCommand(int32_t action) {
-    switch (action) {
-    case 105:
-    case 1029: DestroyWindow(mainWindow); return 0;
-    case 1041: OpenDialog(DialogPreferences); return 1;
-    case 1042: OpenDialog(DialogInformation); return 1;
-    case 1043: OpenDialog(DialogAbout); return 1;
-    case 1045: UpdateDataCommand(); return 0;
-    case 1051: ClosePageBrowser(); return 0;
-    default: return 0;
+    switch (ShellCommandFor(action)) {
+    case ShellCommand::Exit: DestroyWindow(mainWindow); return 0;
+    case ShellCommand::Preferences: OpenDialog(DialogPreferences); return 1;
+    case ShellCommand::Information: OpenDialog(DialogInformation); return 1;
+    case ShellCommand::About: OpenDialog(DialogAbout); return 1;
+    case ShellCommand::UpdateData: UpdateDataCommand(); return 0;
+    case ShellCommand::ClosePage: ClosePageBrowser(); return 0;
+    case ShellCommand::None: return 0;
+    }
+    return 0;
+}
+
+void OnAddressFieldNotice(int code) {
+    if (code == EN_SETFOCUS) {
+        SetWindowTextW(addressField, L"");
+        SendMessageW(addressField, EM_SETREADONLY, FALSE, 0);
+        editingAddress = true;
+    } else if (code == EN_KILLFOCUS && editingAddress) {
+        editingAddress = false;
+        SendMessageW(addressField, EM_SETREADONLY, TRUE, 0);
     }
 }
 
-void RunRow(const CommandRow* row) {
-    if (!row) return;
-    if (row->action) RunProgramCommand(row->action);
-    OpenAddress(CommandRowAddress(*row, WebBase()), false);
+std::u16string FavoriteAddress(int32_t index) {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    auto* node = ItemAt(FavoriteList, index);
+    return node ? node->payload.address : std::u16string();
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
-    if (const ToolbarRow* row = ToolbarRowForId(id)) {
-        if (row->command) RunProgramCommand(row->command);
-        if (row->menuItem) RunRow(FindTopLevelRow(row->menuItem));
-        return 0;
-    }
-    if (code == 0 && lParam == 0) {
-        if (const CommandRow* row = FindCommandRow(id, HaveAccessToken())) {
-            RunRow(row);
-            return 0;
-        }
-    }
-    if (reinterpret_cast<HWND>(lParam) == addressField && addressField) {
-        if (code == EN_SETFOCUS) {
-            SetWindowTextW(addressField, L"");
-            SendMessageW(addressField, EM_SETREADONLY, FALSE, 0);
-            editingAddress = true;
-        } else if (code == EN_KILLFOCUS && editingAddress) {
-            editingAddress = false;
-            SendMessageW(addressField, EM_SETREADONLY, TRUE, 0);
+    HWND from = reinterpret_cast<HWND>(lParam);
+    const bool fromControl = from && !ToolbarRowForId(id);
+    if (from && from == addressField) OnAddressFieldNotice(code);
+
+    const MainCommand command = ResolveMainCommand(id, code, fromControl, HaveAccessToken());
+    switch (command.kind) {
+    case MainCommand::Run:
+        // Addresses of the menu and the link buttons open without bringing the window up.
+        if (command.action) RunProgramCommand(command.action);
+        if (command.row) {
+            if (command.row->action) RunProgramCommand(command.row->action);
+            OpenAddress(CommandRowAddress(*command.row, WebBase()), false);
         }
         return 0;
+    case MainCommand::Favorite: OpenAddress(FavoriteAddress(command.favorite), false); return 0;
+    case MainCommand::Exit: DestroyWindow(mainWindow); return 0;
+    case MainCommand::FavoritesDialog: OpenDialog(DialogFavorites); return 1;
+    case MainCommand::Default: break;
     }
-    if (id >= FirstFavoriteId) {
-        std::u16string address;
-        {
-            std::lock_guard<std::recursive_mutex> hold(StoreLock());
-            if (auto* node = ItemAt(FavoriteList, id - FirstFavoriteId)) address = node->payload.address;
-        }
-        OpenAddress(address, false);
-        return 0;
-    }
-    switch (id) {
-    case 105:
-    case 1029: DestroyWindow(mainWindow); return 0;
-    case 1053: OpenDialog(DialogFavorites); return 1;
-    default: return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
-    }
+    if (fromControl) return 0;
+    return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
 }
 
 void OnTimer(HWND window, UINT_PTR id) {

@@ -1,0 +1,44 @@
+#include "app/main_commands.h"
+
+#include "app/toolbar_layout.h"
+#include "ui/command_table.h"
+
+MainCommand ResolveMainCommand(int32_t id, int32_t code, bool fromControl, bool signedIn) {
+    MainCommand c;
+    if (const ToolbarRow* button = ToolbarRowForId(id)) {
+        c.kind = MainCommand::Run;
+        c.action = button->command;
+        if (button->menuItem) c.row = FindTopLevelRow(button->menuItem);
+        return c;
+    }
+    if (code == 0 && !fromControl) {
+        if (const CommandRow* row = FindCommandRow(id, signedIn)) {
+            c.kind = MainCommand::Run;
+            c.row = row;
+            return c;
+        }
+    }
+    if (fromControl) return c;
+    if (id >= CmdFirstFavorite) {
+        c.kind = MainCommand::Favorite;
+        c.favorite = id - CmdFirstFavorite;
+    } else if (id == CmdExitProgram || id == ActionExit) {
+        c.kind = MainCommand::Exit;
+    } else if (id == CmdManageFavorites) {
+        c.kind = MainCommand::FavoritesDialog;
+    }
+    return c;
+}
+
+ShellCommand ShellCommandFor(int32_t action) {
+    switch (action) {
+    case CmdExitProgram:
+    case ActionExit: return ShellCommand::Exit;
+    case ActionPreferences: return ShellCommand::Preferences;
+    case ActionReporting: return ShellCommand::Information;
+    case ActionAbout: return ShellCommand::About;
+    case ActionUpdateData: return ShellCommand::UpdateData;
+    case ActionClosePageView: return ShellCommand::ClosePage;
+    default: return ShellCommand::None;
+    }
+}

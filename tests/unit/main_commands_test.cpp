@@ -1,0 +1,57 @@
+#include "app/main_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "ui/command_table.h"
+
+namespace {
+
+TEST(MainCommands, ToolbarButtonsRunTheirCommandOrOpenTheirMenuRow) {
+    MainCommand home = ResolveMainCommand(1, 0, false, false);  // FACEBOOK button
+    EXPECT_EQ(home.kind, MainCommand::Run);
+    EXPECT_EQ(home.action, 1028);
+    EXPECT_EQ(home.row, nullptr);
+
+    MainCommand video = ResolveMainCommand(5, 0, false, false);  // YOUTUBE button
+    EXPECT_EQ(video.kind, MainCommand::Run);
+    EXPECT_EQ(video.action, 0);
+    ASSERT_NE(video.row, nullptr);
+    EXPECT_EQ(video.row->id, 0x801B);
+
+    MainCommand close = ResolveMainCommand(14, 0, false, true);
+    EXPECT_EQ(close.action, 1051);
+    EXPECT_EQ(ShellCommandFor(close.action), ShellCommand::ClosePage);
+}
+
+TEST(MainCommands, MenuItemsFindTheirRowBySignInState) {
+    MainCommand settings = ResolveMainCommand(CmdSettings, 0, false, false);
+    ASSERT_EQ(settings.kind, MainCommand::Run);
+    EXPECT_EQ(settings.row->action, ActionPreferences);
+    EXPECT_EQ(ShellCommandFor(settings.row->action), ShellCommand::Preferences);
+
+    // 1009 is LOGIN while signed out and LOGOUT while signed in.
+    EXPECT_EQ(ResolveMainCommand(CmdLogInOut, 0, false, false).row->action, ActionLogin);
+    EXPECT_EQ(ResolveMainCommand(CmdLogInOut, 0, false, true).row->action, ActionLogout);
+}
+
+TEST(MainCommands, ExitFavouritesAndTheManageItem) {
+    EXPECT_EQ(ResolveMainCommand(1029, 0, false, true).kind, MainCommand::Exit);
+    EXPECT_EQ(ResolveMainCommand(105, 0, false, true).kind, MainCommand::Exit);
+    MainCommand fav = ResolveMainCommand(2048 + 3, 0, false, true);
+    EXPECT_EQ(fav.kind, MainCommand::Favorite);
+    EXPECT_EQ(fav.favorite, 3);
+    EXPECT_EQ(ResolveMainCommand(1053, 0, false, true).kind, MainCommand::FavoritesDialog);
+    // The menu bar's exit row runs its action rather than ending at once.
+    MainCommand menuExit = ResolveMainCommand(CmdExit, 0, false, true);
+    EXPECT_EQ(menuExit.kind, MainCommand::Run);
+    EXPECT_EQ(ShellCommandFor(menuExit.row->action), ShellCommand::Exit);
+}
+
+TEST(MainCommands, AcceleratorsAndControlNotificationsGetTheDefault) {
+    EXPECT_EQ(ResolveMainCommand(104, 1, false, false).kind, MainCommand::Default);  // Alt+/ and Alt+?
+    EXPECT_EQ(ResolveMainCommand(200, 0x100, true, false).kind, MainCommand::Default);  // address field
+    EXPECT_EQ(ResolveMainCommand(CmdSettings, 0, true, false).kind, MainCommand::Default);
+    EXPECT_EQ(ShellCommandFor(1052), ShellCommand::None);
+}
+
+}  // namespace
