@@ -416,6 +416,7 @@ void LayoutToolbarButtons() {
         }
         if (button) {
             SetWindowPos(button, nullptr, slot.x, ToolbarTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowTextW(button, W(LookupText(row.labelKey)));  // the language may have changed
             continue;
         }
         button = CreateWindowExW(0, L"BUTTON", W(LookupText(row.labelKey)),
@@ -438,7 +439,9 @@ void LayoutToolbarButtons() {
 void MarkToolbarStale() { toolbarStale = true; }
 
 void RedrawBanner(bool force) {
-    if (!mainWindow || !force) return;
+    if (!mainWindow) return;
+    bannerRect.right = bannerRight;
+    if (!force) return;
     if (toolbarStale || !toolbarLaidOut) LayoutToolbarButtons();
     RECT client;
     GetClientRect(mainWindow, &client);
