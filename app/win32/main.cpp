@@ -131,6 +131,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     controls.dwICC = 0x8FF;
     InitCommonControlsEx(&controls);
 
+    // Holding the left Control key while the first data file loads starts it afresh.
+    SetLeftControlProbe([] { return GetKeyState(VK_LCONTROL) < 0; });
     EnterProgramFolder();
     LoadServiceAddress();
     InstallWinInetTransport();
