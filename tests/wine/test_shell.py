@@ -77,6 +77,7 @@ class ShellTest(ShellHelpers, OrvWineTest):
     def test_first_start_asks_for_preferences_then_lives_in_the_tray(self):
         self.start_orv()
         dialog = self.wait_for_window(name=PREFERENCES, timeout=40)
+        time.sleep(1)  # drawn completely
         self.screenshot("preferences")
         self.assertFalse(os.path.exists(self.file_path("orv.cfg")))
         # The first check box has the focus: stay in the tray at start, then OK.
