@@ -3,6 +3,7 @@
 // against ParseJson alone over the same answers; and the seen-state file of 20,000
 // entries saved and loaded. Run: build/bench/refresh_bench
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
 #include <atomic>
@@ -459,5 +460,8 @@ int main(int argc, char** argv) {
             std::printf("merge (%s) %.1f ms, bare parse %.1f ms (CPU), ratio %.2f (goal < 2)\n",
                         *variant == '0' ? "first start" : "all remembered", merge, parse, merge / parse);
     }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak resident set of the whole run %.1f MB (goal < 64)\n", usage.ru_maxrss / 1024.0);
     return 0;
 }
