@@ -51,13 +51,7 @@ std::u16string FormatTimePicture(int hour, int minute, int second, const std::u1
     return out;
 }
 
-std::u16string FormatTimeOfDay(int32_t seconds, const std::u16string& picture) {
-    TimeFormatter f;
-    {
-        std::lock_guard<std::mutex> hold(clockLock);
-        f = formatter;
-    }
-    if (f) return f(seconds, picture);
+std::tm LocalTime(int32_t seconds) {
     std::time_t t = seconds;
     std::tm local{};
 #ifdef _WIN32
@@ -65,6 +59,17 @@ std::u16string FormatTimeOfDay(int32_t seconds, const std::u16string& picture) {
 #else
     localtime_r(&t, &local);
 #endif
+    return local;
+}
+
+std::u16string FormatTimeOfDay(int32_t seconds, const std::u16string& picture) {
+    TimeFormatter f;
+    {
+        std::lock_guard<std::mutex> hold(clockLock);
+        f = formatter;
+    }
+    if (f) return f(seconds, picture);
+    std::tm local = LocalTime(seconds);
     // The default keeps a 24-hour clock for "h": the user's locale decides on Windows.
     std::u16string p = picture;
     for (auto& ch : p)

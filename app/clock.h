@@ -2,6 +2,7 @@
 // format, both behind a seam so tests can fix them.
 #pragma once
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,9 @@ std::u16string FormatTimeOfDay(int32_t seconds, const std::u16string& picture);
 // Tests and the shell replace these; an empty function restores the default.
 void SetClockForTesting(std::function<int32_t()> clock);
 void SetTimeFormatter(TimeFormatter formatter);
+
+// Local broken-down time of a time stamp.
+std::tm LocalTime(int32_t seconds);
 
 // Default formatter: local time, 24-hour picture rules as above.
 std::u16string FormatTimePicture(int hour, int minute, int second, const std::u16string& picture);

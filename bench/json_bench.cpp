@@ -1,7 +1,6 @@
 // ParseJson against RapidJSON's DOM parser on a 1 MB FQL stream answer, and the peak
 // heap each needs. Run: build/bench/json_bench
 #include <benchmark/benchmark.h>
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #include <rapidjson/document.h>
 
 #include <atomic>
@@ -12,29 +11,7 @@
 
 #include "net/json_reader.h"
 
-// Heap accounting for the peak-memory counters.
-namespace {
-std::atomic<size_t> liveBytes{0}, peakBytes{0};
-}
-void* operator new(size_t size) {
-    void* p = std::malloc(size + 16);
-    if (!p) throw std::bad_alloc();
-    *static_cast<size_t*>(p) = size;
-    size_t now = liveBytes += size;
-    size_t peak = peakBytes.load();
-    while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {}
-    return static_cast<char*>(p) + 16;
-}
-void operator delete(void* p) noexcept {
-    if (!p) return;
-    char* base = static_cast<char*>(p) - 16;
-    liveBytes -= *reinterpret_cast<size_t*>(base);
-    std::free(base);
-}
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete[](void* p, size_t) noexcept { operator delete(p); }
+#include "bench/heap_counter.h"
 
 namespace {
 

@@ -4,7 +4,6 @@
 // entries saved and loaded. Run: build/bench/refresh_bench
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
 #include <atomic>
 #include <chrono>
@@ -30,29 +29,7 @@
 #include "store/seen_state.h"
 #include "store/whole_file.h"
 
-// Heap accounting for the peak-memory counters.
-namespace {
-std::atomic<size_t> liveBytes{0}, peakBytes{0};
-}
-void* operator new(size_t size) {
-    void* p = std::malloc(size + 16);
-    if (!p) throw std::bad_alloc();
-    *static_cast<size_t*>(p) = size;
-    size_t now = liveBytes += size;
-    size_t peak = peakBytes.load();
-    while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {}
-    return static_cast<char*>(p) + 16;
-}
-void operator delete(void* p) noexcept {
-    if (!p) return;
-    char* base = static_cast<char*>(p) - 16;
-    liveBytes -= *reinterpret_cast<size_t*>(base);
-    std::free(base);
-}
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
-void* operator new[](size_t size) { return operator new(size); }
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete[](void* p, size_t) noexcept { operator delete(p); }
+#include "bench/heap_counter.h"
 
 namespace {
 

@@ -116,13 +116,7 @@ PicturePtr DownloadPicture(std::u16string_view url) {
 }
 
 int32_t LocalMidnight(int32_t now) {
-    std::time_t when = static_cast<std::time_t>(now);
-    std::tm local{};
-#ifdef _WIN32
-    if (localtime_s(&local, &when) != 0) return now;
-#else
-    if (localtime_r(&when, &local) == nullptr) return now;
-#endif
+    std::tm local = LocalTime(now);
     local.tm_hour = 0;
     local.tm_min = 0;
     local.tm_sec = 0;

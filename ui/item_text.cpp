@@ -74,13 +74,7 @@ void SetDateFormatter(DateFormatter formatter) { dateFormatter = formatter; }
 
 std::u16string DefaultDateFormatter(int32_t seconds, std::u16string_view datePicture,
                                     std::u16string_view timePicture) {
-    std::time_t t = seconds;
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &t);
-#else
-    localtime_r(&t, &local);
-#endif
+    std::tm local = LocalTime(seconds);
     std::u16string time(timePicture);
     for (auto& ch : time)
         if (ch == u'h') ch = u'H';  // a 24-hour clock, as the shell forces it
