@@ -51,8 +51,9 @@ struct CommentIndex {
     size_t size = 0;
     const CommentNode* head = nullptr;
     std::unordered_map<std::u16string_view, std::vector<CommentNode*>> byPost;
-    // The list in its order (sorted), by stamp; equal stamps in list order.
-    std::multimap<int32_t, CommentNode*, StampOrder> byStamp;
+    // The list's last node of each stamp (the list is sorted): where a new comment
+    // goes. One entry per stamp keeps the tree small enough to stay in cache.
+    std::map<int32_t, CommentNode*, StampOrder> lastByStamp;
 } comments;
 
 struct LikeIndex {
@@ -64,15 +65,15 @@ struct LikeIndex {
 
 bool CommentIndexCurrent() {
     return comments.valid && comments.size == CommentList.size() && comments.head == CommentList.head() &&
-           comments.byStamp.key_comp().ascending == CommentsAscending();
+           comments.lastByStamp.key_comp().ascending == CommentsAscending();
 }
 
 void IndexComments() {
     comments.byPost.clear();
-    comments.byStamp = std::multimap<int32_t, CommentNode*, StampOrder>(StampOrder{CommentsAscending()});
+    comments.lastByStamp = std::map<int32_t, CommentNode*, StampOrder>(StampOrder{CommentsAscending()});
     for (auto& node : CommentList) {
         comments.byPost[node.key1].push_back(&node);
-        comments.byStamp.emplace_hint(comments.byStamp.end(), node.stamp, &node);
+        comments.lastByStamp.insert_or_assign(comments.lastByStamp.end(), node.stamp, &node);
     }
     comments.size = CommentList.size();
     comments.head = CommentList.head();
@@ -81,11 +82,11 @@ void IndexComments() {
 
 // Links a new comment where the sorted list wants it.
 CommentNode* InsertComment(CommentRecord record, std::u16string key1, std::u16string key2, int32_t stamp) {
-    auto at = comments.byStamp.upper_bound(stamp);
-    CommentNode* prev = at == comments.byStamp.begin() ? nullptr : std::prev(at)->second;
+    auto at = comments.lastByStamp.upper_bound(stamp);
+    CommentNode* prev = at == comments.lastByStamp.begin() ? nullptr : std::prev(at)->second;
     CommentNode* n = CommentList.insertAfter(prev, std::move(record), std::move(key1), std::move(key2), stamp);
     if (!n) return nullptr;
-    comments.byStamp.emplace_hint(at, stamp, n);
+    comments.lastByStamp.insert_or_assign(at, stamp, n);
     comments.byPost[n->key1].push_back(n);
     comments.size = CommentList.size();
     comments.head = CommentList.head();
@@ -100,8 +101,12 @@ void IndexLikes() {
     likes.valid = true;
 }
 
-std::vector<LikeNode*>& LikesOf(std::u16string_view postId) {
+void KeepLikeIndexCurrent() {
     if (!likes.valid || likes.size != LikeList.size() || likes.head != LikeList.head()) IndexLikes();
+}
+
+std::vector<LikeNode*>& LikesOf(std::u16string_view postId) {
+    KeepLikeIndexCurrent();
     static std::vector<LikeNode*> none;
     auto found = likes.byPost.find(postId);
     if (found != likes.byPost.end()) return found->second;
@@ -110,7 +115,7 @@ std::vector<LikeNode*>& LikesOf(std::u16string_view postId) {
 }
 
 LikeNode* AppendLike(std::u16string_view postId, std::u16string_view userId, uint32_t read) {
-    LikesOf(postId);  // the index is current before the list grows
+    KeepLikeIndexCurrent();  // before the list grows
     LikeNode* n = nullptr;
     if (!AppendItem(LikeList, LikeRecord{std::u16string(postId), std::u16string(userId), read, 0},
                     std::u16string(postId), std::u16string(userId), CurrentTime(), &n))
@@ -155,12 +160,15 @@ bool ReadComments(std::u16string_view postId, int32_t* counter) {
     SortComments();  // sorted already, unless the list changed behind the index
     bool unreadAdded = false;
     // A comment is its (post, author, time); the service's comment ids are not used.
-    // The post's listed comments in time order, to find one without walking them all.
+    // The post's listed comments newest first, to find one without walking them all
+    // (the answer comes newest first, so its new comments join at the end).
     std::vector<std::pair<int32_t, CommentNode*>> listed;
-    if (auto found = comments.byPost.find(postId); found != comments.byPost.end())
+    if (auto found = comments.byPost.find(postId); found != comments.byPost.end()) {
+        listed.reserve(found->second.size() + 100);
         for (CommentNode* n : found->second) listed.emplace_back(n->payload.time, n);
+    }
     auto byTime = [](const std::pair<int32_t, CommentNode*>& a, const std::pair<int32_t, CommentNode*>& b) {
-        return a.first < b.first;
+        return a.first > b.first;
     };
     std::sort(listed.begin(), listed.end(), byTime);
     auto findListed = [&](int32_t time, std::u16string_view author) -> CommentNode* {

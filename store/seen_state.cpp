@@ -1,5 +1,6 @@
 #include "store/seen_state.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -130,60 +131,91 @@ uint64_t Mix(uint64_t h) {
     h ^= h >> 33;
     return h;
 }
-uint64_t KeyHash(std::u16string_view key1) { return Mix(std::hash<std::u16string_view>()(key1)); }
-uint64_t KeysHash(std::u16string_view key1, std::u16string_view key2) {
-    return Mix(KeyHash(key1) ^ (std::hash<std::u16string_view>()(key2) * 0x9e3779b97f4a7c15ull));
-}
+uint64_t KeyHash(std::u16string_view key) { return Mix(std::hash<std::u16string_view>()(key)); }
 }  // namespace
 
-std::vector<SeenTable::Slot> SeenTable::BuildSlots(const std::vector<SeenEntry>& entries, bool withKey2) {
-    size_t capacity = 16;
-    while (capacity < entries.size() * 2) capacity *= 2;
-    std::vector<Slot> slots(capacity);
-    const size_t mask = capacity - 1;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const SeenEntry& e = entries[i];
-        if (e.key1.empty()) continue;
-        uint64_t hash = withKey2 ? KeysHash(e.key1, e.key2) : KeyHash(e.key1);
-        size_t at = hash & mask;
-        while (slots[at].position != 0) at = (at + 1) & mask;
-        slots[at] = Slot{hash, static_cast<uint32_t>(i + 1), e.stamp};
-    }
-    return slots;
-}
-
 SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entries)) {
-    for (const SeenEntry& e : entries_) {
+    struct Sortable {
+        uint64_t key1Hash;
+        Member member;
+    };
+    std::vector<Sortable> sorted;
+    sorted.reserve(entries_.size());
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const SeenEntry& e = entries_[i];
         if (e.key2.empty()) anyWithoutKey2_ = true;
         else anyWithKey2_ = true;
+        if (e.key1.empty()) continue;  // never found
+        sorted.push_back(Sortable{KeyHash(e.key1), Member{KeyHash(e.key2), e.stamp, static_cast<uint32_t>(i)}});
     }
-    byKeys_ = BuildSlots(entries_, true);
-    if (anyWithKey2_) byKey1_ = BuildSlots(entries_, false);
+    // Equal first keys side by side (the key itself decides between equal hashes).
+    std::sort(sorted.begin(), sorted.end(), [this](const Sortable& a, const Sortable& b) {
+        if (a.key1Hash != b.key1Hash) return a.key1Hash < b.key1Hash;
+        int order = entries_[a.member.position].key1.compare(entries_[b.member.position].key1);
+        if (order != 0) return order < 0;
+        if (a.member.key2Hash != b.member.key2Hash) return a.member.key2Hash < b.member.key2Hash;
+        return a.member.position < b.member.position;
+    });
+    members_.reserve(sorted.size());
+    std::vector<Group> runs;
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        const bool sameKey1 = i > 0 && sorted[i].key1Hash == sorted[i - 1].key1Hash &&
+                              entries_[sorted[i].member.position].key1 == entries_[sorted[i - 1].member.position].key1;
+        if (sameKey1) ++runs.back().count;
+        else runs.push_back(Group{sorted[i].key1Hash, static_cast<uint32_t>(i), 1});
+        members_.push_back(sorted[i].member);
+    }
+    size_t capacity = 16;
+    while (capacity < runs.size() * 2) capacity *= 2;
+    groups_.assign(capacity, Group());
+    const size_t mask = capacity - 1;
+    for (const Group& run : runs) {
+        size_t at = run.hash & mask;
+        while (groups_[at].count != 0) at = (at + 1) & mask;
+        groups_[at] = run;
+    }
 }
 
-int64_t SeenTable::probe(const std::vector<Slot>& slots, uint64_t hash, std::u16string_view key1,
-                         std::u16string_view key2, bool matchKey2, int32_t stamp) const {
-    if (slots.empty()) return -1;
-    const size_t mask = slots.size() - 1;
-    for (size_t at = hash & mask; slots[at].position != 0; at = (at + 1) & mask) {
-        const Slot& slot = slots[at];
-        if (slot.hash != hash || (stamp != 0 && slot.stamp != stamp)) continue;
-        const SeenEntry& e = entries_[slot.position - 1];
-        if (e.key1 == key1 && (!matchKey2 || e.key2 == key2)) return slot.position - 1;
+const SeenTable::Group* SeenTable::findGroup(std::u16string_view key1) const {
+    if (members_.empty()) return nullptr;
+    const uint64_t hash = KeyHash(key1);
+    const size_t mask = groups_.size() - 1;
+    for (size_t at = hash & mask; groups_[at].count != 0; at = (at + 1) & mask) {
+        const Group& group = groups_[at];
+        if (group.hash == hash && entries_[members_[group.first].position].key1 == key1) return &group;
+    }
+    return nullptr;
+}
+
+int64_t SeenTable::firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const {
+    const uint64_t hash = KeyHash(key2);
+    auto end = members_.begin() + group.first + group.count;
+    auto at = std::lower_bound(members_.begin() + group.first, end, hash,
+                               [](const Member& m, uint64_t h) { return m.key2Hash < h; });
+    for (; at != end && at->key2Hash == hash; ++at) {
+        if (stamp != 0 && at->stamp != stamp) continue;
+        if (entries_[at->position].key2 == key2) return at->position;
     }
     return -1;
 }
 
+int64_t SeenTable::firstAny(const Group& group, int32_t stamp) const {
+    int64_t first = -1;
+    for (uint32_t i = group.first; i < group.first + group.count; ++i) {
+        const Member& m = members_[i];
+        if ((stamp == 0 || m.stamp == stamp) && (first < 0 || m.position < first)) first = m.position;
+    }
+    return first;
+}
+
 int64_t SeenTable::findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const {
     if (key1.empty() || entries_.empty()) return -1;
-    if (key2.empty()) {
-        // Any second key: by the first key alone (or by both, when no entry has a second key).
-        if (anyWithKey2_) return probe(byKey1_, KeyHash(key1), key1, key2, false, stamp);
-        return probe(byKeys_, KeysHash(key1, key2), key1, key2, true, stamp);
-    }
+    const Group* group = findGroup(key1);
+    if (!group) return -1;
+    if (key2.empty()) return firstAny(*group, stamp);  // any second key
     // An entry without a second key matches any; the earlier of the two candidates wins.
-    int64_t exact = anyWithKey2_ ? probe(byKeys_, KeysHash(key1, key2), key1, key2, true, stamp) : -1;
-    int64_t loose = anyWithoutKey2_ ? probe(byKeys_, KeysHash(key1, u""), key1, u"", true, stamp) : -1;
+    int64_t exact = anyWithKey2_ ? firstFit(*group, key2, stamp) : -1;
+    int64_t loose = anyWithoutKey2_ ? firstFit(*group, u"", stamp) : -1;
     if (exact < 0) return loose;
     if (loose < 0) return exact;
     return exact < loose ? exact : loose;

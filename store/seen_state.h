@@ -23,21 +23,25 @@ public:
 
 private:
     std::vector<SeenEntry> entries_;
-    // Open-addressing index of the entries, built once: each slot holds an entry's key
-    // hash and stamp, so most candidates are turned down without touching the entry.
-    // Probing meets entries of one key in table order, so the first fit is the first
-    // entry. `byKeys_` is keyed by both keys (an absent second key hashes as empty);
-    // `byKey1_` by the first alone, needed only when some entry has a second key.
-    struct Slot {
-        uint64_t hash = 0;
-        uint32_t position = 0;  // entry index + 1; 0: empty
+    // The entries grouped by first key: the merge looks up one post's comments and
+    // likes in a row, so its group stays in cache and the first key is compared once
+    // per group, not once per entry. Within a group, members are ordered by second-key
+    // hash, then position, so the first fit is the first entry.
+    struct Member {
+        uint64_t key2Hash = 0;
         int32_t stamp = 0;
+        uint32_t position = 0;  // entry index
     };
-    static std::vector<Slot> BuildSlots(const std::vector<SeenEntry>& entries, bool withKey2);
-    int64_t probe(const std::vector<Slot>& slots, uint64_t hash, std::u16string_view key1,
-                  std::u16string_view key2, bool matchKey2, int32_t stamp) const;
-    std::vector<Slot> byKeys_;
-    std::vector<Slot> byKey1_;
+    struct Group {
+        uint64_t hash = 0;      // of the first key
+        uint32_t first = 0;     // into members_
+        uint32_t count = 0;     // 0: empty slot
+    };
+    const Group* findGroup(std::u16string_view key1) const;
+    int64_t firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const;
+    int64_t firstAny(const Group& group, int32_t stamp) const;
+    std::vector<Member> members_;
+    std::vector<Group> groups_;  // open addressing by first-key hash
     bool anyWithoutKey2_ = false;
     bool anyWithKey2_ = false;
 };

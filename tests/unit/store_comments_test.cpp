@@ -127,6 +127,25 @@ TEST_F(CommentsTest, SortOrderFollowsTheSettingAndResortsEverything) {
     EXPECT_EQ(CommentTimes(), (std::vector<int32_t>{400, 300, 200, 100}));
 }
 
+// A new comment goes after the listed ones of the same second, in either order.
+TEST_F(CommentsTest, EqualTimesKeepTheOrderTheyCameIn) {
+    auto order = [] {
+        std::vector<std::u16string> out;
+        for (auto& n : CommentList) out.push_back(n.key1 + u"/" + n.key2);
+        return out;
+    };
+    service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 200) + "," + Comment("9", 100) + "]");
+    service.Answer(CommentsQuery("", "7_2"),
+                   "[" + Comment("9", 300, 0, "7_2") + "," + Comment("7", 200, 0, "7_2") + "," + Comment("8", 100, 0, "7_2") + "]");
+    service.Answer(CommentsQuery("", "7_3"), "[" + Comment("7", 200, 0, "7_3") + "]");
+    ReadComments(u"7_1");
+    ReadComments(u"7_2");
+    EXPECT_EQ(order(), (std::vector<std::u16string>{u"7_1/9", u"7_2/8", u"7_1/8", u"7_2/7", u"7_2/9"}));
+    AppSettings.commentsNewestFirst = 1;
+    ReadComments(u"7_3");
+    EXPECT_EQ(order(), (std::vector<std::u16string>{u"7_2/9", u"7_2/7", u"7_1/8", u"7_3/7", u"7_2/8", u"7_1/9"}));
+}
+
 TEST_F(CommentsTest, MarkCommentsReadTouchesOnlyThatPost) {
     service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 300) + "]");
     service.Answer(CommentsQuery("", "7_2"), "[" + Comment("8", 200, 0, "7_2") + "]");

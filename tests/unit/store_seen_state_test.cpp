@@ -169,6 +169,43 @@ TEST_F(SeenStateTest, FindSeenKeyRules) {
     EXPECT_EQ(FindSeen(SeenTable(), u"p"), nullptr);
 }
 
+// The table's index against the rule spelled out as a plain walk, over tables with
+// repeated keys, absent keys and equal stamps.
+TEST_F(SeenStateTest, FindSeenAgreesWithAPlainWalk) {
+    auto walk = [](const std::vector<SeenEntry>& entries, std::u16string_view key1, std::u16string_view key2,
+                   int32_t stamp) -> int64_t {
+        if (key1.empty()) return -1;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const SeenEntry& e = entries[i];
+            if (e.key1 != key1 || (stamp != 0 && e.stamp != stamp)) continue;
+            if (key2.empty() || e.key2.empty() || e.key2 == key2) return static_cast<int64_t>(i);
+        }
+        return -1;
+    };
+    const std::u16string keys[] = {u"", u"a", u"b", u"c", u"100003_5003"};
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::vector<SeenEntry> entries;
+        const uint32_t count = next(40);
+        const bool withoutKey2 = next(2) == 0, withKey2 = next(4) != 0;
+        for (uint32_t i = 0; i < count; ++i) {
+            std::u16string key2 = withKey2 ? keys[next(5)] : u"";
+            if (!withoutKey2 && key2.empty()) key2 = u"z";
+            entries.push_back(SeenEntry{0, i, static_cast<int32_t>(next(3)), keys[next(5)], key2, 0});
+        }
+        SeenTable table(entries);
+        for (const auto& key1 : keys)
+            for (const auto& key2 : {std::u16string(), std::u16string(u"a"), std::u16string(u"z"), keys[4]})
+                for (int32_t stamp = 0; stamp < 3; ++stamp)
+                    ASSERT_EQ(table.findIndex(key1, key2, stamp), walk(entries, key1, key2, stamp))
+                        << "round " << round;
+    }
+}
+
 TEST_F(SeenStateTest, LeftControlResetsOnlyAtTheFirstLoadOfARun) {
     SetOwnUid(u"42");
     AddUser(u"7", 100, 1, 0);
