@@ -148,19 +148,27 @@ SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entrie
         if (e.key1.empty()) continue;  // never found
         sorted.push_back(Sortable{KeyHash(e.key1), Member{KeyHash(e.key2), e.stamp, static_cast<uint32_t>(i)}});
     }
-    // Equal first keys side by side (the key itself decides between equal hashes).
-    std::sort(sorted.begin(), sorted.end(), [this](const Sortable& a, const Sortable& b) {
+    // Equal first keys side by side; first keys of one hash but different text (rare)
+    // are then set apart, keeping their order.
+    std::sort(sorted.begin(), sorted.end(), [](const Sortable& a, const Sortable& b) {
         if (a.key1Hash != b.key1Hash) return a.key1Hash < b.key1Hash;
-        int order = entries_[a.member.position].key1.compare(entries_[b.member.position].key1);
-        if (order != 0) return order < 0;
         if (a.member.key2Hash != b.member.key2Hash) return a.member.key2Hash < b.member.key2Hash;
         return a.member.position < b.member.position;
     });
+    auto key1Of = [this](const Sortable& s) -> const std::u16string& { return entries_[s.member.position].key1; };
+    for (size_t i = 0, end; i < sorted.size(); i = end) {
+        bool mixed = false;
+        for (end = i + 1; end < sorted.size() && sorted[end].key1Hash == sorted[i].key1Hash; ++end)
+            mixed = mixed || key1Of(sorted[end]) != key1Of(sorted[i]);
+        if (mixed)
+            std::stable_sort(sorted.begin() + i, sorted.begin() + end,
+                             [&](const Sortable& a, const Sortable& b) { return key1Of(a) < key1Of(b); });
+    }
     members_.reserve(sorted.size());
     std::vector<Group> runs;
     for (size_t i = 0; i < sorted.size(); ++i) {
-        const bool sameKey1 = i > 0 && sorted[i].key1Hash == sorted[i - 1].key1Hash &&
-                              entries_[sorted[i].member.position].key1 == entries_[sorted[i - 1].member.position].key1;
+        const bool sameKey1 =
+            i > 0 && sorted[i].key1Hash == sorted[i - 1].key1Hash && key1Of(sorted[i]) == key1Of(sorted[i - 1]);
         if (sameKey1) ++runs.back().count;
         else runs.push_back(Group{sorted[i].key1Hash, static_cast<uint32_t>(i), 1});
         members_.push_back(sorted[i].member);
