@@ -1,7 +1,9 @@
 #include "store/whole_file.h"
 
 #include <atomic>
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <system_error>
 
 #include "app/format_text.h"
@@ -10,6 +12,18 @@ std::atomic<int> FileBusy{0};
 
 namespace {
 std::atomic<unsigned> tempCounter{0};
+
+// Temporary names differ between threads by the counter and between processes (two
+// copies of the program in one folder) by a number drawn once per process.
+const std::string& ProcessTag() {
+    static const std::string tag = [] {
+        std::random_device random;
+        char text[16];
+        std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(random()));
+        return std::string(text);
+    }();
+    return tag;
+}
 
 struct BusyScope {
     BusyScope() { FileBusy = 1; }
@@ -44,7 +58,7 @@ size_t WriteWholeFile(const std::u16string& name, const void* data, size_t lengt
     BusyScope busy;
     std::filesystem::path target = FilePath(name);
     std::filesystem::path temp = target;
-    temp += ".tmp" + std::to_string(tempCounter++);
+    temp += ".tmp" + ProcessTag() + "-" + std::to_string(tempCounter++);
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         if (!out) return 0;
