@@ -64,8 +64,6 @@ void FreeLikeList() {
 
 void ReleaseSignedInData() {
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    FreePostList();
     FreeCommentList();
-    FreeThreadList();
-    FreeUserList();
+    FreeUserList();  // takes the posts and threads that point at the profiles with it
 }
