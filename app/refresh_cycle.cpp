@@ -5,12 +5,12 @@
 #include <system_error>
 #include <thread>
 
-#include "app/clock.h"
-#include "app/format_text.h"
-#include "app/log.h"
-#include "app/settings.h"
-#include "app/shell_port.h"
-#include "app/text_table.h"
+#include "base/clock.h"
+#include "base/format_text.h"
+#include "base/log.h"
+#include "base/settings.h"
+#include "base/shell_port.h"
+#include "base/text_table.h"
 #include "net/access_token.h"
 #include "net/http_transport.h"
 #include "net/service_calls.h"
@@ -20,7 +20,7 @@
 #include "store/profiles.h"
 #include "store/seen_state.h"
 #include "store/threads.h"
-#include "store/whole_file.h"
+#include "base/whole_file.h"
 
 std::atomic<int32_t> TrayState{TrayStateNormal};
 std::atomic<int32_t> NewCountTotal{0};

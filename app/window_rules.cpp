@@ -1,6 +1,6 @@
 #include "app/window_rules.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace {
 bool DragsLeft(int32_t edge) { return edge == SizingLeft || edge == SizingTopLeft || edge == SizingBottomLeft; }

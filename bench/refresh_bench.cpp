@@ -16,18 +16,18 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/clock.h"
-#include "app/format_text.h"
-#include "app/log.h"
+#include "base/clock.h"
+#include "base/format_text.h"
+#include "base/log.h"
 #include "app/refresh_cycle.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "net/access_token.h"
 #include "net/http_transport.h"
 #include "net/service_calls.h"
 #include "store/data_store.h"
 #include "store/profiles.h"
 #include "store/seen_state.h"
-#include "store/whole_file.h"
+#include "base/whole_file.h"
 
 #include "bench/heap_counter.h"
 

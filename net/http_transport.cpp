@@ -2,9 +2,9 @@
 
 #include <atomic>
 
-#include "app/format_text.h"
+#include "base/format_text.h"
 #include "app/refresh_cycle.h"
-#include "app/shell_port.h"
+#include "base/shell_port.h"
 #include "net/service_address.h"
 
 namespace {

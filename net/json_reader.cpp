@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/format_text.h"
+#include "base/format_text.h"
 
 // Nodes, names and values live in one arena per tree: a refresh parses answers of a
 // megabyte, and one allocation per string would dominate the parse.

@@ -2,9 +2,9 @@
 
 #include <mutex>
 
-#include "app/format_text.h"
+#include "base/format_text.h"
 #include "net/http_transport.h"
-#include "store/whole_file.h"
+#include "base/whole_file.h"
 
 namespace {
 

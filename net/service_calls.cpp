@@ -2,10 +2,10 @@
 
 #include <ctime>
 
-#include "app/clock.h"
-#include "app/format_text.h"
-#include "app/settings.h"
-#include "app/shell_port.h"
+#include "base/clock.h"
+#include "base/format_text.h"
+#include "base/settings.h"
+#include "base/shell_port.h"
 #include "net/access_token.h"
 #include "net/http_transport.h"
 #include "net/service_address.h"

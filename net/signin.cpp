@@ -3,9 +3,9 @@
 #include <atomic>
 #include <mutex>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "app/refresh_cycle.h"
-#include "app/text_table.h"
+#include "base/text_table.h"
 #include "net/access_token.h"
 #include "net/service_address.h"
 

@@ -6,9 +6,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/clock.h"
-#include "app/format_text.h"
-#include "app/settings.h"
+#include "base/clock.h"
+#include "base/format_text.h"
+#include "base/settings.h"
 #include "net/service_calls.h"
 #include "store/data_store.h"
 #include "store/profiles.h"

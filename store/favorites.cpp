@@ -3,7 +3,7 @@
 #include <mutex>
 
 #include "store/data_store.h"
-#include "store/whole_file.h"
+#include "base/whole_file.h"
 
 namespace {
 // Copies one field: up to ";" (consumed) or CR, LF or the end (left). Characters past

@@ -1,8 +1,8 @@
 #include "store/posts.h"
 
-#include "app/format_text.h"
-#include "app/shell_port.h"
-#include "app/text_table.h"
+#include "base/format_text.h"
+#include "base/shell_port.h"
+#include "base/text_table.h"
 #include "store/comments.h"
 #include "store/data_store.h"
 #include "store/picture_limit.h"

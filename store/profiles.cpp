@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "app/format_text.h"
+#include "base/format_text.h"
 #include "net/service_calls.h"
 #include "store/data_store.h"
 #include "store/seen_state.h"

@@ -5,12 +5,12 @@
 #include <mutex>
 #include <system_error>
 
-#include "app/clock.h"
-#include "app/format_text.h"
-#include "app/shell_port.h"
+#include "base/clock.h"
+#include "base/format_text.h"
+#include "base/shell_port.h"
 #include "store/data_store.h"
 #include "store/profiles.h"
-#include "store/whole_file.h"
+#include "base/whole_file.h"
 
 SeenTable SeenUsers;
 SeenTable SeenPosts;

@@ -2,9 +2,9 @@
 
 #include <unordered_set>
 
-#include "app/format_text.h"
-#include "app/shell_port.h"
-#include "app/text_table.h"
+#include "base/format_text.h"
+#include "base/shell_port.h"
+#include "base/text_table.h"
 #include "net/service_calls.h"
 #include "store/data_store.h"
 #include "store/profiles.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 const ColourScheme ColourSchemeTable[ColourSchemeCount] = {
     {2, 0xFFFFFF, 0xFFFFFF, 0xFFDFC6, 0xFFDFC6, 0, 0xFFFFFF, 0xFFDFC6, 0x9B7B62, 0xFFFFFF, 0xD6D1CF},

@@ -1,5 +1,5 @@
-#include "app/format_text.h"
-#include "app/text_table.h"
+#include "base/format_text.h"
+#include "base/text_table.h"
 #include "ui/dialog_table.h"
 
 int32_t ParseNumberField(std::u16string_view text) {

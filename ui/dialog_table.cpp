@@ -1,6 +1,6 @@
 #include "ui/dialog_table.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "net/run_at_logon.h"
 
 namespace {

@@ -2,9 +2,9 @@
 #include <cmath>
 #include <ctime>
 
-#include "app/clock.h"
-#include "app/format_text.h"
-#include "app/text_table.h"
+#include "base/clock.h"
+#include "base/format_text.h"
+#include "base/text_table.h"
 #include "ui/menu_model.h"
 
 int32_t AppendTextPart(std::u16string_view text, std::u16string& buffer, std::u16string_view prefix,

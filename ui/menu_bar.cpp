@@ -2,8 +2,8 @@
 
 #include <mutex>
 
-#include "app/settings.h"
-#include "app/text_table.h"
+#include "base/settings.h"
+#include "base/text_table.h"
 #include "net/access_token.h"
 #include "store/data_store.h"
 

@@ -1,6 +1,6 @@
 #include "ui/menu_model.h"
 
-#include "app/text_table.h"
+#include "base/text_table.h"
 #include "ui/rich_text.h"
 
 ItemList<MenuDataEntry> MenuDataList;

@@ -8,11 +8,11 @@
 
 #include <string>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/key_routing.h"
 #include "app/refresh_cycle.h"
-#include "app/settings.h"
-#include "app/shell_port.h"
+#include "base/settings.h"
+#include "base/shell_port.h"
 #include "app/win32/main_window.h"
 #include "app/win32/popup_notice.h"
 #include "app/win32/shell_messages.h"

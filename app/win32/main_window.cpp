@@ -8,8 +8,8 @@
 
 #include "app/main_commands.h"
 #include "app/refresh_cycle.h"
-#include "app/settings.h"
-#include "app/text_table.h"
+#include "base/settings.h"
+#include "base/text_table.h"
 #include "app/toolbar_layout.h"
 #include "app/win32/popup_notice.h"
 #include "app/win32/shell_messages.h"

@@ -2,9 +2,9 @@
 
 #include <map>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/popup_layout.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/win32/main_window.h"
 #include "ui/menu_model.h"
 #include "ui/win32/drawing.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/refresh_cycle.h"
-#include "app/shell_port.h"
+#include "base/shell_port.h"
 #include "app/tray_clicks.h"
 #include "app/win32/main_window.h"
 #include "app/win32/tray_menus.h"

@@ -9,9 +9,9 @@
 #include <deque>
 #include <string>
 
-#include "app/settings.h"
-#include "app/shell_port.h"
-#include "app/text_table.h"
+#include "base/settings.h"
+#include "base/shell_port.h"
+#include "base/text_table.h"
 #include "app/win32/main_window.h"
 #include "app/win32/tray_icon.h"
 #include "net/access_token.h"

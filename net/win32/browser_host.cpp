@@ -6,7 +6,7 @@
 #include <ole2.h>
 
 #include "app/key_routing.h"
-#include "app/text_table.h"
+#include "base/text_table.h"
 #include "app/win32/main_window.h"
 #include "net/access_token.h"
 #include "net/service_address.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/format_text.h"
+#include "base/format_text.h"
 #include "net/access_token.h"
 #include "net/http_transport.h"
 #include "net/service_address.h"

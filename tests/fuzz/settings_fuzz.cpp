@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/settings.h"
-#include "app/text_table.h"
+#include "base/settings.h"
+#include "base/text_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Settings s = DefaultSettings({1280, 1000, 0x0409});

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "net/run_at_logon.h"
 #include "ui/dialog_table.h"
 

@@ -6,11 +6,11 @@
 #include <fstream>
 #include <thread>
 
-#include "app/clock.h"
-#include "app/format_text.h"
+#include "base/clock.h"
+#include "base/format_text.h"
 #include "app/key_routing.h"
-#include "app/log.h"
-#include "store/whole_file.h"
+#include "base/log.h"
+#include "base/whole_file.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "app/text_table.h"
+#include "base/settings.h"
+#include "base/text_table.h"
 #include "ui/colour_scheme.h"
 #include "ui/command_table.h"
 #include "ui/menu_bar.h"

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/clock.h"
-#include "app/format_text.h"
-#include "app/settings.h"
-#include "app/text_table.h"
+#include "base/clock.h"
+#include "base/format_text.h"
+#include "base/settings.h"
+#include "base/text_table.h"
 #include "menu_canvas_fakes.h"
 #include "ui/menu_choice.h"
 #include "ui/menu_model.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_port.h"
+#include "base/shell_port.h"
 #include "net/http_transport.h"
 
 class RecordingTransport : public HttpTransport {

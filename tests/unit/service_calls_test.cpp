@@ -6,14 +6,14 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "app/refresh_cycle.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "net/access_token.h"
 #include "net/service_address.h"
 #include "net/service_calls.h"
 #include "net_fakes.h"
-#include "store/whole_file.h"
+#include "base/whole_file.h"
 
 namespace {
 

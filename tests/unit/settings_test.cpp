@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/settings.h"
-#include "app/text_table.h"
-#include "store/whole_file.h"
+#include "base/settings.h"
+#include "base/text_table.h"
+#include "base/whole_file.h"
 
 namespace {
 

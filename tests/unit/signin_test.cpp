@@ -4,10 +4,10 @@
 
 #include <fstream>
 
-#include "app/log.h"
+#include "base/log.h"
 #include "app/refresh_cycle.h"
-#include "app/settings.h"
-#include "app/text_table.h"
+#include "base/settings.h"
+#include "base/text_table.h"
 #include "net/access_token.h"
 #include "net/service_address.h"
 #include "net/signin.h"

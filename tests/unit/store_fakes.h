@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
-#include "app/format_text.h"
-#include "app/log.h"
+#include "base/clock.h"
+#include "base/format_text.h"
+#include "base/log.h"
 #include "app/refresh_cycle.h"
-#include "app/settings.h"
-#include "app/shell_port.h"
-#include "app/text_table.h"
+#include "base/settings.h"
+#include "base/shell_port.h"
+#include "base/text_table.h"
 #include "net/access_token.h"
 #include "net/http_transport.h"
 #include "store/data_store.h"

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "store/favorites.h"
-#include "store/whole_file.h"
+#include "base/whole_file.h"
 #include "store_fakes.h"
 
 namespace {

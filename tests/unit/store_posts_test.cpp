@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text_table.h"
+#include "base/text_table.h"
 #include "store/comments.h"
 #include "store/posts.h"
 #include "store/profiles.h"

@@ -7,7 +7,7 @@
 #include "store/favorites.h"
 #include "store/profiles.h"
 #include "store/seen_state.h"
-#include "store/whole_file.h"
+#include "base/whole_file.h"
 #include "store_fakes.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_table.h"
+#include "base/text_table.h"
 
 namespace {
 

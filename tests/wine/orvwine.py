@@ -145,7 +145,7 @@ class OrvWineTest(unittest.TestCase):
 
     def write_settings(self, **fields):
         """Writes orv.cfg from the default record with the given fields changed
-        (names as in app/settings.h, e.g. language=1, openMainWindowAtStart=0)."""
+        (names as in base/settings.h, e.g. language=1, openMainWindowAtStart=0)."""
         order = ["reserved0", "reserved1", "reserved2", "ColourScheme", "windowLeft", "windowTop",
                  "windowRight", "windowBottom", "translucency", "startTime", "openMainWindowAtStart",
                  "notifyNewAndUpdated", "refreshInterval", "widthMayChange", "commentsNewestFirst",

@@ -27,9 +27,9 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
-#include "app/clock.h"
-#include "app/settings.h"
-#include "app/text_table.h"
+#include "base/clock.h"
+#include "base/settings.h"
+#include "base/text_table.h"
 #include "ui/colour_scheme.h"
 #include "ui/menu_choice.h"
 #include "ui/menu_model.h"

@@ -1,7 +1,7 @@
 #include "ui/win32/dialogs.h"
 
-#include "app/settings.h"
-#include "app/text_table.h"
+#include "base/settings.h"
+#include "base/text_table.h"
 #include "ui/win32/menu_window.h"
 
 namespace {

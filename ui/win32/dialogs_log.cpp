@@ -3,8 +3,8 @@
 #include <atomic>
 #include <vector>
 
-#include "app/log.h"
-#include "app/text_table.h"
+#include "base/log.h"
+#include "base/text_table.h"
 #include "ui/win32/dialogs.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <mutex>
 
-#include "app/settings.h"
-#include "app/text_table.h"
+#include "base/settings.h"
+#include "base/text_table.h"
 #include "app/win32/main_window.h"
 #include "net/run_at_logon.h"
 #include "net/win32/browser_host.h"

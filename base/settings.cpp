@@ -1,9 +1,9 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <cstring>
 
-#include "app/text_table.h"
-#include "store/whole_file.h"
+#include "base/text_table.h"
+#include "base/whole_file.h"
 
 Settings AppSettings;
 

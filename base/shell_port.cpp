@@ -1,4 +1,4 @@
-#include "app/shell_port.h"
+#include "base/shell_port.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "store/whole_file.h"
+#include "base/whole_file.h"
 
 #include <atomic>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <random>
 #include <system_error>
 
-#include "app/format_text.h"
+#include "base/format_text.h"
 
 std::atomic<int> FileBusy{0};
 

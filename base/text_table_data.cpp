@@ -6,7 +6,7 @@
 // pair ("Posts", "Send", "Close tab") is kept only for the translators' reference.
 // Placeholders (%d, %s) must stay the same and in the same order in every language,
 // because the callers pass one set of arguments whatever the language.
-#include "app/text_table.h"
+#include "base/text_table.h"
 
 namespace {
 

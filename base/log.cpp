@@ -1,12 +1,12 @@
-#include "app/log.h"
+#include "base/log.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
 
-#include "app/clock.h"
-#include "app/format_text.h"
+#include "base/clock.h"
+#include "base/format_text.h"
 
 namespace {
 std::mutex logLock;

@@ -1,8 +1,8 @@
-#include "app/text_table.h"
+#include "base/text_table.h"
 
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace {
 constexpr char16_t NotDefined[] = u"NODEFINED";
