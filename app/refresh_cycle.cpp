@@ -22,7 +22,6 @@
 #include "store/threads.h"
 #include "base/whole_file.h"
 
-std::atomic<int32_t> TrayState{TrayStateNormal};
 std::atomic<int32_t> NewCountTotal{0};
 std::atomic<int32_t> ContentMenuOpen{0};
 std::atomic<int32_t> LastRefreshStart{0};

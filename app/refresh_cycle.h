@@ -5,9 +5,8 @@
 #include <cstdint>
 #include <string>
 
-// Tray state: 0 normal, 2 new items announced, 3 set by the browser.
-enum TrayStateValue : int32_t { TrayStateNormal = 0, TrayStateNew = 2, TrayStateBrowser = 3 };
-extern std::atomic<int32_t> TrayState;
+#include "base/shell_port.h"
+
 // Total of unread items last announced; 0 after mark-all-read.
 extern std::atomic<int32_t> NewCountTotal;
 // 1 while a content menu opened from the tray is on screen.
@@ -40,4 +39,4 @@ bool RunRefreshMerge(int32_t since);
 // "Posts: 3, Notifications: 1": the non-zero counts in the long form.
 std::u16string RefreshSummary(int32_t posts, int32_t messages, int32_t notifications);
 
-constexpr const char16_t* TrayTooltipIdle = u"Orv - Facebook interface";
+constexpr const char16_t* TrayTooltipIdle = ProgramTitle;

@@ -1,28 +1,30 @@
 #include "app/toolbar_layout.h"
 
+#include "base/resource_ids.h"
+
 namespace {
 constexpr int32_t CommandClosePage = 1051;
 constexpr int32_t CommandNewPosts = 1052;
 }  // namespace
 
 const ToolbarRow ToolbarTable[] = {
-    {107, "FACEBOOK", 1028, 0, 0, nullptr},
-    {163, "TWITTER", 0, 0x8021, 0, nullptr},
-    {162, "GOOGLEPLUS", 0, 0x8022, 0, nullptr},
-    {161, "GOOGLE", 0, 0x8025, 0, nullptr},
-    {164, "YOUTUBE", 0, 0x801B, 0, nullptr},
-    {175, "WEATHER", 0, 0x8036, 0, u"CZ"},
-    {175, "WEATHER", 0, 0x8037, 0, u"SK"},
+    {IDI_PROGRAM, "FACEBOOK", 1028, 0, 0, nullptr},
+    {IDI_TOOL_TWITTER, "TWITTER", 0, 0x8021, 0, nullptr},
+    {IDI_TOOL_GOOGLEPLUS, "GOOGLEPLUS", 0, 0x8022, 0, nullptr},
+    {IDI_TOOL_GOOGLE, "GOOGLE", 0, 0x8025, 0, nullptr},
+    {IDI_TOOL_YOUTUBE, "YOUTUBE", 0, 0x801B, 0, nullptr},
+    {IDI_TOOL_WEATHER, "WEATHER", 0, 0x8036, 0, u"CZ"},
+    {IDI_TOOL_WEATHER, "WEATHER", 0, 0x8037, 0, u"SK"},
     {ToolbarGap, nullptr, 0, 0, 0, nullptr},
     {ToolbarGap, nullptr, 0, 0, 0, nullptr},
-    {157, "BACK", 1032, 0, 0, nullptr},
-    {159, "FORWARD", 1039, 0, 0, nullptr},
-    {160, "UPDATE", 1040, 0, 0, nullptr},
+    {IDI_TOOL_BACK, "BACK", 1032, 0, 0, nullptr},
+    {IDI_TOOL_FORWARD, "FORWARD", 1039, 0, 0, nullptr},
+    {IDI_TOOL_UPDATE, "UPDATE", 1040, 0, 0, nullptr},
     {ToolbarGap, nullptr, 0, 0, 0, nullptr},
-    {158, "CLOSE", CommandClosePage, 0, 0, nullptr},
+    {IDI_TOOL_CLOSE, "CLOSE", CommandClosePage, 0, 0, nullptr},
     {ToolbarGap, nullptr, 0, 0, 0, nullptr},
-    {182, "INSERTSTATUS", 1055, 0, ToolbarSignedInOnly, nullptr},
-    {176, "NEWPOSTS", CommandNewPosts, 0, 0, nullptr},
+    {IDI_TOOL_STATUS, "INSERTSTATUS", 1055, 0, ToolbarSignedInOnly, nullptr},
+    {IDI_TOOL_NEWPOSTS, "NEWPOSTS", CommandNewPosts, 0, 0, nullptr},
     {0, nullptr, 0, 0, 0, nullptr},
 };
 

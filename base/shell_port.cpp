@@ -19,6 +19,17 @@ QuietShell quiet;
 std::atomic<ShellPort*> current{&quiet};
 }  // namespace
 
+std::atomic<int32_t> TrayState{TrayStateNormal};
+
+int32_t TrayIconOfState(int32_t state) {
+    switch (state) {
+    case TrayStateNormal: return TrayIconNormal;
+    case TrayStateNew: return TrayIconNew;
+    case TrayStateBrowser: return TrayIconBrowser;
+    default: return 0;
+    }
+}
+
 ShellPort& Shell() { return *current.load(); }
 
 void SetShellPort(ShellPort* port) { current = port ? port : &quiet; }

@@ -2,19 +2,32 @@
 // The shell installs its implementation at start-up; until then (and in unit tests
 // that install none) every request is quietly ignored.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "base/resource_ids.h"
+
 class Picture;
 
-// Tray icons by resource id.
+// The program's name: window caption, tray tooltip and balloon title.
+constexpr char16_t ProgramTitle[] = u"" ORV_TITLE_TEXT;
+
+// Tray icons by their role.
 enum TrayIconId : int32_t {
-    TrayIconNormal = 130,
-    TrayIconNew = 143,
-    TrayIconAlt = 138,
-    TrayIconBusy = 156,
+    TrayIconNormal = IDI_TRAY_NORMAL,
+    TrayIconNew = IDI_TRAY_NEW,          // new items were announced
+    TrayIconBusy = IDI_TRAY_BUSY,        // a request is running
+    TrayIconBrowser = IDI_TRAY_BROWSER,  // a page of the browser announces something
 };
+
+// What the tray shows between requests. Set by the refresh cycle and the main window,
+// read by the transport when a request ends.
+enum TrayStateValue : int32_t { TrayStateNormal = 0, TrayStateNew = 2, TrayStateBrowser = 3 };
+extern std::atomic<int32_t> TrayState;
+// The icon of a tray state; 0 for a value that is no state.
+int32_t TrayIconOfState(int32_t state);
 
 struct PopupNoticeRequest {
     std::u16string title;          // caption text after "Orv - h:mm - "

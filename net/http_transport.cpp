@@ -3,7 +3,6 @@
 #include <atomic>
 
 #include "base/format_text.h"
-#include "app/refresh_cycle.h"
 #include "base/shell_port.h"
 #include "net/service_address.h"
 
@@ -13,19 +12,10 @@ std::atomic<HttpTransport*> transport{nullptr};
 
 constexpr const char16_t* BrowserAgent = u"Mozilla/5.0 (Windows; U; Windows NT 5.1; cs; rv:1.8.1.11) Firefox/2.0.0.11";
 
-int32_t TrayIconOfState(int32_t state) {
-    switch (state) {
-    case TrayStateNormal: return TrayIconNormal;
-    case TrayStateNew: return TrayIconNew;
-    case TrayStateBrowser: return TrayIconBusy;
-    default: return 0;
-    }
-}
-
 // The busy image for exactly the duration of one request, on every way out.
 class BusyTrayIcon {
 public:
-    BusyTrayIcon() { Shell().SetTrayIcon(TrayIconAlt); }
+    BusyTrayIcon() { Shell().SetTrayIcon(TrayIconBusy); }
     ~BusyTrayIcon() {
         int32_t icon = TrayIconOfState(TrayState.load());
         if (icon != 0) Shell().SetTrayIcon(icon);

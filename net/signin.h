@@ -36,6 +36,7 @@ struct BrowserNavigation {
     bool background = false;
     bool showMain = false;
     bool selectTab = false;
+    std::u16string tabTitle{};  // the page tab's text until the page names itself
 };
 
 // What the browser host does after a page has loaded.

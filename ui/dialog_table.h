@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/resource_ids.h"
+
 enum DialogIndex : int32_t {
     DialogComment = 0,
     DialogPreferences = 1,
@@ -70,13 +72,13 @@ extern DialogRow DialogTable[DialogCount];
 
 // Dialog control ids used by the routines.
 enum : int32_t {
-    PrefsSave = 1006,
-    PrefsCancel = 1007,
-    PrefsRunAtLogon = 1009,
-    PrefsLanguage = 1021,
-    LogList = 1115,
-    LogChannel = 1116,
-    AboutText = 1005,
+    PrefsSave = IDC_PREFS_SAVE,
+    PrefsCancel = IDC_PREFS_CANCEL,
+    PrefsRunAtLogon = IDC_PREFS_RUNATLOGON,
+    PrefsLanguage = IDC_PREFS_LANGUAGE,
+    LogList = IDC_LOG_LIST,
+    LogChannel = IDC_LOG_CHANNEL,
+    AboutText = IDC_ABOUT_TEXT,
 };
 
 // The controls of a dialog as the generic procedure sees them.

@@ -8,24 +8,25 @@
 
 #include <string>
 
-#include "base/clock.h"
 #include "app/key_routing.h"
 #include "app/refresh_cycle.h"
-#include "base/settings.h"
-#include "base/shell_port.h"
 #include "app/win32/main_window.h"
 #include "app/win32/popup_notice.h"
 #include "app/win32/shell_messages.h"
 #include "app/win32/tray_icon.h"
+#include "base/clock.h"
+#include "base/resource_ids.h"
+#include "base/settings.h"
+#include "base/shell_port.h"
 #include "net/run_at_logon.h"
 #include "net/service_address.h"
 #include "net/service_calls.h"
-#include "net/win32/browser_host.h"
 #include "net/win32/run_at_logon.h"
 #include "net/win32/wininet_transport.h"
 #include "store/favorites.h"
 #include "store/seen_state.h"
 #include "ui/dialog_table.h"
+#include "ui/win32/browser_host.h"
 #include "ui/win32/dialogs.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/image_decoder.h"
@@ -101,7 +102,7 @@ void RunMessageLoop(HWND main) {
             }
         }
         if (route && BrowserReady()) {
-            BrowserTranslateAccelerator(msg);
+            BrowserTranslateKey(msg);
             if (route->consume) continue;
         } else if (!route && TranslateAcceleratorW(main, accelerators, &msg)) {
             continue;
@@ -113,8 +114,8 @@ void RunMessageLoop(HWND main) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    const std::wstring title = LoadResourceString(instance, 103);
-    const std::wstring className = LoadResourceString(instance, 109);
+    const std::wstring title = LoadResourceString(instance, IDS_TITLE);
+    const std::wstring className = LoadResourceString(instance, IDS_CLASS);
     SetTimeFormatter(LocaleTimeOfDay);
 
     HWND main = CreateMainWindow(instance, className, title);
@@ -123,7 +124,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     WSADATA wsa;
     if (WSAStartup(0x0101, &wsa) != 0) return 0;
-    accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(109));
+    accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
 
     // The progress bar of the bottom strip needs the common control classes.
     INITCOMMONCONTROLSEX controls = {};
@@ -139,7 +140,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     InstallMenuDrawing(main);
     LoadSettingsAndInterface(main);
 
-    LoadTrayIcons(instance);
+    InitTrayIcon(main, instance);
     TrayAdd(TrayIcon(TrayIconNormal));
     AppSettings.startTime = CurrentTime();
 
@@ -148,8 +149,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
     InstallImageDecoder();
 
-    CreateBrowserTabs(main);
-    RelayoutMainWindow();
+    CreateBrowserArea();
 
     RunMessageLoop(main);
 

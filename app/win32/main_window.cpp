@@ -8,23 +8,26 @@
 
 #include "app/main_commands.h"
 #include "app/refresh_cycle.h"
-#include "base/settings.h"
-#include "base/text_table.h"
 #include "app/toolbar_layout.h"
+#include "app/tray_clicks.h"
 #include "app/win32/popup_notice.h"
 #include "app/win32/shell_messages.h"
 #include "app/win32/tray_icon.h"
 #include "app/win32/tray_menus.h"
 #include "app/window_rules.h"
+#include "base/resource_ids.h"
+#include "base/settings.h"
+#include "base/shell_port.h"
+#include "base/text_table.h"
 #include "net/access_token.h"
 #include "net/service_address.h"
 #include "net/signin.h"
-#include "net/win32/browser_host.h"
 #include "store/data_store.h"
 #include "ui/colour_scheme.h"
 #include "ui/command_table.h"
 #include "ui/dialog_table.h"
 #include "ui/menu_choice.h"
+#include "ui/win32/browser_host.h"
 #include "ui/win32/dialogs.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/menu_window.h"
@@ -52,6 +55,7 @@ int32_t bannerRight = 0;
 BannerPainter bannerPainter = nullptr;
 bool placed = false;  // moved to the rectangle of the settings
 std::u16string pendingAddress;
+TrayClickMachine trayClicks;
 
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
@@ -73,9 +77,12 @@ void TrackWindowPosition() {
     StoreWindowRect(AppSettings, {r.left, r.top, r.right, r.bottom});
 }
 
-void OpenAddress(const std::u16string& address, bool showMain) {
+// `tabTitle` names the page tab when the address opens there.
+void OpenAddress(const std::u16string& address, bool showMain, const std::u16string& tabTitle = {}) {
     if (address.empty()) return;
-    NavigateBrowser(address, false, showMain, true);
+    BrowserNavigation navigation{address, false, showMain, true};
+    navigation.tabTitle = tabTitle;
+    NavigateBrowser(navigation);
 }
 
 // The shell's own commands, used while no command dispatcher is installed.
@@ -123,7 +130,8 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         if (command.action) RunProgramCommand(command.action);
         if (command.row) {
             if (command.row->action) RunProgramCommand(command.row->action);
-            OpenAddress(CommandRowAddress(*command.row, WebBase()), false);
+            OpenAddress(CommandRowAddress(*command.row, WebBase()), false,
+                        command.row->key ? std::u16string(LookupText(command.row->key)) : std::u16string());
         }
         return 0;
     case MainCommand::Favorite: OpenAddress(FavoriteAddress(command.favorite), false); return 0;
@@ -135,11 +143,27 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
 }
 
+// The tray click machine decides; the window carries it out.
+void CarryTrayClick(HWND window, const TrayClickAction& a) {
+    // The menus open where the cursor is when they open, so the press position is not kept.
+    if (a.killClickTimer) KillTimer(window, ClickTimerId);
+    if (a.startClickTimer) SetTimer(window, ClickTimerId, ClickTimerPeriod, nullptr);
+    if (a.showMainWindow) {
+        RedrawBanner(true);
+        ShowHideMainWindow(false, true);
+    }
+    if (a.menu != TrayMenu::None) ShowTrayMenu(window, a.menu);
+    if (a.resend) {
+        SendMessageW(window, TrayCallbackMessage, 1, a.resend);
+        trayClicks.Reset();
+    }
+}
+
 void OnTimer(HWND window, UINT_PTR id) {
     if (!pendingAddress.empty()) {
         const std::u16string address = std::move(pendingAddress);
         pendingAddress.clear();
-        NavigateBrowser(address, false, true, true);
+        NavigateBrowser(BrowserNavigation{address, false, true, true});
     }
     switch (id) {
     case RefreshTimerId:
@@ -148,7 +172,7 @@ void OnTimer(HWND window, UINT_PTR id) {
         PopupNoticeTick();
         OnRefreshTimer();
         break;
-    case ClickTimerId: OnTrayClickTimer(window); break;
+    case ClickTimerId: CarryTrayClick(window, trayClicks.OnClickTimer()); break;
     case FadeTimerId: PopupNoticeFadeStep(); break;
     case BannerTimerId: RedrawBanner(true); break;
     case TrimTimerId:
@@ -192,7 +216,7 @@ void OnPopupClick(HWND window) {
     RestackPopupNotices();
     if (NewCountTotal > 0 && ContentMenuOpen == 0) {
         NewCountTotal = 0;
-        ShowTrayMenu(TrayMenu::NewAndUpdated);
+        ShowTrayMenu(mainWindow, TrayMenu::NewAndUpdated);
     }
 }
 
@@ -276,13 +300,65 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         }
         break;
     case TrayCallbackMessage:
-        OnTrayCallback(window, lParam);
+        CarryTrayClick(window, trayClicks.OnMouse(static_cast<uint32_t>(LOWORD(lParam)), ContentMenuOpen != 0));
         return 0;
     default:
         if (message == taskbarCreated && taskbarCreated) OnTaskbarCreated();
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class MainWindowBrowserListener final : public BrowserListener {
+public:
+    void BrowserTitleChanged(const std::u16string& title, bool pageDone) override {
+        const std::u16string caption = CutCaption(u"Orv - " + title);
+        SetWindowTextW(mainWindow, W(caption));
+        if (MainWindowShown() || SigningIn() || !pageDone) return;
+        // A hidden window's page that announces something shows in the tray.
+        if (!title.empty()) SetTrayStateIcon(title == u"Facebook" ? TrayStateNormal : TrayStateBrowser);
+        TraySetTooltip(caption);
+    }
+    void BrowserStatusText(const std::u16string& text) override {
+        if (!editingAddress) SetAddressText(text.empty() ? std::u16string(ProgramTitle) : text);
+    }
+    void BrowserProgress(bool active, int32_t position, int32_t maximum) override {
+        if (maximum > 0) SetProgress(position, maximum);
+        else ShowProgressBar(active);
+    }
+    // Opened at the next timer tick, outside the control's event.
+    void BrowserNewWindowRequested(const std::u16string& address) override { pendingAddress = address; }
+    void BrowserPageLoaded(const std::u16string&) override { ShowProgressBar(false); }
+    void BrowserCloseRequested() override { ClosePageBrowser(); }
+    void BrowserSignInResult(const PageLoadedActions& actions) override {
+        if (actions.showMain) ShowHideMainWindow(false, actions.forceShow);
+        if (actions.showNoAccessBox)
+            Shell().ShowMessageBox(LookupText("MB_NOFBACCESS"), LookupText("NOTICE"), MB_ICONINFORMATION);
+        if (actions.tokenCaptured) {
+            // Signed in: the menu bar and the tool bar get their signed-in rows.
+            Shell().RebuildMenuBar();
+            MarkToolbarStale();
+            RedrawBanner(true);
+        }
+    }
+    void BrowserWantsWindow() override { ShowMainWindow(); }
+    void BrowserPageTabShown(bool shown) override { SetToolbarButtonVisible(ActionClosePageView, shown); }
+
+private:
+    static std::u16string CutCaption(std::u16string text) {
+        if (text.size() > StatusTextLimit) text.resize(StatusTextLimit);
+        return text;
+    }
+};
+
+MainWindowBrowserListener browserListener;
+
+// A saved language relabels everything the window shows.
+void OnPreferencesSaved() {
+    RelabelBrowserTabs();
+    InstallMenuBar(mainWindow);
+    MarkToolbarStale();
+    RedrawBanner(true);
 }
 }  // namespace
 
@@ -293,9 +369,10 @@ HWND CreateMainWindow(HINSTANCE inst, const std::wstring& className, const std::
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = inst;
-    wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(107));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(130), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(IDI_PROGRAM));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_TRAY_NORMAL), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                               LR_DEFAULTCOLOR));
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = className.c_str();
@@ -307,7 +384,15 @@ HWND CreateMainWindow(HINSTANCE inst, const std::wstring& className, const std::
     SetTimer(mainWindow, BannerTimerId, 10000, nullptr);
     SetTimer(mainWindow, TrimTimerId, 60000, nullptr);
     taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    SetPreferencesSavedHook(OnPreferencesSaved);
     return mainWindow;
+}
+
+bool CreateBrowserArea() {
+    ShowWindow(mainWindow, SW_HIDE);
+    const bool ready = CreateBrowserHost(mainWindow, &browserListener);
+    RelayoutMainWindow();
+    return ready;
 }
 
 HWND MainWindowHandle() { return mainWindow; }
@@ -321,7 +406,7 @@ void PlaceMainWindow() {
 HINSTANCE AppInstance() { return instance; }
 
 void ShowHideMainWindow(bool hide, bool force) {
-    if ((SigningIn() && !force) || !BrowserReady()) return;
+    if (SigningIn() && !force) return;
     if (hide) {
         ShowWindow(mainWindow, SW_HIDE);
         return;
@@ -365,7 +450,8 @@ void SubmitAddressField() {
     typed.resize(static_cast<size_t>(length));
     const std::u16string address(typed.begin(), typed.end());
     const std::u16string shown = ServiceBrowserAddress();
-    if (!address.empty() && !(!shown.empty() && address == shown)) NavigateBrowser(address, false, true, true);
+    if (!address.empty() && !(!shown.empty() && address == shown))
+        NavigateBrowser(BrowserNavigation{address, false, true, true});
     SendMessageW(addressField, EM_SETREADONLY, TRUE, 0);
     SetFocus(mainWindow);
 }
@@ -386,7 +472,7 @@ void RelayoutMainWindow() {
     GetClientRect(mainWindow, &client);
     if (client.right <= 0 || client.bottom <= 0) return;  // minimised
     const MainWindowLayout l = LayoutMainWindow(client.right, client.bottom);
-    if (BrowserTabControl()) LayoutBrowserTabs(ToRect(l.tabArea));
+    LayoutBrowserTabs(ToRect(l.tabArea));
     if (bannerRight != client.right) {
         bannerRight = client.right;
         RedrawBanner(false);
@@ -454,8 +540,6 @@ void SetToolbarButtonVisible(int32_t commandId, bool visible) {
     if (id <= 0 || static_cast<size_t>(id) > toolbarButtons.size()) return;
     if (HWND button = toolbarButtons[static_cast<size_t>(id - 1)]) ShowWindow(button, visible ? SW_SHOW : SW_HIDE);
 }
-
-void SetPendingAddress(const std::u16string& address) { pendingAddress = address; }
 
 void SetBannerPainter(BannerPainter painter) {
     bannerPainter = painter;

@@ -1,6 +1,7 @@
 // The main window of class "ORV": banner strip with the tool bar, the browser's tab
 // area, the address field and the progress bar along the bottom. Closing it only
-// hides it. Pop-up notices share its class and window procedure. UI thread only.
+// hides it. It listens to the browser host and carries out the tray icon's clicks.
+// Pop-up notices share its class and window procedure. UI thread only.
 #pragma once
 #include <windows.h>
 
@@ -15,10 +16,14 @@ HWND MainWindowHandle();
 void PlaceMainWindow();
 HINSTANCE AppInstance();
 
+// Creates the browser host in the (hidden) window and starts the sign-in; false when
+// the browser control is unavailable (the window still opens, without pages).
+bool CreateBrowserArea();
+
 // Shows the main window (forced: also while the sign-in runs).
 void ShowMainWindow();
 // The show/hide operation of the main window. Ignored while the sign-in runs unless
-// forced, and while no browser view exists.
+// forced.
 void ShowHideMainWindow(bool hide, bool force);
 bool MainWindowShown();
 
@@ -44,10 +49,6 @@ void RedrawBanner(bool force);
 // Shows or hides the tool-bar button whose command is `commandId` (1051 close page,
 // 1052 new posts).
 void SetToolbarButtonVisible(int32_t commandId, bool visible);
-
-// An address that the next timer tick opens in the browser, bringing the window up
-// (a page asked for a new window).
-void SetPendingAddress(const std::u16string& address);
 
 // The user-banner painter; none until the banner of the signed-in user exists.
 using BannerPainter = void (*)(HDC dc, const RECT& bannerRect);

@@ -1,6 +1,6 @@
-// The notification-area icon: one record, added once and then only modified, and the
-// click machine behind its mouse messages. UI thread only; the worker reaches the icon
-// and tooltip through the shell port, which marshals.
+// The notification-area icon: one record, added once and then only modified. UI thread
+// only; the worker reaches the icon and tooltip through the shell port, which marshals.
+// The main window owns the click machine behind the icon's mouse messages.
 #pragma once
 #include <windows.h>
 
@@ -10,10 +10,10 @@
 // Tray callback message.
 constexpr UINT TrayCallbackMessage = WM_USER + 1;
 
-// Loads the tray icons (130, 143, 138, 156) of the module.
-void LoadTrayIcons(HINSTANCE instance);
+// Loads the four tray icons of the module; the icon's messages go to `owner`.
+void InitTrayIcon(HWND owner, HINSTANCE instance);
 HICON TrayIcon(int32_t iconId);
-// The icon of a tray state: 0 normal, 2 new items, 3 the page announces something.
+// The icon of a tray state (TrayIconOfState).
 HICON TrayIconForState(int32_t state);
 
 void TrayAdd(HICON icon);
@@ -28,7 +28,3 @@ void SetTrayStateIcon(int32_t state);
 
 // The shell was restarted: the icon comes back with the current state's icon.
 void OnTaskbarCreated();
-
-// The tray callback (lParam: the mouse message) and the click timer.
-void OnTrayCallback(HWND window, LPARAM mouseMessage);
-void OnTrayClickTimer(HWND window);

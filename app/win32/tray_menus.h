@@ -4,5 +4,6 @@
 
 #include "app/tray_clicks.h"
 
-// Shows one of the tray's menus at the cursor unless a content menu is already open.
-void ShowTrayMenu(TrayMenu which);
+// Shows one of the tray's menus at the cursor, owned by `owner` (which receives the
+// chosen menu-bar commands), unless a content menu is already open.
+void ShowTrayMenu(HWND owner, TrayMenu which);

@@ -180,7 +180,7 @@ TEST_F(SendRequest, BusyIconForTheCallThenTheStatesIcon) {
     SendHttpRequest(u"http://h/x", {}, 80, nullptr, u"GET", {}, 0);
     TrayState = TrayStateBrowser;
     SendHttpRequest(u"ftp://h/x", {}, 80, nullptr, u"GET", {}, 0);
-    EXPECT_EQ(shell.icons, (std::vector<int32_t>{TrayIconAlt, TrayIconNew, TrayIconAlt, TrayIconBusy}));
+    EXPECT_EQ(shell.icons, (std::vector<int32_t>{TrayIconBusy, TrayIconNew, TrayIconBusy, TrayIconBrowser}));
 }
 
 TEST_F(SendRequest, NoTransportFailsQuietly) {

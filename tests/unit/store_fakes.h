@@ -141,7 +141,7 @@ public:
 
     void SetTrayIcon(int32_t iconId) override {
         std::lock_guard<std::mutex> hold(lock_);
-        if (iconId != TrayIconAlt) icons.push_back(iconId);
+        if (iconId != TrayIconBusy) icons.push_back(iconId);
     }
     void SetTrayTooltip(std::u16string_view text) override {
         std::lock_guard<std::mutex> hold(lock_);

@@ -8,8 +8,8 @@ scenario. Helpers find windows with xdotool, click, take screenshots and read th
 import json
 import os
 import shutil
-import signal
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -20,7 +20,24 @@ BUILD = os.environ.get("ORV_WIN64_BUILD", os.path.join(ROOT, "build", "win64"))
 EXE = os.path.join(BUILD, "Orv.exe")
 WINE = "/usr/lib/wine/wine64"
 SHOTS = os.environ.get("ORV_SHOTS", os.path.join(ROOT, "build", "shots"))
-SCENARIOS = os.path.join(ROOT, "tools", "emulator", "scenarios")
+EMULATOR_DIR = os.path.join(ROOT, "tools", "emulator")
+SCENARIOS = os.path.join(EMULATOR_DIR, "scenarios")
+if EMULATOR_DIR not in sys.path:
+    sys.path.insert(0, EMULATOR_DIR)
+
+from emulator_process import SERVE, EmulatorProcess  # noqa: E402
+
+
+def stop_process(proc, timeout=5):
+    """Ends a child we started and reaps it."""
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout)
+            return
+        except subprocess.TimeoutExpired:
+            proc.kill()
+    proc.wait()
 
 
 def wine_env(display):
@@ -66,25 +83,18 @@ class Display:
         subprocess.run(["/usr/lib/wine/wineserver64", "-k"], env=self.env,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for p in (self.wm, self.xvfb):
-            p.terminate()
-            try:
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                p.kill()
+            stop_process(p)
 
 
 class Emulator:
-    def __init__(self, scenario, folder):
+    """The emulator of one test; its output and request log stay in the test's folder."""
+
+    def __init__(self, scenario, folder, serve=SERVE):
         path = scenario if os.path.isabs(scenario) else os.path.join(SCENARIOS, scenario)
         self.request_log = os.path.join(folder, "requests.jsonl")
-        self.proc = subprocess.Popen(
-            ["python3", "-u", os.path.join(ROOT, "tools", "emulator", "serve.py"), "--port", "0",
-             "--scenario", path, "--request-log", self.request_log],
-            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-        line = self.proc.stdout.readline()
-        if "listening on" not in line:
-            raise RuntimeError("emulator did not start: " + line)
-        self.base = line.split("listening on", 1)[1].strip()
+        self.process = EmulatorProcess(["--scenario", path, "--request-log", self.request_log],
+                                       os.path.join(folder, "emulator.out"), serve=serve)
+        self.base = self.process.base
 
     def call(self, path, body=None):
         data = None if body is None else json.dumps(body).encode()
@@ -98,11 +108,7 @@ class Emulator:
         return self.call("/_emulator/requests")
 
     def close(self):
-        self.proc.send_signal(signal.SIGTERM)
-        try:
-            self.proc.wait(5)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
+        self.process.stop()
 
 
 class OrvWineTest(unittest.TestCase):
@@ -126,16 +132,22 @@ class OrvWineTest(unittest.TestCase):
         self.log_path = os.path.join(self.folder, "orv.log")
         self.emulator = None
         self.proc = None
+        self.started = []  # every Orv.exe of the test, reaped in tearDown
         if self.scenario:
             self.emulator = Emulator(self.scenario, self.folder)
             with open(os.path.join(self.folder, "orv.service"), "w") as f:
                 f.write(self.emulator.base + "\n")
 
     def tearDown(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.kill()
+        if self.proc and self.proc not in self.started:
+            self.started.append(self.proc)  # a test's own program (menudemo.exe)
+        for proc in self.started:
+            if proc.poll() is None:
+                proc.kill()
         subprocess.run(["/usr/lib/wine/wineserver64", "-k"], env=self.display.env,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for proc in self.started:
+            proc.wait()
         if self.emulator:
             self.emulator.close()
         if os.environ.get("ORV_KEEP_FOLDERS") != "1":
@@ -168,6 +180,7 @@ class OrvWineTest(unittest.TestCase):
         env.update(extra_env or {})
         self.proc = subprocess.Popen([WINE, os.path.join(self.folder, "Orv.exe")], cwd=self.folder,
                                      env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.started.append(self.proc)
         return self.proc
 
     def wait_exit(self, timeout=30):

@@ -166,3 +166,20 @@ class QuietShellTest(ShellHelpers, OrvWineTest):
         self.wait_no_window(PREFERENCES)
         self.assertIsNone(self.run_value())
         self.exit_cleanly()
+
+    def test_without_the_browser_control_the_window_still_opens(self):
+        self.write_settings(language=1, openMainWindowAtStart=0)
+        # Without ieframe the WebBrowser control cannot be created.
+        self.start_orv({"WINEDLLOVERRIDES": "mscoree,mshtml,ieframe,shdocvw="})
+        box = self.wait_for_window(name="^Orv - notice$", timeout=40)
+        self.press(box, "Return")
+        self.wait_no_window("^Orv - notice$")
+        main = self.open_from_tray()
+        time.sleep(1)  # drawn completely
+        self.screenshot("main-without-browser")
+        # Closing hides it (no sign-in is running to hold it), and it comes back.
+        self.press(main, "alt+F4")
+        self.wait_no_window(MAIN)
+        self.open_from_tray()
+        self.assertFalse(any("/oauth/authorize" == r["path"] for r in self.emulator.requests()))
+        self.exit_cleanly()

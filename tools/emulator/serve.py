@@ -62,6 +62,7 @@ def main(argv=None):
         server.serve_forever(poll_interval=0.2)
     finally:
         server.server_close()
+        emulator.close()
     return 0
 
 

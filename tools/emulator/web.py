@@ -190,6 +190,12 @@ class Emulator:
                 self.log_file.write(json.dumps(entry, ensure_ascii=False) + "\n")
                 self.log_file.flush()
 
+    def close(self):
+        with self.lock:
+            if self.log_file:
+                self.log_file.close()
+                self.log_file = None
+
     def take_failure(self, path):
         with self.lock:
             for rule in self.fail_rules:
@@ -257,9 +263,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_header(key, value)
         self.send_header("Content-Length", str(len(body)))
         self.send_header("Cache-Control", "no-store")
-        self.end_headers()
+        # Headers and body leave in one write: a second small write on a kept-alive
+        # connection waits for the client's delayed acknowledgement (Nagle).
+        self._headers_buffer.append(b"\r\n")
         if not head_only:
-            self.wfile.write(body)
+            self._headers_buffer.append(body)
+        self.flush_headers()
 
     def handle_any(self, method):
         emu = self.emulator

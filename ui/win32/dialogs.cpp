@@ -34,9 +34,9 @@ void OnInitDialog(HWND dialog, int32_t index) {
     row.window = dialog;
     SetWindowLongPtrW(dialog, DWLP_USER, index);
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    HANDLE small = LoadImageW(instance, MAKEINTRESOURCEW(130), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+    HANDLE small = LoadImageW(instance, MAKEINTRESOURCEW(IDI_TRAY_NORMAL), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                               GetSystemMetrics(SM_CYSMICON), LR_SHARED);
-    HANDLE large = LoadImageW(instance, MAKEINTRESOURCEW(107), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+    HANDLE large = LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                               GetSystemMetrics(SM_CYICON), LR_SHARED);
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));

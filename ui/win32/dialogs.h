@@ -34,6 +34,10 @@ private:
     HWND dialog_;
 };
 
+// Runs after the preferences were saved: the language may have changed, so whoever
+// owns tabs, menu bar and tool bar relabels them.
+void SetPreferencesSavedHook(void (*hook)());
+
 // Built-in routines of the shell's dialogs (preferences, information and log, about).
 int32_t SavePreferences(HWND dialog, const DialogControl& control);
 int32_t CloseButton(HWND dialog, const DialogControl& control);

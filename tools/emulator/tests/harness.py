@@ -3,7 +3,6 @@
 import http.client
 import json
 import os
-import subprocess
 import sys
 import tempfile
 import time
@@ -12,10 +11,11 @@ from urllib.parse import quote
 
 TESTS = os.path.dirname(os.path.abspath(__file__))
 EMULATOR = os.path.dirname(TESTS)
-SERVE = os.path.join(EMULATOR, "serve.py")
 SCENARIOS = os.path.join(EMULATOR, "scenarios")
 if EMULATOR not in sys.path:
     sys.path.insert(0, EMULATOR)
+
+from emulator_process import SERVE, EmulatorProcess  # noqa: E402
 
 TOKEN = "T0K3N"
 ME = 100
@@ -50,7 +50,7 @@ class Response:
 class Emulator:
     def __init__(self, scenario=None, scenario_file=None, request_log=None, extra=()):
         self.tmp = tempfile.TemporaryDirectory()
-        args = [sys.executable, SERVE, "--port", "0"]
+        args = []
         if scenario is not None:
             scenario_file = os.path.join(self.tmp.name, "scenario.json")
             with open(scenario_file, "w", encoding="utf-8") as f:
@@ -60,25 +60,20 @@ class Emulator:
         if request_log:
             args += ["--request-log", request_log]
         args += list(extra)
-        self.proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                     text=True)
-        line = self.proc.stdout.readline()
-        if not line.startswith("listening on http://127.0.0.1:"):
-            self.proc.kill()
-            raise RuntimeError("emulator did not start: %r %s" % (line, self.proc.stderr.read()))
-        self.base = line.split()[-1]
-        self.port = int(self.base.rsplit(":", 1)[1])
+        try:
+            self.process = EmulatorProcess(args, os.path.join(self.tmp.name, "emulator.out"))
+        except RuntimeError:
+            self.tmp.cleanup()
+            raise
+        self.proc = self.process.proc
+        self.base = self.process.base
+        self.port = self.process.port
+
+    def output(self):
+        return self.process.output()
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-        self.proc.stdout.close()
-        self.proc.stderr.close()
+        self.process.stop()
         self.tmp.cleanup()
 
     def request(self, method, target, body=None, headers=None, timeout=10):

@@ -5,8 +5,8 @@
 #include <exdisp.h>
 #include <ole2.h>
 
-#include "net/win32/browser_host.h"
-#include "net/win32/browser_view.h"
+#include "ui/win32/browser_host.h"
+#include "ui/win32/browser_view.h"
 
 const wchar_t* const HostWindowClass = L"OrvBrowserHost";
 
@@ -130,7 +130,7 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         ProcessLoadedPages();
         return 0;
     case HostClosePage:
-        ClosePageBrowser();
+        if (BrowserListener* l = Listener()) l->BrowserCloseRequested();
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);

@@ -10,14 +10,10 @@
 #include <string>
 
 #include "base/settings.h"
-#include "base/shell_port.h"
-#include "base/text_table.h"
-#include "app/win32/main_window.h"
-#include "app/win32/tray_icon.h"
 #include "net/access_token.h"
 #include "net/signin.h"
-#include "net/win32/browser_host.h"
-#include "net/win32/browser_view.h"
+#include "ui/win32/browser_host.h"
+#include "ui/win32/browser_view.h"
 
 namespace {
 
@@ -28,8 +24,6 @@ namespace {
 #define DISPID_NEWWINDOW3 273
 #endif
 constexpr DWORD SuggestWindowFlag = 0x40000;  // NWMF_SUGGESTWINDOW
-
-constexpr const char16_t* IdleStatusText = u"Orv - Facebook interface";
 
 // The arguments of one event, in declaration order.
 class EventArgs {
@@ -110,7 +104,9 @@ void NavigateComplete(const EventArgs&) { Receiver().navigationCompleted = 1; }
 void ServiceDocumentComplete(const EventArgs& args) {
     if (!IsTopFrame(args.frame(0))) return;
     TabNavigationPending = 0;
-    QueueLoadedPage(args.text(1));
+    const std::u16string address = args.text(1);
+    if (BrowserListener* l = Listener()) l->BrowserPageLoaded(address);
+    QueueLoadedPage(address);
 }
 
 // An engine that renders nothing ends every navigation here; the view's own address
@@ -125,41 +121,32 @@ void ServiceNavigateError(const EventArgs& args) {
         SysFreeString(location);
     }
     if (address.empty()) address = args.text(1);
+    if (BrowserListener* l = Listener()) l->BrowserPageLoaded(address);
     QueueLoadedPage(address);
 }
 
 void ServiceTitleChange(const EventArgs& args) {
     std::u16string title = CutText(args.text(0), TitleLimit);
-    std::u16string caption = CutText(u"Orv - " + title, StatusTextLimit);
-    if (HWND main = MainWindowHandle()) SetWindowTextW(main, reinterpret_cast<const wchar_t*>(caption.c_str()));
     ServiceBrowser->title = title;
-    if (MainWindowShown() || SigningIn() || Receiver().navigationCompleted != 1) return;
-    if (!title.empty()) SetTrayStateIcon(title == u"Facebook" ? 0 : 3);  // the page announces something
-    TraySetTooltip(caption);
+    if (BrowserListener* l = Listener()) l->BrowserTitleChanged(title, Receiver().navigationCompleted == 1);
 }
 
+// The page names itself in its tab; a blank page leaves the tab blank.
 void PageTitleChange(const EventArgs& args) {
     std::u16string title = CutText(args.text(0), TitleLimit);
     PageBrowser->title = title;
-    if (PageTabRemoved || !BrowserTabControl()) return;
-    std::u16string shown = title == u"about:blank" ? std::u16string() : title;
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(shown.c_str()));
-    SendMessageW(BrowserTabControl(), TCM_SETITEMW, TabCount, reinterpret_cast<LPARAM>(&item));
+    if (title.empty()) return;  // keep the text the tab opened with
+    SetPageTabText(title == u"about:blank" ? std::u16string() : title);
 }
 
 void StatusTextChange(const EventArgs& args) {
-    if (AddressFieldEditing()) return;
-    std::u16string text = CutText(args.text(0), StatusTextLimit);
-    SetAddressText(text.empty() ? std::u16string(IdleStatusText) : text);
+    if (BrowserListener* l = Listener()) l->BrowserStatusText(CutText(args.text(0), StatusTextLimit));
 }
 
-// A page's new window opens in our own views at the next timer tick.
 void NewWindow3(const EventArgs& args) {
     if (static_cast<DWORD>(args.number(2)) & SuggestWindowFlag) return;
     args.cancel(1);
-    SetPendingAddress(CutText(args.text(4), PendingAddressLimit));
+    if (BrowserListener* l = Listener()) l->BrowserNewWindowRequested(CutText(args.text(4), PendingAddressLimit));
 }
 
 void ServiceWindowClosing(const EventArgs& args) { args.cancel(1); }
@@ -173,11 +160,16 @@ void ProgressChange(const EventArgs& args) {
     long progress = args.number(0);
     long maximum = args.number(1);
     if (progress < 0 || maximum <= 0) return;
-    SetProgress(static_cast<int32_t>(progress), static_cast<int32_t>(maximum));
+    if (BrowserListener* l = Listener())
+        l->BrowserProgress(true, static_cast<int32_t>(progress), static_cast<int32_t>(maximum));
 }
 
-void DownloadBegin(const EventArgs&) { ShowProgressBar(true); }
-void DownloadComplete(const EventArgs&) { ShowProgressBar(false); }
+void DownloadBegin(const EventArgs&) {
+    if (BrowserListener* l = Listener()) l->BrowserProgress(true, 0, 0);
+}
+void DownloadComplete(const EventArgs&) {
+    if (BrowserListener* l = Listener()) l->BrowserProgress(false, 0, 0);
+}
 
 struct SinkRow {
     int32_t sinkId;  // 0 ends the table
@@ -274,19 +266,8 @@ void Unadvise(EventSink& sink) {
 
 void ApplyPageLoaded(const PageLoadedActions& actions) {
     if (actions.beginSignIn) BeginSignIn();
-    if (actions.showMain) ShowHideMainWindow(false, actions.forceShow);
-    if (actions.showNoAccessBox)
-        MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(LookupText("MB_NOFBACCESS")),
-                    reinterpret_cast<const wchar_t*>(LookupText("NOTICE")), MB_ICONINFORMATION);
-    if (!actions.navigate.address.empty())
-        NavigateBrowser(actions.navigate.address, actions.navigate.background, actions.navigate.showMain,
-                        actions.navigate.selectTab);
-    if (actions.tokenCaptured) {
-        // Signed in: the menu bar and the tool bar get their signed-in rows.
-        Shell().RebuildMenuBar();
-        MarkToolbarStale();
-        RedrawBanner(true);
-    }
+    if (BrowserListener* l = Listener()) l->BrowserSignInResult(actions);
+    if (!actions.navigate.address.empty()) NavigateBrowser(actions.navigate);
 }
 
 }  // namespace

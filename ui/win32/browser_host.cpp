@@ -1,18 +1,17 @@
-#include "net/win32/browser_host.h"
+#include "ui/win32/browser_host.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <exdisp.h>
 #include <ole2.h>
 
-#include "app/key_routing.h"
+#include "base/resource_ids.h"
 #include "base/text_table.h"
-#include "app/win32/main_window.h"
 #include "net/access_token.h"
 #include "net/service_address.h"
 #include "net/signin.h"
-#include "net/win32/browser_view.h"
 #include "ui/command_table.h"
+#include "ui/win32/browser_view.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/image_decoder.h"
 
@@ -29,10 +28,10 @@ namespace {
 constexpr const wchar_t* EmulationKey = L"SOFTWARE\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
 constexpr const wchar_t* SoundsKey =
     L"SOFTWARE\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_DISABLE_NAVIGATION_SOUNDS";
-constexpr int32_t PageTabIcon = 169;
 constexpr int32_t TabImageSize = 15;
 
-HWND mainWindow = nullptr;
+HWND parentWindow = nullptr;
+BrowserListener* listener = nullptr;
 HWND tabControl = nullptr;
 HIMAGELIST tabImages = nullptr;
 int32_t pageTabImage = -1;
@@ -82,7 +81,7 @@ void CreateTabs() {
         SendMessageW(tabControl, TCM_INSERTITEMW, TabCount, reinterpret_cast<LPARAM>(&item));
         ++TabCount;
     }
-    pageTabImage = AddTabImage(PageTabIcon);
+    pageTabImage = AddTabImage(IDM_PAGE_TAB);
     SendMessageW(tabControl, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabImages));
     RECT first = {0, 0, 0, 0};
     if (SendMessageW(tabControl, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first))) stripHeight = first.bottom;
@@ -133,6 +132,10 @@ std::u16string CutText(std::u16string text, size_t limit) {
 
 HWND BrowserTabControl() { return tabControl; }
 
+BrowserListener* Listener() { return listener; }
+
+namespace {
+// Writes the feature-control value of this executable under HKEY_CURRENT_USER.
 bool SetFeatureControl(const wchar_t* keyPath, DWORD value) {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
@@ -152,25 +155,21 @@ bool SetFeatureControl(const wchar_t* keyPath, DWORD value) {
     RegCloseKey(key);
     return true;
 }
+}  // namespace
 
-bool CreateBrowserTabs(HWND window) {
-    mainWindow = window;
-    return CreateBrowserHost(true);
-}
-
-bool CreateBrowserHost(bool hideMain) {
+bool CreateBrowserHost(HWND parent, BrowserListener* owner) {
     if (ServiceBrowser && ServiceBrowser->browser) return true;
-    if (!mainWindow) mainWindow = MainWindowHandle();
-    if (!mainWindow) return false;
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE));
+    if (!parent) return false;
+    parentWindow = parent;
+    listener = owner;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
 
     SetFeatureControl(EmulationKey, 9000);  // standards mode of a modern engine
     SetFeatureControl(SoundsKey, 1);
-    if (hideMain) ShowWindow(mainWindow, SW_HIDE);
 
     if (!tabControl) {
         tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                     0, 48, 1040, 552, mainWindow, nullptr, instance, nullptr);
+                                     0, 48, 1040, 552, parent, nullptr, instance, nullptr);
         if (!tabControl) return false;
         SendMessageW(tabControl, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(0)), TRUE);
         CreateTabs();
@@ -186,15 +185,19 @@ bool CreateBrowserHost(bool hideMain) {
     ConnectBrowserEvents();
     SetUpView(serviceView);
     SetUpView(pageView);
-    SetSignInNavigator([](const BrowserNavigation& n) {
-        NavigateBrowser(n.address, n.background, n.showMain, n.selectTab);
-    });
-
     ShowBrowser(true, false);
     ServiceViewActive = 1;
-    RelayoutMainWindow();
+    if (!serviceView.browser) {
+        // Without the control nobody can sign in; the window alone stays usable.
+        SetSigningIn(false);
+        PageLoadedActions noAccess;
+        noAccess.showNoAccessBox = true;
+        if (listener) listener->BrowserSignInResult(noAccess);
+        return false;
+    }
+    SetSignInNavigator([](const BrowserNavigation& n) { NavigateBrowser(n); });
     SetSigningIn(true);
-    NavigateBrowser(HomePageUrl(), true, true, true);
+    NavigateBrowser(BrowserNavigation{HomePageUrl(), true, true, true});
     return true;
 }
 
@@ -209,34 +212,29 @@ void LayoutBrowserTabs(const RECT& area) {
 
 bool BrowserReady() { return ServiceBrowser && ServiceBrowser->browser; }
 
-bool BrowserTranslateAccelerator(MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
-    if (msg.hwnd == AddressField()) return false;
-    const KeyRoute* route = FindKeyRoute(static_cast<uint32_t>(msg.wParam));
-    if (!route) return false;
+void BrowserTranslateKey(MSG& msg) {
     OrvBrowser* view = ServiceViewActive ? ServiceBrowser : PageBrowser;
-    if (!view || !view->activeObject) return false;
-    view->activeObject->TranslateAccelerator(&msg);
-    return route->consume == 1;
+    if (view && view->activeObject) view->activeObject->TranslateAccelerator(&msg);
 }
 
-bool NavigateBrowser(const std::u16string& url, bool background, bool showMain, bool selectTab) {
-    if (url.empty() || !ServiceBrowser || !ServiceBrowser->browser) return false;
-    bool service = IsServiceUrl(url);
+bool NavigateBrowser(const BrowserNavigation& n) {
+    if (n.address.empty() || !ServiceBrowser || !ServiceBrowser->browser) return false;
+    bool service = IsServiceUrl(n.address);
     OrvBrowser& target = service ? *ServiceBrowser : *PageBrowser;
     ServiceViewActive = service ? 1 : 0;
 
-    std::u16string address = url;
-    if (!HaveAccessToken() && service && !background) {
+    std::u16string address = n.address;
+    if (!HaveAccessToken() && service && !n.background) {
         address = HomePageUrl();  // nobody browses the service without signing in
     } else if (address == target.currentAddress) {
-        ShowBrowser(ServiceViewActive != 0, selectTab);
-        if (showMain && !SigningIn()) ShowMainWindow();
+        ShowBrowser(ServiceViewActive != 0, n.selectTab);
+        if (n.showMain && !SigningIn() && listener) listener->BrowserWantsWindow();
         return false;
     }
-    if (address != u"about:blank") ShowBrowser(ServiceViewActive != 0, selectTab);
-    if (!StartNavigation(target, address, background)) return false;
-    if (!background && showMain && !SigningIn()) ShowMainWindow();
+    if (address != u"about:blank") ShowBrowser(ServiceViewActive != 0, n.selectTab);
+    if (!service && !n.tabTitle.empty()) SetPageTabText(n.tabTitle);
+    if (!StartNavigation(target, address, n.background)) return false;
+    if (!n.background && n.showMain && !SigningIn() && listener) listener->BrowserWantsWindow();
     return true;
 }
 
@@ -255,24 +253,46 @@ void ShowBrowser(bool service, bool selectTab) {
         }
         SendMessageW(tabControl, TCM_INSERTITEMW, TabCount, reinterpret_cast<LPARAM>(&item));
         PageTabRemoved = 0;
-        SetToolbarButtonVisible(ActionClosePageView, true);
+        if (listener) listener->BrowserPageTabShown(true);
     }
     if (selectTab && tabControl) SendMessageW(tabControl, TCM_SETCURSEL, tab, 0);
 }
 
 void ClosePageBrowser() {
-    NavigateBrowser(u"about:blank", false, false, false);
+    NavigateBrowser(BrowserNavigation{u"about:blank"});
     ServiceViewActive = 1;
     ShowBrowser(true, true);
-    if (tabControl && !PageTabRemoved) SendMessageW(tabControl, TCM_DELETEITEM, TabCount, 0);
+    const bool hadTab = !PageTabRemoved;
+    if (tabControl && hadTab) SendMessageW(tabControl, TCM_DELETEITEM, TabCount, 0);
     PageTabRemoved = 1;
-    SetToolbarButtonVisible(ActionClosePageView, false);
+    if (hadTab && listener) listener->BrowserPageTabShown(false);
 }
 
 void SignOut() {
-    std::u16string url = LogoutUrl(AccessToken());
-    NavigateBrowser(url, false, true, true);
+    NavigateBrowser(BrowserNavigation{LogoutUrl(AccessToken()), false, true, true});
     ClearAccessToken();
+}
+
+void SetPageTabText(const std::u16string& text) {
+    if (PageTabRemoved || !tabControl) return;
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(Wide(text));
+    SendMessageW(tabControl, TCM_SETITEMW, TabCount, reinterpret_cast<LPARAM>(&item));
+}
+
+void RelabelBrowserTabs() {
+    if (!tabControl) return;
+    for (int32_t i = 0; i < TabCount; ++i) {
+        TCITEMW item = {};
+        item.mask = TCIF_PARAM;
+        if (!SendMessageW(tabControl, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item)) || !item.lParam) continue;
+        const auto* row = reinterpret_cast<const CommandRow*>(item.lParam);
+        if (!row->key) continue;
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(LookupText(row->key)));
+        SendMessageW(tabControl, TCM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
 }
 
 bool HandleBrowserNotify(const NMHDR* header, LRESULT* result) {
@@ -300,7 +320,7 @@ bool HandleBrowserNotify(const NMHDR* header, LRESULT* result) {
         std::u16string address = CommandRowAddress(*row, WebBase());
         if (!address.empty()) {
             TabNavigationPending = 1;
-            NavigateBrowser(address, false, true, false);
+            NavigateBrowser(BrowserNavigation{address, false, true, false});
         }
     }
     return true;
@@ -321,4 +341,5 @@ void ShutdownBrowser() {
     tabImages = nullptr;
     if (oleStarted) OleUninitialize();
     oleStarted = false;
+    listener = nullptr;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+class BrowserListener;
 class ViewSite;
 
 // One embedded WebBrowser view.
@@ -60,3 +61,6 @@ void ProcessLoadedPages();
 std::u16string FromBstr(BSTR text);
 std::u16string CutText(std::u16string text, size_t limit);
 HWND BrowserTabControl();
+// The page tab's text (nothing while the tab is not shown).
+void SetPageTabText(const std::u16string& text);
+BrowserListener* Listener();  // nullptr before the host is created
