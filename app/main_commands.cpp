@@ -9,12 +9,14 @@ MainCommand ResolveMainCommand(int32_t id, int32_t code, bool fromControl, bool 
         c.kind = MainCommand::Run;
         c.action = button->command;
         if (button->menuItem) c.row = FindTopLevelRow(button->menuItem);
+        c.titleKey = button->labelKey;
         return c;
     }
     if (code == 0 && !fromControl) {
         if (const CommandRow* row = FindCommandRow(id, signedIn)) {
             c.kind = MainCommand::Run;
             c.row = row;
+            c.titleKey = row->key;
             return c;
         }
     }

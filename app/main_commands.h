@@ -10,6 +10,7 @@ struct MainCommand {
     Kind kind = Default;           // Default: the system's handling
     int32_t action = 0;            // Run: command code for the dispatcher (0: none)
     const CommandRow* row = nullptr;  // Run: menu row whose action runs and address opens
+    const char* titleKey = nullptr;   // Run: text naming the page tab the address opens in
     int32_t favorite = -1;         // Favorite: index in FavoriteList
 };
 

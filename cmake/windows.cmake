@@ -9,9 +9,17 @@ target_link_libraries(Orv PRIVATE orv_core
   comctl32 gdiplus wininet msimg32 shell32 shlwapi advapi32 ole32 oleaut32 uuid ws2_32 gdi32 user32)
 set_target_properties(Orv PROPERTIES OUTPUT_NAME Orv SUFFIX .exe)
 
+# A random key per build folder: Orv.exe shows a notice asked for through WM_COPYDATA
+# only when the request carries it, so only orvctl.exe of the same build can ask.
+if(NOT ORV_CONTROL_KEY)
+  string(RANDOM LENGTH 32 ALPHABET 0123456789abcdef key)
+  set(ORV_CONTROL_KEY ${key} CACHE INTERNAL "key of the control tool's notice requests")
+endif()
+target_compile_definitions(Orv PRIVATE ORV_CONTROL_KEY="${ORV_CONTROL_KEY}")
+
 # orvctl.exe: a small console tool that tests use to drive a running Orv.exe.
 add_executable(orvctl ${CMAKE_SOURCE_DIR}/tools/orvctl/orvctl.cpp)
-target_compile_definitions(orvctl PRIVATE UNICODE _UNICODE)
+target_compile_definitions(orvctl PRIVATE UNICODE _UNICODE ORV_CONTROL_KEY="${ORV_CONTROL_KEY}")
 target_compile_options(orvctl PRIVATE -municode)
 target_link_options(orvctl PRIVATE -municode -static)
 target_link_libraries(orvctl PRIVATE user32)

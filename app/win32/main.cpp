@@ -13,6 +13,7 @@
 #include "app/win32/main_window.h"
 #include "app/win32/popup_notice.h"
 #include "app/win32/shell_messages.h"
+#include "app/win32/single_instance.h"
 #include "app/win32/tray_icon.h"
 #include "base/clock.h"
 #include "base/resource_ids.h"
@@ -113,9 +114,10 @@ void RunMessageLoop(HWND main) {
 }
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const std::wstring title = LoadResourceString(instance, IDS_TITLE);
     const std::wstring className = LoadResourceString(instance, IDS_CLASS);
+    if (!ClaimProgramFolder(className.c_str(), showCommand)) return 0;
     SetTimeFormatter(LocaleTimeOfDay);
 
     HWND main = CreateMainWindow(instance, className, title);

@@ -12,6 +12,7 @@
 #include "app/tray_clicks.h"
 #include "app/win32/popup_notice.h"
 #include "app/win32/shell_messages.h"
+#include "app/win32/single_instance.h"
 #include "app/win32/tray_icon.h"
 #include "app/win32/tray_menus.h"
 #include "app/window_rules.h"
@@ -48,6 +49,7 @@ HWND progressBar = nullptr;
 bool editingAddress = false;
 
 std::vector<HWND> toolbarButtons;
+HWND toolTips = nullptr;  // one tip per shown button, its label in the current language
 bool toolbarStale = false;
 bool toolbarLaidOut = false;
 RECT bannerRect = {0, 0, 0, BannerHeight};
@@ -131,7 +133,7 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
         if (command.row) {
             if (command.row->action) RunProgramCommand(command.row->action);
             OpenAddress(CommandRowAddress(*command.row, WebBase()), false,
-                        command.row->key ? std::u16string(LookupText(command.row->key)) : std::u16string());
+                        command.titleKey ? std::u16string(LookupText(command.titleKey)) : std::u16string());
         }
         return 0;
     case MainCommand::Favorite: OpenAddress(FavoriteAddress(command.favorite), false); return 0;
@@ -141,6 +143,28 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     }
     if (fromControl) return 0;
     return DefWindowProcW(window, WM_COMMAND, wParam, lParam);
+}
+
+// The icon-only buttons say what they do in a tip; nullptr removes the button's tip.
+void SetButtonTip(HWND button, const char16_t* text) {
+    if (!toolTips && text) {
+        toolTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr, instance, nullptr);
+    }
+    if (!toolTips) return;
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = mainWindow;
+    tool.uId = reinterpret_cast<UINT_PTR>(button);
+    if (!text) {
+        SendMessageW(toolTips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    TTTOOLINFOW known = tool;
+    const bool added = SendMessageW(toolTips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&known)) != 0;
+    tool.lpszText = const_cast<wchar_t*>(W(text));
+    SendMessageW(toolTips, added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The tray click machine decides; the window carries it out.
@@ -304,6 +328,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     default:
         if (message == taskbarCreated && taskbarCreated) OnTaskbarCreated();
+        if (isMain && message == ShowMainRequestMessage() && message) {
+            RedrawBanner(true);
+            ShowHideMainWindow(false, true);  // a second start of the program
+        }
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -496,13 +524,17 @@ void LayoutToolbarButtons() {
         HWND& button = toolbarButtons[static_cast<size_t>(i)];
         if (row.icon == ToolbarGap) continue;
         if (!slot.shown) {
-            if (button) DestroyWindow(button);
+            if (button) {
+                SetButtonTip(button, nullptr);
+                DestroyWindow(button);
+            }
             button = nullptr;
             continue;
         }
         if (button) {
             SetWindowPos(button, nullptr, slot.x, ToolbarTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             SetWindowTextW(button, W(LookupText(row.labelKey)));  // the language may have changed
+            SetButtonTip(button, LookupText(row.labelKey));
             continue;
         }
         button = CreateWindowExW(0, L"BUTTON", W(LookupText(row.labelKey)),
@@ -513,6 +545,7 @@ void LayoutToolbarButtons() {
         SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
         SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(FontNormal)), FALSE);
         if (first && HiddenAfterFirstLayout(row, false)) ShowWindow(button, SW_HIDE);
+        SetButtonTip(button, LookupText(row.labelKey));
     }
     RECT client;
     GetClientRect(mainWindow, &client);

@@ -11,7 +11,8 @@ enum : UINT {
     ShellBeginSignIn = WM_APP + 5,
 };
 
-// WM_COPYDATA tag of a pop-up notice request from the control tool (UTF-16 summary).
+// WM_COPYDATA tag of a pop-up notice request from the control tool: this build's
+// control key, then the UTF-16 summary.
 constexpr ULONG_PTR ControlShowNotice = 0x4F525650;  // 'ORVP'
 
 // Handles the messages above; false for any other message.

@@ -24,6 +24,20 @@ HWND currentNotice = nullptr;
 
 bool OnUiThread() { return GetCurrentThreadId() == uiThread; }
 
+// A notice request must begin with the key of this build (see cmake/windows.cmake);
+// without a key in the build, no request is taken.
+bool StripControlKey(std::u16string& text) {
+#ifdef ORV_CONTROL_KEY
+    const std::u16string key = u"" ORV_CONTROL_KEY;
+    if (key.empty() || text.compare(0, key.size(), key) != 0) return false;
+    text.erase(0, key.size());
+    return true;
+#else
+    (void)text;
+    return false;
+#endif
+}
+
 void Post(UINT message, WPARAM wParam = 0) {
     if (HWND w = MainWindowHandle()) PostMessageW(w, message, wParam, 0);
 }
@@ -108,6 +122,7 @@ bool HandleShellMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         if (!data || data->dwData != ControlShowNotice || data->cbData % 2 != 0) return false;
         std::u16string summary;
         if (data->cbData) summary.assign(static_cast<const char16_t*>(data->lpData), data->cbData / 2);
+        if (!StripControlKey(summary)) return false;
         PopupNoticeRequest request;
         request.title = LookupText("STATUS_NEWANDUPDATED");
         request.summary = summary;

@@ -17,6 +17,7 @@ TEST(MainCommands, ToolbarButtonsRunTheirCommandOrOpenTheirMenuRow) {
     EXPECT_EQ(video.action, 0);
     ASSERT_NE(video.row, nullptr);
     EXPECT_EQ(video.row->id, 0x801B);
+    EXPECT_STREQ(video.titleKey, "YOUTUBE");  // the row has no text of its own; the button names the tab
 
     MainCommand close = ResolveMainCommand(14, 0, false, true);
     EXPECT_EQ(close.action, 1051);

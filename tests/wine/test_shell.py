@@ -122,6 +122,10 @@ class QuietShellTest(ShellHelpers, OrvWineTest):
         self.write_settings(language=1, openMainWindowAtStart=0)
         self.start_orv()
         self.tray()
+        # Another program cannot show a notice: the request lacks this build's key.
+        self.orvctl("forged", "Posts: 3, Messages: 1")
+        time.sleep(3)
+        self.assertEqual(self.find_windows(name=NOTICE), [])
         self.orvctl("notice", "Posts: 3, Messages: 1")
         notice = self.wait_for_window(name=NOTICE, timeout=10)
         time.sleep(2)  # let it fade in
@@ -183,3 +187,64 @@ class QuietShellTest(ShellHelpers, OrvWineTest):
         self.open_from_tray()
         self.assertFalse(any("/oauth/authorize" == r["path"] for r in self.emulator.requests()))
         self.exit_cleanly()
+
+    def test_a_second_start_in_the_same_folder_shows_the_first_and_ends(self):
+        self.write_settings(language=1, openMainWindowAtStart=0)
+        first = self.start_orv()
+        self.tray()
+        self.wait_for_log("Obtained access token")
+        second = self.start_orv()
+        self.assertEqual(second.wait(30), 0)
+        self.wait_for_window(name=MAIN, timeout=15)
+        self.assertIsNone(first.poll())
+        self.proc = first
+        self.exit_cleanly()
+
+    def test_tool_bar_buttons_carry_tips_in_the_current_language(self):
+        for language, expected in ((1, "Back"), (2, "Zur")):  # English, German ("Zurück")
+            self.write_settings(language=language, openMainWindowAtStart=0)
+            self.start_orv()
+            main = self.open_from_tray()
+            time.sleep(1)
+            # The Back button: right of five link buttons and a gap.
+            self.xdotool("mousemove", "--window", main, "302", "60")
+            time.sleep(2)
+            self.assertIn(expected, self.read_near_cursor("tip-%d" % language))
+            self.exit_cleanly()
+
+    def test_a_link_button_names_its_page_tab(self):
+        self.write_settings(language=1, openMainWindowAtStart=0)
+        self.start_orv()
+        main = self.open_from_tray()
+        self.wait_for_log("Obtained access token")
+        time.sleep(1)
+        self.click(main, 76, 60)  # Twitter, the second button
+        self.xdotool("mousemove", "0", "500")  # no tip over the strip
+        time.sleep(2)
+        shot = self.screenshot("page-tab")
+        g = self.window_geometry(main)
+        strip = shot.replace(".png", "-tabs.png")
+        subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (g["WIDTH"], 120, g["X"], g["Y"]), "+repage",
+                        "-resize", "300%", "-colorspace", "Gray", strip], check=True, timeout=60)
+        text = subprocess.run(["tesseract", strip, "-"], capture_output=True, text=True, timeout=60).stdout
+        strip_line = [line for line in text.splitlines() if "Pokes" in line]  # the last fixed tab
+        self.assertEqual(len(strip_line), 1, text)
+        self.assertIn("Twitter", strip_line[0].split("Pokes", 1)[1])
+        self.exit_cleanly()
+
+    def read_near_cursor(self, name):
+        """The text of the small pop-up window next to the mouse cursor (a tip), by OCR."""
+        where = dict(line.split("=") for line in self.xdotool("getmouselocation", "--shell").splitlines())
+        x, y = int(where["X"]), int(where["Y"])
+        shot = self.screenshot(name)
+        for w in self.find_windows(name=""):
+            g = self.window_geometry(w)
+            if 0 < g.get("HEIGHT", 99) <= 40 and abs(g["X"] - x) < 60 and 0 <= g["Y"] - y < 60:
+                scaled = shot.replace(".png", "-ocr.png")
+                # Without its frame and with a margin, OCR reads the one line reliably.
+                subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (g["WIDTH"], g["HEIGHT"], g["X"], g["Y"]),
+                                "+repage", "-shave", "1x1", "-resize", "400%", "-colorspace", "Gray",
+                                "-bordercolor", "white", "-border", "20", scaled], check=True, timeout=60)
+                return subprocess.run(["tesseract", scaled, "-", "--psm", "7"], capture_output=True, text=True,
+                                      timeout=60).stdout
+        self.fail("no tip next to the cursor")

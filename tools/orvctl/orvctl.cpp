@@ -2,6 +2,7 @@
 //   orvctl exit             ask the program to end (command 1029)
 //   orvctl command ID       send the main window the menu command ID
 //   orvctl notice TEXT      show a pop-up notice with TEXT as its summary
+//   orvctl forged TEXT      the same request without this build's key (Orv ignores it)
 //   orvctl wait SECONDS     wait until the program's main window exists
 // Exit code 0 when the main window was found and the request delivered, 1 otherwise.
 #include <windows.h>
@@ -50,8 +51,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (verb == L"exit") return PostMessageW(main, WM_COMMAND, 1029, 0) ? 0 : 1;
     if (verb == L"command" && argc > 2) return PostMessageW(main, WM_COMMAND, LOWORD(_wtoi(argv[2])), 0) ? 0 : 1;
-    if (verb == L"notice" && argc > 2) {
-        const std::wstring text = argv[2];
+    if ((verb == L"notice" || verb == L"forged") && argc > 2) {
+        // The request starts with the key of this build; Orv.exe of another build, or
+        // any other sender, is refused.
+        const std::wstring text = (verb == L"notice" ? std::wstring(L"" ORV_CONTROL_KEY) : std::wstring()) + argv[2];
         COPYDATASTRUCT data = {};
         data.dwData = 0x4F525650;  // 'ORVP'
         data.cbData = static_cast<DWORD>(text.size() * sizeof(wchar_t));
