@@ -41,6 +41,7 @@ ShellCommand ShellCommandFor(int32_t action) {
     case ActionAbout: return ShellCommand::About;
     case ActionUpdateData: return ShellCommand::UpdateData;
     case ActionClosePageView: return ShellCommand::ClosePage;
+    case ActionLogout: return ShellCommand::SignOut;
     default: return ShellCommand::None;
     }
 }

@@ -19,5 +19,5 @@ struct MainCommand {
 MainCommand ResolveMainCommand(int32_t id, int32_t code, bool fromControl, bool signedIn);
 
 // The commands the shell carries out itself while no dispatcher is installed.
-enum class ShellCommand { None, Exit, Preferences, Information, About, UpdateData, ClosePage };
+enum class ShellCommand { None, Exit, Preferences, Information, About, UpdateData, ClosePage, SignOut };
 ShellCommand ShellCommandFor(int32_t action);

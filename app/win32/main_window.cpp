@@ -87,6 +87,19 @@ void OpenAddress(const std::u16string& address, bool showMain, const std::u16str
     NavigateBrowser(navigation);
 }
 
+// The worker stops before the lock is taken; the menu bar then offers to log in.
+void SignOutNow() {
+    StopRefresh();
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        ReleaseSignedInData();
+    }
+    SignOut();
+    Shell().RebuildMenuBar();
+    MarkToolbarStale();
+    RedrawBanner(true);
+}
+
 // The shell's own commands, used while no command dispatcher is installed.
 int32_t RunShellCommand(int32_t action) {
     switch (ShellCommandFor(action)) {
@@ -96,6 +109,7 @@ int32_t RunShellCommand(int32_t action) {
     case ShellCommand::About: OpenDialog(DialogAbout); return 1;
     case ShellCommand::UpdateData: UpdateDataCommand(); return 0;
     case ShellCommand::ClosePage: ClosePageBrowser(); return 0;
+    case ShellCommand::SignOut: SignOutNow(); return 0;
     case ShellCommand::None: return 0;
     }
     return 0;

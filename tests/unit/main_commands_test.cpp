@@ -33,6 +33,7 @@ TEST(MainCommands, MenuItemsFindTheirRowBySignInState) {
     // 1009 is LOGIN while signed out and LOGOUT while signed in.
     EXPECT_EQ(ResolveMainCommand(CmdLogInOut, 0, false, false).row->action, ActionLogin);
     EXPECT_EQ(ResolveMainCommand(CmdLogInOut, 0, false, true).row->action, ActionLogout);
+    EXPECT_EQ(ShellCommandFor(ActionLogout), ShellCommand::SignOut);
 }
 
 TEST(MainCommands, ExitFavouritesAndTheManageItem) {

@@ -1,9 +1,14 @@
 """The sign-in through the embedded browser against the emulator: the token is taken
 from the address the authorize page redirects to, a refusal shows its notice and keeps
 no token, and an FQL answer with error 190 signs the program in again."""
+import json
+import os
+import subprocess
+import tempfile
 import time
+import uuid
 
-from orvwine import OrvWineTest
+from orvwine import SCENARIOS, OrvWineTest
 
 SCOPE = ("user_location,friends_location,user_birthday,friends_birthday,friends_status,"
          "friends_likes,publish_stream,user_likes,read_mailbox,read_stream,user_status,"
@@ -125,3 +130,51 @@ class PermissionSignIn(SignInCase):
         self.wait_for_request(lambda r: "permissions.request" in str(r["query"]))
         self.wait_for_window(cls="ORV", timeout=15)
         self.assertEqual(self.token_lines(), [])
+
+
+class TokenStaysInMemory(SignInCase):
+    """The token travels in addresses (the redirect's fragment, the log-out page), which
+    the browser would keep in its cache and history; none of it may reach the disk."""
+
+    def setUp(self):
+        self.token = "TK" + uuid.uuid4().hex.upper()
+        with open(os.path.join(SCENARIOS, "minimal.json"), encoding="utf-8") as f:
+            scenario = json.load(f)
+        scenario["token"] = self.token
+        fd, self.scenario = tempfile.mkstemp(prefix="orv-token-", suffix=".json")
+        with os.fdopen(fd, "w", encoding="utf-8") as f:
+            json.dump(scenario, f)
+        self.addCleanup(os.remove, self.scenario)
+        super().setUp()
+
+    def files_holding_token(self):
+        """Files of the Wine prefix and the program folder that hold the token in
+        UTF-8 or UTF-16."""
+        subprocess.run(["/usr/lib/wine/wineserver64", "-w"], env=self.display.env, timeout=60)  # registry written
+        needles = [self.token.encode(), self.token.encode("utf-16-le")]
+        found = []
+        for top in (self.display.env["WINEPREFIX"], self.folder):
+            for folder, _, names in os.walk(top):
+                for name in names:
+                    if name in ("requests.jsonl", "emulator.out"):
+                        continue  # the emulator's own records
+                    path = os.path.join(folder, name)
+                    if os.path.islink(path) or not os.path.isfile(path):
+                        continue
+                    with open(path, "rb") as f:
+                        data = f.read()
+                    if any(n in data for n in needles):
+                        found.append(path)
+        return found
+
+    def test_no_file_holds_the_token_after_sign_in_and_sign_out(self):
+        self.start(open_main=0)
+        self.wait_for_log("Obtained access token")
+        self.wait_for_request(lambda r: r["path"] == "/method/fql.query"
+                              and r["query"].get("access_token") == self.token)
+        self.run_tool("orvctl.exe", "command", "1009")  # the menu bar's log-out row
+        self.wait_for_request(lambda r: r["path"] == "/logout.php")
+        time.sleep(2)
+        self.run_tool("orvctl.exe", "exit")
+        self.assertEqual(self.wait_exit(timeout=30), 0)
+        self.assertEqual(self.files_holding_token(), [])

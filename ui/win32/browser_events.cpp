@@ -284,6 +284,7 @@ void DisconnectBrowserEvents() {
 }
 
 void ProcessLoadedPages() {
+    ForgetAddressesHolding(LoggedOutToken);
     while (!loadedPages.empty()) {
         std::u16string address = std::move(loadedPages.front());
         loadedPages.pop_front();
@@ -291,6 +292,8 @@ void ProcessLoadedPages() {
         PageLoadedContext context;
         context.haveControl = ServiceBrowser && ServiceBrowser->browser;
         context.openMainAtStart = AppSettings.openMainWindowAtStart != 0;
-        ApplyPageLoaded(OnServicePageLoaded(address, context));
+        const PageLoadedActions actions = OnServicePageLoaded(address, context);
+        if (actions.tokenCaptured) ForgetAddressesHolding(AccessToken());
+        ApplyPageLoaded(actions);
     }
 }

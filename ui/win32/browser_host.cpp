@@ -4,6 +4,10 @@
 #include <commctrl.h>
 #include <exdisp.h>
 #include <ole2.h>
+#include <shlobj.h>
+#include <wininet.h>
+
+#include <vector>
 
 #include "base/resource_ids.h"
 #include "base/text_table.h"
@@ -15,6 +19,7 @@
 #include "ui/win32/drawing.h"
 #include "ui/win32/image_decoder.h"
 
+std::u16string LoggedOutToken;
 OrvBrowser* ServiceBrowser = nullptr;
 OrvBrowser* PageBrowser = nullptr;
 int32_t ServiceViewActive = 0;
@@ -105,7 +110,7 @@ bool StartNavigation(OrvBrowser& view, const std::u16string& address, bool backg
     VARIANT flags;
     VariantInit(&flags);
     flags.vt = VT_I4;
-    flags.lVal = background ? navNoHistory : navNoWriteToCache;
+    flags.lVal = background ? (navNoHistory | navNoReadFromCache | navNoWriteToCache) : navNoWriteToCache;
     VARIANT frame;
     VariantInit(&frame);
     frame.vt = VT_BSTR;
@@ -116,6 +121,45 @@ bool StartNavigation(OrvBrowser& view, const std::u16string& address, bool backg
     VariantClear(&frame);
     SysFreeString(url);
     return SUCCEEDED(hr);
+}
+
+// Deleting an entry frees its blocks in the cache index without clearing them, so the
+// freed bytes still spell the address (and an entry still in use is only marked). Every
+// copy of the secret left in the index becomes 'x's of the same length.
+void ScrubCacheIndex(int folderId, const wchar_t* tail, const std::wstring& secret) {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, folderId, nullptr, SHGFP_TYPE_CURRENT, folder))) return;
+    const std::wstring path = std::wstring(folder) + tail;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (64 << 20)) {
+        std::string data(static_cast<size_t>(size.QuadPart), '\0');
+        DWORD read = 0;
+        if (ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr) && read == data.size()) {
+            // The secret as the index may hold it: bytes of the address, or UTF-16.
+            const std::string narrow(secret.begin(), secret.end());
+            std::string wide, wideFiller;
+            for (wchar_t c : secret) {
+                wide += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+                wideFiller += {'x', '\0'};
+            }
+            const std::pair<std::string, std::string> forms[] = {{narrow, std::string(narrow.size(), 'x')},
+                                                                 {wide, wideFiller}};
+            for (const auto& [needle, filler] : forms) {
+                for (size_t at = data.find(needle); at != std::string::npos; at = data.find(needle, at + 1)) {
+                    LARGE_INTEGER offset = {};
+                    offset.QuadPart = static_cast<LONGLONG>(at);
+                    DWORD written = 0;
+                    if (SetFilePointerEx(file, offset, nullptr, FILE_BEGIN))
+                        WriteFile(file, filler.data(), static_cast<DWORD>(filler.size()), &written, nullptr);
+                }
+            }
+        }
+    }
+    CloseHandle(file);
 }
 
 }  // namespace
@@ -269,8 +313,41 @@ void ClosePageBrowser() {
 }
 
 void SignOut() {
-    NavigateBrowser(BrowserNavigation{LogoutUrl(AccessToken()), false, true, true});
+    LoggedOutToken = AccessToken();
+    NavigateBrowser(BrowserNavigation{LogoutUrl(LoggedOutToken), false, true, true});
     ClearAccessToken();
+}
+
+void ForgetAddressesHolding(const std::u16string& secret) {
+    if (secret.empty()) return;
+    const std::wstring needle(secret.begin(), secret.end());
+    std::vector<std::wstring> doomed;
+    // The content cache, then the history.
+    for (const wchar_t* container : {static_cast<const wchar_t*>(nullptr), L"visited:"}) {
+        std::vector<unsigned char> buffer(4096);
+        auto entry = [&buffer] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.data()); };
+        DWORD size = static_cast<DWORD>(buffer.size());
+        HANDLE find = FindFirstUrlCacheEntryW(container, entry(), &size);
+        if (!find && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            buffer.resize(size);
+            find = FindFirstUrlCacheEntryW(container, entry(), &size);
+        }
+        bool more = find != nullptr;
+        while (more) {
+            const wchar_t* url = entry()->lpszSourceUrlName;
+            if (url && std::wstring(url).find(needle) != std::wstring::npos) doomed.emplace_back(url);
+            size = static_cast<DWORD>(buffer.size());
+            more = FindNextUrlCacheEntryW(find, entry(), &size);
+            if (!more && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+                buffer.resize(size);
+                more = FindNextUrlCacheEntryW(find, entry(), &size);
+            }
+        }
+        if (find) FindCloseUrlCache(find);
+    }
+    for (const std::wstring& url : doomed) DeleteUrlCacheEntryW(url.c_str());
+    ScrubCacheIndex(CSIDL_INTERNET_CACHE, L"\\Content.IE5\\index.dat", needle);
+    ScrubCacheIndex(CSIDL_HISTORY, L"\\History.IE5\\index.dat", needle);
 }
 
 void SetPageTabText(const std::u16string& text) {
@@ -335,6 +412,10 @@ void ShutdownBrowser() {
     if (ServiceBrowser || PageBrowser) DisconnectBrowserEvents();
     DestroyBrowserView(serviceView);
     DestroyBrowserView(pageView);
+    // The views have written what they will write.
+    ForgetAddressesHolding(LoggedOutToken);
+    LoggedOutToken.clear();
+    ForgetAddressesHolding(AccessToken());
     ServiceBrowser = nullptr;
     PageBrowser = nullptr;
     if (tabImages) ImageList_Destroy(tabImages);

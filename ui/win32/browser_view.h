@@ -57,6 +57,14 @@ void DisconnectBrowserEvents();
 // Runs the sign-in handler for the addresses queued by the events.
 void ProcessLoadedPages();
 
+// Deletes from the URL cache and the history every address that holds `secret`. The
+// engine records the addresses that carry the token (the redirect with it in the
+// fragment, the log-out page) whatever the navigation flags say.
+void ForgetAddressesHolding(const std::u16string& secret);
+// The token of the last log-out: its address may reach the cache after the page has
+// loaded, so it is forgotten again with every loaded page and at shutdown.
+extern std::u16string LoggedOutToken;
+
 // Shared helpers.
 std::u16string FromBstr(BSTR text);
 std::u16string CutText(std::u16string text, size_t limit);
