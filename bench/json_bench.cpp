@@ -61,15 +61,25 @@ const std::string& Answer() {
     return text;
 }
 
-void BM_ParseJson(benchmark::State& state) {
-    const std::string& text = Answer();
-    size_t peak = 0;
-    for (auto _ : state) {
+// The heap one parse needs, measured once before any tree has left blocks behind for
+// the next parse to reuse.
+size_t ColdParsePeak(const std::string& text) {
+    static size_t peak = [&text] {
         size_t base = liveBytes;
         peakBytes = base;
         JsonTree tree = ParseJson(text);
         benchmark::DoNotOptimize(tree.first());
-        peak = peakBytes - base;
+        return peakBytes - base;
+    }();
+    return peak;
+}
+
+void BM_ParseJson(benchmark::State& state) {
+    const std::string& text = Answer();
+    size_t peak = ColdParsePeak(text);
+    for (auto _ : state) {
+        JsonTree tree = ParseJson(text);
+        benchmark::DoNotOptimize(tree.first());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
     state.counters["input_MB"] = text.size() / 1e6;

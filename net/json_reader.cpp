@@ -2,24 +2,67 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "base/format_text.h"
 
+namespace {
+// Blocks of freed trees wait here for the next parse: the worker parses one answer
+// after another, and memory fresh from the system costs a page fault per page.
+constexpr size_t ArenaBlockSize = 64 * 1024;
+constexpr size_t SpareBlockLimit = 64;  // 4 MB, what a 1 MB answer needs
+// The largest single allocation is one token's text.
+static_assert(JsonTokenLimit * sizeof(char16_t) + 16 < ArenaBlockSize, "a token fits a block");
+
+struct SpareBlocks {
+    std::mutex lock;
+    std::vector<std::unique_ptr<char[]>> blocks;
+};
+
+SpareBlocks& Spares() {
+    static SpareBlocks* spares = new SpareBlocks();  // never destroyed: trees may outlive statics
+    return *spares;
+}
+
+std::unique_ptr<char[]> TakeBlock() {
+    SpareBlocks& spares = Spares();
+    {
+        std::lock_guard<std::mutex> hold(spares.lock);
+        if (!spares.blocks.empty()) {
+            std::unique_ptr<char[]> block = std::move(spares.blocks.back());
+            spares.blocks.pop_back();
+            return block;
+        }
+    }
+    return std::unique_ptr<char[]>(new char[ArenaBlockSize]);
+}
+}  // namespace
+
 // Nodes, names and values live in one arena per tree: a refresh parses answers of a
 // megabyte, and one allocation per string would dominate the parse.
-struct JsonTree::Arena {
-    static constexpr size_t BlockSize = 64 * 1024;
-    std::vector<std::unique_ptr<char[]>> blocks;
+struct JsonArena {
+    std::vector<std::unique_ptr<char[]>> blocks;  // ArenaBlockSize each
     char* cursor = nullptr;
     size_t left = 0;
+
+    JsonArena() = default;
+    JsonArena(const JsonArena&) = delete;
+    JsonArena& operator=(const JsonArena&) = delete;
+    ~JsonArena() {
+        SpareBlocks& spares = Spares();
+        std::lock_guard<std::mutex> hold(spares.lock);
+        for (auto& block : blocks) {
+            if (spares.blocks.size() >= SpareBlockLimit) break;
+            spares.blocks.push_back(std::move(block));
+        }
+    }
 
     void* allocate(size_t size, size_t align) {
         size_t pad = (align - reinterpret_cast<uintptr_t>(cursor) % align) % align;
         if (!cursor || pad + size > left) {
-            size_t blockSize = size + align > BlockSize ? size + align : BlockSize;
-            blocks.emplace_back(new char[blockSize]);
+            blocks.push_back(TakeBlock());
             cursor = blocks.back().get();
-            left = blockSize;
+            left = ArenaBlockSize;
             pad = (align - reinterpret_cast<uintptr_t>(cursor) % align) % align;
         }
         void* p = cursor + pad;
@@ -28,7 +71,7 @@ struct JsonTree::Arena {
         return p;
     }
 
-    // Returns the unused end of the allocation just made.
+    // Returns the unused end of the allocation just made from the current block.
     void giveBack(size_t bytes) {
         cursor -= bytes;
         left += bytes;
@@ -130,8 +173,8 @@ public:
     explicit JsonParser(std::string_view text) : text_(text), tree_() {
         size_t nul = text.find('\0');
         if (nul != std::string_view::npos) text_ = text.substr(0, nul);
-        tree_.arena_ = std::make_unique<JsonTree::Arena>();
-        token_.reserve(256);
+        tree_.arena_ = std::make_unique<JsonArena>();
+        names_.resize(64);
     }
 
     JsonTree run() {
@@ -143,15 +186,72 @@ private:
     std::string_view text_;
     size_t pos_ = 0;
     JsonTree tree_;
-    std::string token_;
-    std::string_view lastPath_;
+    std::string_view token_;  // the last token: a slice of the text, or of buffer_
+    std::string buffer_;      // a token whose bytes are not one slice of the text
+    std::vector<std::string_view> names_;  // interned names, open addressing
+    size_t nameCount_ = 0;
+    char nameScratch_[JsonNameLimit];
 
     // The byte at the cursor; the end reads as NUL and the cursor never moves past it.
     char peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
 
-    // Reads one token into token_; returns whether it was a quoted string.
+    bool tokenIs(char c) const { return token_.size() == 1 && token_[0] == c; }
+
+    // Reads one token; returns whether it was a quoted string. The usual shapes (a
+    // string, a bare value, a bracket) are taken as slices of the text; anything else
+    // goes through the byte-by-byte reader, which defines the token.
     bool nextToken() {
-        token_.clear();
+        const size_t size = text_.size();
+        const char* t = text_.data();
+        size_t start = pos_;
+        while (start < size && t[start] == ',') ++start;  // commas between values
+        bool afterColon = start < size && t[start] == ':';
+        size_t p = start + afterColon;
+        if (p >= size) return slowToken(start);
+        char c = t[p];
+        if (c == '"') {
+            // Up to the first unescaped quote; every byte between is the token.
+            size_t i = p + 1;
+            for (;;) {
+                while (i < size && t[i] != '"' && t[i] != '\\') ++i;
+                if (i >= size) break;
+                if (t[i] == '"') break;
+                i += 2;  // a backslash and the byte it escapes
+            }
+            size_t end = std::min(i, size);
+            token_ = text_.substr(p + 1, std::min(end - (p + 1), JsonTokenLimit));
+            pos_ = end < size ? end + 1 : size;
+            return true;
+        }
+        if (IsBracket(c)) {
+            token_ = text_.substr(p, 1);
+            pos_ = p + 1;
+            return false;
+        }
+        if (c == ',') {
+            if (!afterColon) return slowToken(start);
+            token_ = {};  // ":," is an empty value
+            pos_ = p + 1;
+            return false;
+        }
+        if (c == ':' || c == '\\') return slowToken(start);
+        // A bare value: up to a comma (consumed) or a bracket (left) or the end.
+        size_t i = p;
+        while (i < size) {
+            char b = t[i];
+            if (b == ',' || IsBracket(b)) break;
+            if (b == '"' || b == ':' || b == '\\') return slowToken(start);
+            ++i;
+        }
+        token_ = text_.substr(p, std::min(i - p, JsonTokenLimit));
+        pos_ = i < size && t[i] == ',' ? i + 1 : i;
+        return false;
+    }
+
+    // The reader for every token shape, from `start`.
+    bool slowToken(size_t start) {
+        pos_ = start;
+        buffer_.clear();
         bool quoted = false, bare = false, wasQuoted = false;
         bool escapeNext = false;
         for (;;) {
@@ -161,8 +261,8 @@ private:
                 size_t end = pos_;
                 while (end < text_.size() && text_[end] != '"' && text_[end] != '\\') ++end;
                 if (end > pos_) {
-                    size_t room = JsonTokenLimit - std::min(token_.size(), JsonTokenLimit);
-                    token_.append(text_.data() + pos_, std::min(room, end - pos_));
+                    size_t room = JsonTokenLimit - std::min(buffer_.size(), JsonTokenLimit);
+                    buffer_.append(text_.data() + pos_, std::min(room, end - pos_));
                     pos_ = end;
                     continue;
                 }
@@ -186,20 +286,21 @@ private:
                 continue;
             }
             if (IsBracket(c) && !quoted) {
-                if (token_.empty()) {
-                    token_.push_back(c);
+                if (buffer_.empty()) {
+                    buffer_.push_back(c);
                     break;
                 }
                 --pos_;  // read the bracket again as the next token
                 break;
             }
-            if (token_.empty() && !quoted) {
+            if (buffer_.empty() && !quoted) {
                 bare = true;
-                token_.push_back(c);
+                buffer_.push_back(c);
                 continue;
             }
-            if ((quoted || bare) && token_.size() < JsonTokenLimit) token_.push_back(c);
+            if ((quoted || bare) && buffer_.size() < JsonTokenLimit) buffer_.push_back(c);
         }
+        token_ = buffer_;
         return wasQuoted;
     }
 
@@ -210,29 +311,50 @@ private:
         return {p, s.size()};
     }
 
+    // Names repeat for every row of an answer: each distinct one is stored once.
+    std::string_view internName(std::string_view name) {
+        uint32_t hash = 2166136261u;
+        for (char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        size_t mask = names_.size() - 1;
+        size_t slot = hash & mask;
+        while (names_[slot].data()) {
+            if (names_[slot] == name) return names_[slot];
+            slot = (slot + 1) & mask;
+        }
+        std::string_view kept = copyBytes(name);
+        names_[slot] = kept;
+        if (++nameCount_ * 2 > names_.size()) {
+            std::vector<std::string_view> old(names_.size() * 2);
+            old.swap(names_);
+            mask = names_.size() - 1;
+            for (std::string_view n : old) {
+                if (!n.data()) continue;
+                uint32_t h = 2166136261u;
+                for (char c : n) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+                size_t s = h & mask;
+                while (names_[s].data()) s = (s + 1) & mask;
+                names_[s] = n;
+            }
+        }
+        return kept;
+    }
+
     std::string_view makeName(std::string_view path, std::string_view key) {
         bool dot = !path.empty() && !key.empty();
         size_t size = std::min(path.size() + dot + key.size(), JsonNameLimit);
         if (size == 0) return {};
-        if (key.empty()) return lastPath(path);  // the path is never longer than a name
-        char* p = static_cast<char*>(tree_.arena_->allocate(size, 1));
+        if (key.empty()) return path;  // the path is an interned name already
         size_t n = std::min(path.size(), size);
-        if (n > 0) std::memcpy(p, path.data(), n);
-        if (dot && n < size) p[n++] = '.';
-        if (n < size) std::memcpy(p + n, key.data(), size - n);
-        return {p, size};
-    }
-
-    // Elements of an array all carry the array's name: store it once per level.
-    std::string_view lastPath(std::string_view path) {
-        if (path != lastPath_) lastPath_ = copyBytes(path);
-        return lastPath_;
+        if (n > 0) std::memcpy(nameScratch_, path.data(), n);
+        if (dot && n < size) nameScratch_[n++] = '.';
+        if (n < size) std::memcpy(nameScratch_ + n, key.data(), size - n);
+        return internName(std::string_view(nameScratch_, size));
     }
 
     JsonValue* appendNode(JsonValue*& first, JsonValue*& last, std::string_view name) {
         auto* node = new (tree_.arena_->allocate(sizeof(JsonValue), alignof(JsonValue))) JsonValue();
         node->name = name;
-        node->prev = last;
+        node->arena = tree_.arena_.get();
         if (last) last->next = node;
         else first = node;
         last = node;
@@ -242,10 +364,6 @@ private:
     void setValue(JsonValue* node, std::string_view token) {
         if (token.empty() || token == "null" || token == "(null)") return;
         node->raw = copyBytes(token);
-        auto* p = static_cast<char16_t*>(tree_.arena_->allocate(token.size() * sizeof(char16_t), alignof(char16_t)));
-        size_t n = Unescape(token, p);
-        tree_.arena_->giveBack((token.size() - n) * sizeof(char16_t));
-        if (n > 0) node->text = {p, n};
     }
 
     // Reads over a container nested too deep, keeping nothing of it.
@@ -260,9 +378,9 @@ private:
     }
 
     JsonValue* parseLevel(int depth, char context, std::string_view parentName) {
-        // The parent's name lives in the arena, so the path needs no copy; the key
-        // outlives the token buffer, so it gets a small one of its own.
+        // The parent's name lives in the arena, so the path needs no copy.
         std::string_view path = parentName.substr(0, JsonParentNameLimit);
+        // The key outlives the token, which may sit in the reader's buffer.
         char keyBuffer[JsonKeyLimit];
         std::string_view key;
         JsonValue* first = nullptr;
@@ -272,11 +390,11 @@ private:
         for (;;) {
             bool quoted = nextToken();
             if (!quoted) {
-                if (token_ == "[") {
+                if (tokenIs('[')) {
                     if (depth > 0) pending = Container;
-                } else if (token_ == "]" || token_ == "}") {
+                } else if (tokenIs(']') || tokenIs('}')) {
                     return first;
-                } else if (token_ == "{") {
+                } else if (tokenIs('{')) {
                     context = 0;
                     pending = Container;
                 } else if (context == '[') {
@@ -292,7 +410,7 @@ private:
                 JsonValue* node = appendNode(first, last, makeName(path, key));
                 if (depth + 1 < JsonDepthLimit) node->children = parseLevel(depth + 1, bracket, node->name);
                 else skipContainer();
-                token_.assign(1, bracket);
+                token_ = bracket == '[' ? std::string_view("[") : std::string_view("{");
                 pending = None;
             }
             if (peek() == ':') {
@@ -327,6 +445,23 @@ int32_t JsonAtoi(std::string_view raw) {
     return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
+// Made in the tree's memory on first use: most values of an answer are never read as text.
+std::u16string_view JsonValueText(const JsonValue* node) {
+    if (node->textMade) return *node->textMade;
+    if (!node->arena) return {};
+    JsonArena& arena = *node->arena;
+    auto* view = new (arena.allocate(sizeof(std::u16string_view), alignof(std::u16string_view))) std::u16string_view();
+    const std::string_view raw = node->raw;
+    if (!raw.empty()) {
+        auto* p = static_cast<char16_t*>(arena.allocate(raw.size() * sizeof(char16_t), alignof(char16_t)));
+        size_t n = Unescape(raw, p);
+        arena.giveBack((raw.size() - n) * sizeof(char16_t));
+        if (n > 0) *view = {p, n};
+    }
+    node->textMade = view;
+    return *view;
+}
+
 JsonResult GetJsonValue(const JsonValue* list, std::string_view name, JsonKind kind) {
     JsonResult result;
     const JsonValue* node = FindJsonNode(list, name);
@@ -334,7 +469,7 @@ JsonResult GetJsonValue(const JsonValue* list, std::string_view name, JsonKind k
     case JSON_TEXT:
         if (node && !node->raw.empty()) {
             result.found = true;
-            result.text.assign(node->text);
+            result.text = node->textMade ? std::u16string(*node->textMade) : UnescapeJsonString(node->raw);
         }
         break;
     case JSON_INT:
@@ -349,7 +484,7 @@ JsonResult GetJsonValue(const JsonValue* list, std::string_view name, JsonKind k
 
 std::u16string_view GetJsonTextView(const JsonValue* list, std::string_view name) {
     const JsonValue* node = FindJsonNode(list, name);
-    return node && !node->raw.empty() ? node->text : std::u16string_view();
+    return node && !node->raw.empty() ? JsonValueText(node) : std::u16string_view();
 }
 
 std::u16string GetJsonText(const JsonValue* list, std::string_view name) {

@@ -1,6 +1,6 @@
 // A small lenient reader for the service's compact JSON. Every node carries its full
-// dotted name ("likes.count", "attachment.media.src") and keeps its value twice: the
-// raw token bytes and the UTF-16 text with escapes resolved.
+// dotted name ("likes.count", "attachment.media.src") and the raw token bytes of its
+// value; the UTF-16 text with escapes resolved is made when a lookup first asks for it.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -14,14 +14,23 @@ constexpr size_t JsonNameLimit = 255;
 constexpr size_t JsonParentNameLimit = 127;
 constexpr int JsonDepthLimit = 256;       // deeper containers are read over and dropped
 
+struct JsonArena;
+
 struct JsonValue {
     std::string_view name;
     JsonValue* children = nullptr;  // members or elements of a container
     std::string_view raw;           // empty: no value (empty token, null, "(null)")
-    std::u16string_view text;
-    JsonValue* prev = nullptr;
     JsonValue* next = nullptr;
+
+    // The tree's memory and the text once made there: a lookup on a const tree fills
+    // it in, so one tree is read by one thread at a time.
+    JsonArena* arena = nullptr;
+    mutable const std::u16string_view* textMade = nullptr;
 };
+
+// The node's value as UTF-16 with the escapes resolved (empty without a value); the
+// view lives as long as the tree.
+std::u16string_view JsonValueText(const JsonValue* node);
 
 // A parse result: the first node of the top-level list and the memory of all nodes.
 // Freeing the tree is destroying this object.
@@ -39,8 +48,7 @@ public:
 
 private:
     friend class JsonParser;
-    struct Arena;
-    std::unique_ptr<Arena> arena_;
+    std::unique_ptr<JsonArena> arena_;
     JsonValue* first_ = nullptr;
 };
 

@@ -250,10 +250,9 @@ bool MarkOrRemoveItems(ItemList<T>& list, std::u16string_view key1, std::u16stri
     return true;
 }
 
-// Exchange sort on the links, newest first unless ascending: for each position in turn,
-// every later node that beats the node now holding it swaps places with that node.
-// Not stable; the result order among equal stamps is the exchange sort's own. When
-// no two stamps are equal the order is fully determined, and a fast sort gives it.
+// Sorts by stamp, newest first unless ascending; nodes with equal stamps keep their
+// order (lists like the users hold thousands of equal stamps, so the sort must stay
+// O(n log n) for them).
 template <class T>
 void SortItemsByStamp(ItemList<T>& list, bool ascending) {
     std::vector<ItemNode<T>*> pos;
@@ -263,24 +262,8 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
     auto beats = [ascending](const ItemNode<T>* a, const ItemNode<T>* b) {
         return ascending ? a->stamp < b->stamp : a->stamp > b->stamp;
     };
-    bool sorted = true, distinct = true;
-    for (size_t i = 1; i < pos.size(); ++i)
-        if (beats(pos[i], pos[i - 1])) sorted = false;
-    if (sorted) return;  // no node beats an earlier one: the sort would swap nothing
-    {
-        std::vector<int32_t> stamps;
-        stamps.reserve(pos.size());
-        for (auto* n : pos) stamps.push_back(n->stamp);
-        std::sort(stamps.begin(), stamps.end());
-        distinct = std::adjacent_find(stamps.begin(), stamps.end()) == stamps.end();
-    }
-    if (distinct) {
-        std::sort(pos.begin(), pos.end(), beats);
-    } else {
-        for (size_t p = 0; p + 1 < pos.size(); ++p)
-            for (size_t q = p + 1; q < pos.size(); ++q)
-                if (beats(pos[q], pos[p])) std::swap(pos[p], pos[q]);
-    }
+    if (std::is_sorted(pos.begin(), pos.end(), beats)) return;
+    std::stable_sort(pos.begin(), pos.end(), beats);
     list.relink(pos);
 }
 

@@ -77,7 +77,7 @@ UserRecord* OtherParty(const JsonValue* row) {
     const JsonValue* recipients = FindJsonNode(row, "recipients");
     if (!recipients) return nullptr;
     for (const JsonValue* e = recipients->children; e; e = e->next) {
-        UserRecord* party = FindProfile(e->text, true);
+        UserRecord* party = FindProfile(JsonValueText(e), true);
         if (party != OwnUser) return party;
     }
     return nullptr;

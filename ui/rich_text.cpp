@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -40,12 +42,62 @@ TagKind KindOf(std::u16string_view name) {
     return TagKind::Other;  // DIV and every unknown name, however long
 }
 
+// Where each tag ends. A tag that starts with "<" at p ends at the first ">" after p
+// that is outside quotes counted from p + 1, or that has a "<" two characters after it
+// (a quote that was never closed). The answer depends only on p + 1, so it is worked
+// out for every position in one pass from the end, made on the first "<" that asks:
+// scanning forward for each "<" was quadratic in a text with an unclosed quote.
+class TagEnds {
+public:
+    explicit TagEnds(std::u16string_view text) : text_(text) {}
+
+    // Index of the ending ">" of a tag starting at p, or npos when none ends it.
+    size_t endOf(size_t p) {
+        const size_t n = text_.size();
+        if (p + 1 >= n) return std::u16string_view::npos;
+        // Most tags are short and hold no quote: a ">" before any quote ends them.
+        for (size_t k = p + 1; k < n && k <= p + ShortTag; ++k) {
+            if (text_[k] == u'"') break;
+            if (text_[k] == u'>') return k;
+            if (k + 1 == n) return std::u16string_view::npos;
+        }
+        if (ends_.empty()) build();
+        uint32_t end = ends_[p + 1];
+        return end == NoEnd ? std::u16string_view::npos : end;
+    }
+
+private:
+    static constexpr uint32_t NoEnd = UINT32_MAX;
+    static constexpr size_t ShortTag = 64;
+    std::u16string_view text_;
+    std::vector<uint32_t> ends_;  // for a scan starting at i, with no quote open
+
+    void build() {
+        const size_t n = text_.size();
+        ends_.assign(n + 1, NoEnd);
+        // Going backwards, `even` is the answer from i with no quote open, `odd` the
+        // answer from i with one open (only a ">" before a "<" ends a quoted run).
+        uint32_t even = NoEnd, odd = NoEnd;
+        for (size_t i = n; i-- > 0;) {
+            char16_t c = text_[i];
+            if (c == u'>') {
+                even = static_cast<uint32_t>(i);
+                if (i + 2 < n && text_[i + 2] == u'<') odd = static_cast<uint32_t>(i);
+            } else if (c == u'"') {
+                std::swap(even, odd);
+            }
+            ends_[i] = even;
+        }
+    }
+};
+
 // Reads the tag that starts with "<" at p. Quotes inside a tag hide a ">" unless the
 // character after the next is "<" (a quote that was never closed). False when no ">"
 // ends it: the "<" is then ordinary text.
-bool ReadTag(std::u16string_view text, size_t p, size_t lastClose, Tag& tag) {
+bool ReadTag(std::u16string_view text, size_t p, TagEnds& ends, Tag& tag) {
     const size_t n = text.size();
-    if (lastClose == std::u16string_view::npos || p > lastClose) return false;
+    size_t end = ends.endOf(p);
+    if (end == std::u16string_view::npos) return false;
     size_t i = p + 1;
     if (i < n && text[i] == u'/') {
         tag.closing = true;
@@ -54,17 +106,8 @@ bool ReadTag(std::u16string_view text, size_t p, size_t lastClose, Tag& tag) {
     size_t nameStart = i;
     while (i < n && IsAsciiAlnum(text[i])) ++i;
     tag.kind = KindOf(text.substr(nameStart, i - nameStart));
-    bool quoted = false;
-    for (size_t k = p + 1; k < n && k <= lastClose; ++k) {
-        char16_t c = text[k];
-        if (c == u'"') {
-            quoted = !quoted;
-        } else if (c == u'>' && (!quoted || (k + 2 < n && text[k + 2] == u'<'))) {
-            tag.end = k + 1;
-            return true;
-        }
-    }
-    return false;
+    tag.end = end + 1;
+    return true;
 }
 
 // Applies a tag to the current font; true when it ends the line.
@@ -149,7 +192,7 @@ int32_t DrawRichText(TextCanvas& canvas, std::u16string_view text, MenuRect& rec
     const int32_t available = span(rect.left, rect.right);
     const int32_t availableHeight = span(rect.top, rect.bottom);
     const size_t n = text.size();
-    const size_t lastClose = text.rfind(u'>');
+    TagEnds tagEnds(text);
     FontSwitch fonts(canvas);
 
     std::array<Chunk, RichTextLineChunks> chunks;
@@ -176,7 +219,7 @@ int32_t DrawRichText(TextCanvas& canvas, std::u16string_view text, MenuRect& rec
             }
             if (c == u'<') {
                 Tag tag;
-                if (ReadTag(text, p, lastClose, tag)) {
+                if (ReadTag(text, p, tagEnds, tag)) {
                     p = tag.end;
                     if (ApplyTag(tag, font)) break;
                     continue;

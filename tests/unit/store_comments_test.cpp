@@ -143,7 +143,7 @@ TEST_F(CommentsTest, EqualTimesKeepTheOrderTheyCameIn) {
     EXPECT_EQ(order(), (std::vector<std::u16string>{u"7_1/9", u"7_2/8", u"7_1/8", u"7_2/7", u"7_2/9"}));
     AppSettings.commentsNewestFirst = 1;
     ReadComments(u"7_3");
-    EXPECT_EQ(order(), (std::vector<std::u16string>{u"7_2/9", u"7_2/7", u"7_1/8", u"7_3/7", u"7_2/8", u"7_1/9"}));
+    EXPECT_EQ(order(), (std::vector<std::u16string>{u"7_2/9", u"7_1/8", u"7_2/7", u"7_3/7", u"7_1/9", u"7_2/8"}));
 }
 
 TEST_F(CommentsTest, MarkCommentsReadTouchesOnlyThatPost) {
