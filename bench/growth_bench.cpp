@@ -45,11 +45,13 @@ void BM_SortDistinctStamps(benchmark::State& state) {
     }
 }
 
-// A tag whose quote never closes, then words with "<" in them, one ">" at the end.
+// Words with "<" in them, a quote that never closes near the end, one ">" last: every
+// "<" has to be told that no ">" ends it.
 std::u16string UnclosedQuoteText(size_t length) {
-    std::u16string text = u"<span title=\"never closed ";
-    while (text.size() + 1 < length) text += u"a<b c<d ";
-    text.resize(length - 1);
+    std::u16string text;
+    while (text.size() + 16 < length) text += u"a<b c<d ";
+    text += u"\"never closed";
+    text.resize(length - 1, u' ');
     text += u'>';
     return text;
 }
