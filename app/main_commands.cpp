@@ -31,17 +31,3 @@ MainCommand ResolveMainCommand(int32_t id, int32_t code, bool fromControl, bool 
     }
     return c;
 }
-
-ShellCommand ShellCommandFor(int32_t action) {
-    switch (action) {
-    case CmdExitProgram:
-    case ActionExit: return ShellCommand::Exit;
-    case ActionPreferences: return ShellCommand::Preferences;
-    case ActionReporting: return ShellCommand::Information;
-    case ActionAbout: return ShellCommand::About;
-    case ActionUpdateData: return ShellCommand::UpdateData;
-    case ActionClosePageView: return ShellCommand::ClosePage;
-    case ActionLogout: return ShellCommand::SignOut;
-    default: return ShellCommand::None;
-    }
-}

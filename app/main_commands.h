@@ -17,7 +17,3 @@ struct MainCommand {
 // `fromControl`: the command came from a child control other than a tool-bar button
 // (lParam set); `code` is the notification code (0 for menus and button clicks).
 MainCommand ResolveMainCommand(int32_t id, int32_t code, bool fromControl, bool signedIn);
-
-// The commands the shell carries out itself while no dispatcher is installed.
-enum class ShellCommand { None, Exit, Preferences, Information, About, UpdateData, ClosePage, SignOut };
-ShellCommand ShellCommandFor(int32_t action);

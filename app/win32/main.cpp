@@ -10,6 +10,7 @@
 
 #include "app/key_routing.h"
 #include "app/refresh_cycle.h"
+#include "app/win32/commands_win32.h"
 #include "app/win32/main_window.h"
 #include "app/win32/popup_notice.h"
 #include "app/win32/shell_messages.h"
@@ -123,6 +124,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     HWND main = CreateMainWindow(instance, className, title);
     if (!main) return 0;
     InstallShellPort();
+    InstallCommandDispatcher();
 
     WSADATA wsa;
     if (WSAStartup(0x0101, &wsa) != 0) return 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/main_commands.h"
+#include "app/win32/commands_win32.h"
 #include "app/refresh_cycle.h"
 #include "app/toolbar_layout.h"
 #include "app/tray_clicks.h"
@@ -85,34 +86,6 @@ void OpenAddress(const std::u16string& address, bool showMain, const std::u16str
     BrowserNavigation navigation{address, false, showMain, true};
     navigation.tabTitle = tabTitle;
     NavigateBrowser(navigation);
-}
-
-// The worker stops before the lock is taken; the menu bar then offers to log in.
-void SignOutNow() {
-    StopRefresh();
-    {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        ReleaseSignedInData();
-    }
-    SignOut();
-    Shell().RebuildMenuBar();
-    MarkToolbarStale();
-    RedrawBanner(true);
-}
-
-// The shell's own commands, used while no command dispatcher is installed.
-int32_t RunShellCommand(int32_t action) {
-    switch (ShellCommandFor(action)) {
-    case ShellCommand::Exit: DestroyWindow(mainWindow); return 0;
-    case ShellCommand::Preferences: OpenDialog(DialogPreferences); return 1;
-    case ShellCommand::Information: OpenDialog(DialogInformation); return 1;
-    case ShellCommand::About: OpenDialog(DialogAbout); return 1;
-    case ShellCommand::UpdateData: UpdateDataCommand(); return 0;
-    case ShellCommand::ClosePage: ClosePageBrowser(); return 0;
-    case ShellCommand::SignOut: SignOutNow(); return 0;
-    case ShellCommand::None: return 0;
-    }
-    return 0;
 }
 
 void OnAddressFieldNotice(int code) {
@@ -593,8 +566,4 @@ void SetBannerPainter(BannerPainter painter) {
     if (mainWindow) InvalidateRect(mainWindow, nullptr, TRUE);
 }
 
-int32_t RunProgramCommand(int32_t action) {
-    const MenuChoiceHooks& hooks = CurrentMenuChoiceHooks();
-    if (hooks.dispatch) return hooks.dispatch(nullptr, action);
-    return RunShellCommand(action);
-}
+int32_t RunProgramCommand(int32_t action) { return RunCommand(nullptr, action); }

@@ -54,6 +54,5 @@ void SetToolbarButtonVisible(int32_t commandId, bool visible);
 using BannerPainter = void (*)(HDC dc, const RECT& bannerRect);
 void SetBannerPainter(BannerPainter painter);
 
-// Runs a command code of the program (the installed dispatcher, or the shell's own
-// commands while none is installed). Returns the dispatcher's result.
+// Runs a command code of the program through the dispatcher; returns its result.
 int32_t RunProgramCommand(int32_t action);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/command_table.h"
+#include "ui/commands.h"
 
 namespace {
 
@@ -21,19 +22,17 @@ TEST(MainCommands, ToolbarButtonsRunTheirCommandOrOpenTheirMenuRow) {
 
     MainCommand close = ResolveMainCommand(14, 0, false, true);
     EXPECT_EQ(close.action, 1051);
-    EXPECT_EQ(ShellCommandFor(close.action), ShellCommand::ClosePage);
 }
 
 TEST(MainCommands, MenuItemsFindTheirRowBySignInState) {
     MainCommand settings = ResolveMainCommand(CmdSettings, 0, false, false);
     ASSERT_EQ(settings.kind, MainCommand::Run);
     EXPECT_EQ(settings.row->action, ActionPreferences);
-    EXPECT_EQ(ShellCommandFor(settings.row->action), ShellCommand::Preferences);
 
     // 1009 is LOGIN while signed out and LOGOUT while signed in.
     EXPECT_EQ(ResolveMainCommand(CmdLogInOut, 0, false, false).row->action, ActionLogin);
     EXPECT_EQ(ResolveMainCommand(CmdLogInOut, 0, false, true).row->action, ActionLogout);
-    EXPECT_EQ(ShellCommandFor(ActionLogout), ShellCommand::SignOut);
+    EXPECT_EQ(DispatchCommand(nullptr, ActionLogout).steps.front().step, CommandStep::StopRefresh);
 }
 
 TEST(MainCommands, ExitFavouritesAndTheManageItem) {
@@ -46,14 +45,13 @@ TEST(MainCommands, ExitFavouritesAndTheManageItem) {
     // The menu bar's exit row runs its action rather than ending at once.
     MainCommand menuExit = ResolveMainCommand(CmdExit, 0, false, true);
     EXPECT_EQ(menuExit.kind, MainCommand::Run);
-    EXPECT_EQ(ShellCommandFor(menuExit.row->action), ShellCommand::Exit);
+    EXPECT_EQ(menuExit.row->action, ActionExit);
 }
 
 TEST(MainCommands, AcceleratorsAndControlNotificationsGetTheDefault) {
     EXPECT_EQ(ResolveMainCommand(104, 1, false, false).kind, MainCommand::Default);  // Alt+/ and Alt+?
     EXPECT_EQ(ResolveMainCommand(200, 0x100, true, false).kind, MainCommand::Default);  // address field
     EXPECT_EQ(ResolveMainCommand(CmdSettings, 0, true, false).kind, MainCommand::Default);
-    EXPECT_EQ(ShellCommandFor(1052), ShellCommand::None);
 }
 
 }  // namespace

@@ -424,3 +424,36 @@ void ShutdownBrowser() {
     oleStarted = false;
     listener = nullptr;
 }
+
+namespace {
+OrvBrowser* BrowserInUse() {
+    OrvBrowser* view = ServiceViewActive ? ServiceBrowser : PageBrowser;
+    return view && view->browser ? view : nullptr;
+}
+}  // namespace
+
+bool MoveBrowserInUse(BrowserMove move) {
+    OrvBrowser* view = BrowserInUse();
+    if (!view) return false;
+    switch (move) {
+    case BrowserMove::Back: return SUCCEEDED(view->browser->GoBack());
+    case BrowserMove::Forward: return SUCCEEDED(view->browser->GoForward());
+    case BrowserMove::Reload: return SUCCEEDED(view->browser->Refresh());
+    }
+    return false;
+}
+
+std::u16string BrowserInUseAddress() {
+    OrvBrowser* view = BrowserInUse();
+    if (!view) return std::u16string();
+    BSTR url = nullptr;
+    if (FAILED(view->browser->get_LocationURL(&url))) return std::u16string();
+    std::u16string address = FromBstr(url);
+    SysFreeString(url);
+    return address;
+}
+
+std::u16string BrowserInUseTitle() {
+    OrvBrowser* view = BrowserInUse();
+    return view ? view->title : std::u16string();
+}

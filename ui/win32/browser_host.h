@@ -69,3 +69,12 @@ std::u16string ServiceBrowserAddress();
 
 // Releases both views and uninitialises COM.
 void ShutdownBrowser();
+
+// The browser in use: the service view while it is active, else the page view.
+enum class BrowserMove { Back, Forward, Reload };
+// Goes back, forward or reloads; false without a browser.
+bool MoveBrowserInUse(BrowserMove move);
+// Its current address (LocationURL) and the title of its last document; empty without
+// a browser.
+std::u16string BrowserInUseAddress();
+std::u16string BrowserInUseTitle();

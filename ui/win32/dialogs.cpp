@@ -14,17 +14,28 @@ bool builtInsRegistered = false;
 
 const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
 
+template <class Routine>
+void SetIfAbsent(Routine* table, int32_t which, Routine routine) {
+    if (!table[which]) table[which] = routine;
+}
+
 void RegisterBuiltIns() {
     if (builtInsRegistered) return;
     builtInsRegistered = true;
-    if (!routines[static_cast<int>(DialogRoutine::SavePreferences)])
-        routines[static_cast<int>(DialogRoutine::SavePreferences)] = SavePreferences;
-    if (!routines[static_cast<int>(DialogRoutine::CloseButton)])
-        routines[static_cast<int>(DialogRoutine::CloseButton)] = CloseButton;
-    if (!inits[static_cast<int>(DialogInit::FillBoundControls)])
-        inits[static_cast<int>(DialogInit::FillBoundControls)] = InitPreferences;
-    if (!inits[static_cast<int>(DialogInit::Log)]) inits[static_cast<int>(DialogInit::Log)] = InitLog;
-    if (!inits[static_cast<int>(DialogInit::About)]) inits[static_cast<int>(DialogInit::About)] = InitAbout;
+    auto routine = [](DialogRoutine r, DialogButtonRoutine f) { SetIfAbsent(routines, static_cast<int32_t>(r), f); };
+    auto init = [](DialogInit i, DialogInitRoutine f) { SetIfAbsent(inits, static_cast<int32_t>(i), f); };
+    routine(DialogRoutine::SavePreferences, SavePreferences);
+    routine(DialogRoutine::CloseButton, CloseButton);
+    routine(DialogRoutine::SendComment, SendComment);
+    routine(DialogRoutine::PostStatus, PostStatus);
+    routine(DialogRoutine::DeleteFavorites, DeleteFavorites);
+    routine(DialogRoutine::CloseFavorites, CloseFavorites);
+    init(DialogInit::FillBoundControls, InitPreferences);
+    init(DialogInit::Log, InitLog);
+    init(DialogInit::About, InitAbout);
+    init(DialogInit::Comment, InitComment);
+    init(DialogInit::MoveToCursor, InitStatus);
+    init(DialogInit::FillFavorites, InitFavorites);
 }
 
 int32_t RowIndex(HWND dialog) { return static_cast<int32_t>(GetWindowLongPtrW(dialog, DWLP_USER)); }

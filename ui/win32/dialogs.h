@@ -12,8 +12,8 @@ INT_PTR OpenDialog(int32_t index);
 // Runs the row's closing routine, ends the dialog with the row's result and forgets it.
 void CloseDialog(HWND dialog);
 
-// Routines of rows and buttons that live elsewhere (comment, favourites, status)
-// register here; a button without a registered routine does nothing.
+// Routines of rows and buttons that live elsewhere (the add-favourite dialog needs the
+// browser) register here; a button without a registered routine does nothing.
 using DialogButtonRoutine = int32_t (*)(HWND dialog, const DialogControl& control);
 using DialogInitRoutine = void (*)(HWND dialog, DialogRow& row);
 void RegisterDialogRoutine(DialogRoutine which, DialogButtonRoutine routine);
@@ -44,6 +44,14 @@ int32_t CloseButton(HWND dialog, const DialogControl& control);
 void InitPreferences(HWND dialog, DialogRow& row);
 void InitLog(HWND dialog, DialogRow& row);
 void InitAbout(HWND dialog, DialogRow& row);
+// Routines of the comment, status and favourite-sites dialogs.
+void InitComment(HWND dialog, DialogRow& row);
+int32_t SendComment(HWND dialog, const DialogControl& control);
+void InitStatus(HWND dialog, DialogRow& row);
+int32_t PostStatus(HWND dialog, const DialogControl& control);
+void InitFavorites(HWND dialog, DialogRow& row);
+int32_t DeleteFavorites(HWND dialog, const DialogControl& control);
+int32_t CloseFavorites(HWND dialog, const DialogControl& control);
 // The log dialog: refill the list for the chosen channel; new lines while it is open;
 // delete the selected lines.
 void FillLogList(HWND dialog);

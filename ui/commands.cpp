@@ -1,0 +1,160 @@
+#include "ui/commands.h"
+
+#include <mutex>
+
+#include "base/format_text.h"
+#include "base/text_table.h"
+#include "net/service_address.h"
+#include "net/service_calls.h"
+#include "net/signin.h"
+#include "store/comments.h"
+#include "store/data_store.h"
+#include "ui/command_table.h"
+#include "ui/content_dialogs.h"
+#include "ui/dialog_table.h"
+
+namespace {
+constexpr size_t LikePathLimit = 256;
+
+CommandEffect Step(CommandStep step, int32_t value = 0) { return CommandEffect{step, value, {}, false}; }
+
+CommandEffect Open(std::u16string address, bool showMain) {
+    return CommandEffect{CommandStep::Navigate, 0, std::move(address), showMain};
+}
+
+// Commands that open a dialog from a popup release its data first, so nothing of the
+// menu is reachable while the dialog waits for the user.
+CommandPlan DialogFromPopup(int32_t index) {
+    CommandPlan plan;
+    plan.result = 1;
+    plan.steps = {Step(CommandStep::ReleaseMenuData), Step(CommandStep::OpenDialog, index)};
+    return plan;
+}
+
+// Hides or shows the posts of the item's user; the item then offers the other action.
+void SetUserHidden(MenuItemData* item, bool hide) {
+    if (!item || !item->user) return;
+    std::u16string name;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        item->user->hidden = hide ? 1 : 0;
+        name = item->user->name;
+    }
+    item->action = hide ? ActionShowUser : ActionHideUser;
+    item->text = KeepMenuText(FormatText(LookupText(hide ? "SHOWUSER" : "HIDEUSER"), {name}));
+}
+
+void ToggleMute(MenuItemData* item) {
+    if (!item || !item->post) return;
+    bool muted;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        item->post->flags ^= ItemMuted;
+        muted = (item->post->flags & ItemMuted) != 0;
+    }
+    item->text = LookupText(muted ? "MARKNOTICE2" : "MARKNOTICE");
+}
+
+// The comment dialog works on the post's id, not on the record: the popup's data is
+// gone by the time the user sends.
+CommandPlan CommentOn(MenuItemData* item) {
+    if (!item || !item->post) return {};
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        SetCommentTarget(item->post->postId, item->post->actor != nullptr);
+    }
+    return DialogFromPopup(DialogComment);
+}
+
+CommandPlan SendMessageTo(MenuItemData* item) {
+    if (!item || !item->user) return {};
+    std::u16string id;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        id = item->user->id;
+    }
+    if (id.empty()) return {};
+    CommandPlan plan;
+    plan.steps = {Open(WebBase() + u"/messages/" + id, true)};
+    return plan;
+}
+}  // namespace
+
+bool LikeOrUnlike(PostRecord& post, MenuItemData* item) {
+    std::u16string postId;
+    bool liked;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        postId = post.postId;
+        liked = post.likedByMe != 0;
+    }
+    std::u16string path = u"/" + postId + u"/likes";
+    // The store lock is not held across the request: the worker must not wait for it.
+    bool done = !postId.empty() && path.size() <= LikePathLimit &&
+                GraphCall(path, liked ? GRAPH_DELETE : GRAPH_POST);
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        if (done) {
+            liked = !liked;
+            post.likedByMe = liked ? 1 : 0;
+            if (liked) {
+                AddOwnLike(OwnUid, postId);
+                ++post.likesCount;
+            } else {
+                RemoveOwnLike(postId, OwnUid);
+                if (post.likesCount > 0) --post.likesCount;
+            }
+        }
+    }
+    if (item) item->text = LookupText(liked ? "NOLIKE" : "ILIKEIT");
+    return done;
+}
+
+CommandPlan DispatchCommand(MenuItemData* item, int32_t code) {
+    CommandPlan plan;
+    auto& steps = plan.steps;
+    switch (code) {
+    case ActionHome:
+        steps = {Open(RootPageUrl(), false), Step(CommandStep::ShowMainWindow)};
+        break;
+    case ActionExit: steps = {Step(CommandStep::DestroyMainWindow)}; break;
+    case ActionLike:
+        if (item && item->post) LikeOrUnlike(*item->post, item);
+        break;
+    case ActionBrowserBack: steps = {Step(CommandStep::BrowserBack)}; break;
+    case ActionSearchHome: steps = {Step(CommandStep::SearchHome)}; break;
+    case ActionAddFavorite: steps = {Step(CommandStep::OpenDialog, DialogAddFavorite)}; break;
+    case ActionAddComment: return CommentOn(item);
+    case ActionSendMessage: return SendMessageTo(item);
+    case ActionHideUser: SetUserHidden(item, true); break;
+    case ActionMarkCommentsRead:
+        if (item && item->post) {
+            std::lock_guard<std::recursive_mutex> hold(StoreLock());
+            MarkCommentsRead(item->post->postId);
+        }
+        break;
+    case ActionBrowserForward: steps = {Step(CommandStep::BrowserForward)}; break;
+    case ActionBrowserReload: steps = {Step(CommandStep::BrowserReload)}; break;
+    case ActionPreferences: return DialogFromPopup(DialogPreferences);
+    case ActionReporting: return DialogFromPopup(DialogInformation);
+    case ActionAbout: return DialogFromPopup(DialogAbout);
+    case ActionShowUser: SetUserHidden(item, false); break;
+    case ActionUpdateData: steps = {Step(CommandStep::RefreshNow)}; break;
+    case ActionMarkAllRead: steps = {Step(CommandStep::MarkAllRead)}; break;
+    case ActionLogin: steps = {Step(CommandStep::BeginSignIn)}; break;
+    case ActionLogout:
+        // The worker writes into the lists that are released: it stops first.
+        steps = {Step(CommandStep::StopRefresh), Step(CommandStep::SignOut), Step(CommandStep::ReleaseSignedInData),
+                 Step(CommandStep::RebuildMenuBar), Step(CommandStep::RedrawBanner)};
+        break;
+    case ActionCheckUpdate: steps = {Step(CommandStep::OfferUpdate)}; break;
+    case ActionShowPageView: steps = {Step(CommandStep::ShowPageView)}; break;
+    case ActionClosePageView: steps = {Step(CommandStep::ClosePageView)}; break;
+    case ActionNewPosts: steps = {Step(CommandStep::ShowNewAndUpdatedMenu)}; break;
+    case ActionCopyLink: steps = {Step(CommandStep::CopyAddress)}; break;
+    case ActionStatusUpdate: steps = {Step(CommandStep::OpenDialog, DialogStatus)}; break;
+    case ActionMute: ToggleMute(item); break;
+    default: break;  // 1030 and codes of no command
+    }
+    return plan;
+}
