@@ -56,6 +56,27 @@ std::u16string LogoutUrl(std::u16string_view token) {
     return url;
 }
 
+std::u16string AddressWithoutToken(std::u16string_view address) {
+    constexpr std::u16string_view name = u"access_token=";
+    std::u16string out(address);
+    size_t at = 0;
+    while ((at = out.find(name, at)) != std::u16string::npos) {
+        const char16_t before = at > 0 ? out[at - 1] : u'\0';
+        if (before != u'#' && before != u'?' && before != u'&') {
+            at += name.size();
+            continue;
+        }
+        const size_t next = out.find(u'&', at);
+        if (next != std::u16string::npos) {
+            out.erase(at, next + 1 - at);  // the parameters after it keep their separator
+        } else {
+            out.erase(at - 1);  // the last parameter takes its separator with it
+            break;
+        }
+    }
+    return out;
+}
+
 std::u16string ExtractAccessToken(std::u16string_view address) {
     size_t mark = address.find(TokenMark);
     if (mark == std::u16string_view::npos) return std::u16string();

@@ -26,6 +26,10 @@ std::u16string LogoutUrl(std::u16string_view token);
 // The text between "#access_token=" and the next "&"; empty when either is missing.
 std::u16string ExtractAccessToken(std::u16string_view address);
 
+// The address without any access_token parameter (in its query or its fragment), so an
+// address the user copies or keeps as a favourite never carries the token.
+std::u16string AddressWithoutToken(std::u16string_view address);
+
 // The sign-in runs: set when the browser host is created, cleared when a token is
 // captured or refused. UI thread.
 bool SigningIn();

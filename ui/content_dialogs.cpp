@@ -4,6 +4,7 @@
 
 #include "base/format_text.h"
 #include "net/service_calls.h"
+#include "net/signin.h"
 #include "store/data_store.h"
 #include "store/favorites.h"
 
@@ -47,7 +48,7 @@ PostResult PostStatusText(std::u16string_view typed) {
 
 bool AddFavoriteFromDialog(std::u16string_view name, std::u16string_view address) {
     if (name.size() > FavoriteNameLimit) name = name.substr(0, FavoriteNameLimit);
-    return AddFavorite(name, address);
+    return AddFavorite(name, AddressWithoutToken(address));
 }
 
 int32_t DeleteFavoritesAt(const std::vector<int32_t>& selected) {

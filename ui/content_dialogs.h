@@ -36,7 +36,8 @@ PostResult SendCommentText(std::u16string_view postId, std::u16string_view typed
 // POST "/me/feed"; needs the signed-in user's profile.
 PostResult PostStatusText(std::u16string_view typed);
 
-// The add-favourite button: an empty name or address adds nothing (the dialog stays).
+// The add-favourite button: an empty name or address adds nothing (the dialog stays);
+// an access token in the address is never kept.
 bool AddFavoriteFromDialog(std::u16string_view name, std::u16string_view address);
 
 // The favourite-sites dialog's delete: `selected` holds the item data (favourite index

@@ -30,7 +30,7 @@ void Open(const std::u16string& address, bool showMain) {
 
 void CopyAddressToClipboard() {
     if (!BrowserReady()) return;
-    const std::u16string address = BrowserInUseAddress();
+    const std::u16string address = AddressWithoutToken(BrowserInUseAddress());
     if (address.empty()) return;
     if (!OpenClipboard(MainWindowHandle())) return;
     EmptyClipboard();
@@ -96,7 +96,8 @@ void Carry(const CommandEffect& e) {
 // Add-favourite dialog: the page shown in the browser in use.
 void InitAddFavorite(HWND dialog, DialogRow&) {
     if (!BrowserReady()) return;
-    SetDlgItemTextW(dialog, 1002, W(BrowserInUseAddress()));
+    // After the sign-in the service view still shows the address that carried the token.
+    SetDlgItemTextW(dialog, 1002, W(AddressWithoutToken(BrowserInUseAddress())));
     SetDlgItemTextW(dialog, 1031, W(BrowserInUseTitle()));
 }
 

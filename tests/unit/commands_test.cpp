@@ -324,12 +324,15 @@ TEST_F(Commands, FavouritesDeletedByIndexAndAddedWithoutSplittingLines) {
 
     EXPECT_FALSE(AddFavoriteFromDialog(u"", u"http://x/"));
     EXPECT_FALSE(AddFavoriteFromDialog(u"name", u""));
+    EXPECT_FALSE(AddFavoriteFromDialog(u"name", u"#access_token=T"));
+    EXPECT_TRUE(AddFavoriteFromDialog(u"in", u"http://h/connect/login_success.html#access_token=T"));
+    EXPECT_EQ(FavoriteList.head()->next->next->payload.address, u"http://h/connect/login_success.html");
     EXPECT_TRUE(AddFavoriteFromDialog(u"Me; you\r\nand\nthem", u"http://x/?a=1;b=2\r\n"));
     ItemList<FavoriteRecord> reread;
     ParseFavoritesText(FavoritesText(FavoriteList), reread);
-    ASSERT_EQ(reread.size(), 3u);
-    EXPECT_EQ(ItemAt(reread, 2)->payload.title, ItemAt(FavoriteList, 2)->payload.title);
-    EXPECT_EQ(ItemAt(reread, 2)->payload.address, ItemAt(FavoriteList, 2)->payload.address);
+    ASSERT_EQ(reread.size(), 4u);
+    EXPECT_EQ(ItemAt(reread, 3)->payload.title, ItemAt(FavoriteList, 3)->payload.title);
+    EXPECT_EQ(ItemAt(reread, 3)->payload.address, ItemAt(FavoriteList, 3)->payload.address);
 }
 
 }  // namespace

@@ -109,6 +109,18 @@ TEST_F(Addresses, IsServiceUrl) {
     EXPECT_FALSE(IsServiceUrl(u"http://127.0.0.1:9090/"));
 }
 
+TEST(AddressWithoutToken, TheTokenParameterGoesWhereverItStands) {
+    EXPECT_EQ(AddressWithoutToken(u"http://h/connect/login_success.html#access_token=AB|c&expires_in=0"),
+              u"http://h/connect/login_success.html#expires_in=0");
+    EXPECT_EQ(AddressWithoutToken(u"http://h/connect/login_success.html#access_token=AB"),
+              u"http://h/connect/login_success.html");
+    EXPECT_EQ(AddressWithoutToken(u"https://h/logout.php?next=http://x/&access_token=T&a=1&access_token=U"),
+              u"https://h/logout.php?next=http://x/&a=1");
+    EXPECT_EQ(AddressWithoutToken(u"http://h/?access_token=T"), u"http://h/");
+    EXPECT_EQ(AddressWithoutToken(u"http://h/my_access_token=x"), u"http://h/my_access_token=x");
+    EXPECT_EQ(AddressWithoutToken(u""), u"");
+}
+
 TEST(ExtractAccessToken, TextBetweenMarkAndAmpersand) {
     EXPECT_EQ(ExtractAccessToken(u"http://h/connect/login_success.html#access_token=AB|c-1&expires_in=0"), u"AB|c-1");
     EXPECT_EQ(ExtractAccessToken(u"http://h/x#access_token=ABC"), u"");

@@ -16,10 +16,6 @@ TEXTS = {
     "cs": {"notice": "Orv - upozornění", "addfav": "Přidat k oblíbeným stránkám", "favorites": "Oblíbené stránky"},
     "en": {"notice": "Orv - notice", "addfav": "Add to favorite sites", "favorites": "Favorite sites"},
 }
-# Dialog templates in dialog units: (width, height).
-STATUS_SIZE = (195, 78)
-ADDFAV_SIZE = (314, 60)
-FAVORITES_SIZE = (235, 130)
 
 
 class CommandCase(ShellHelpers, OrvWineTest):
@@ -56,11 +52,6 @@ class CommandCase(ShellHelpers, OrvWineTest):
             time.sleep(0.25)
         self.fail("no %s %s; requests: %s" % (method, path, [(r["method"], r["path"]) for r in self.emulator.requests()]))
 
-    def click_du(self, window, size, x, y):
-        """Clicks at a point given in the dialog's units (the template's coordinates)."""
-        g = self.window_geometry(window)
-        self.click(window, int(x * g["WIDTH"] / size[0]), int(y * g["HEIGHT"] / size[1]))
-
     def active_window(self):
         return self.xdotool("getactivewindow")
 
@@ -91,7 +82,7 @@ class StatusAndSignOut(CommandCase):
         self.type_text(dialog, text)
         time.sleep(0.5)
         self.screenshot("status-cs")
-        self.click_du(dialog, STATUS_SIZE, 52, 65)  # "Aktualizovat"
+        self.press(dialog, "Tab", "space")  # "Aktualizovat"
         box = self.wait_for_window(name="^%s$" % TEXTS["cs"]["notice"], timeout=20)
         self.screenshot("status-posted-cs")
         posted = self.wait_for_request("POST", "/me/feed")
@@ -106,7 +97,7 @@ class StatusAndSignOut(CommandCase):
         self.start("en")
         self.wait_signed_in()
         dialog = self.open_status_dialog()
-        self.click_du(dialog, STATUS_SIZE, 52, 65)  # "Update" with nothing typed
+        self.press(dialog, "Tab", "space")  # "Update" with nothing typed
         time.sleep(1)
         self.assertEqual(self.requests_to("POST", "/me/feed"), [])
         self.assertNotIn(dialog, self.find_windows(name=""))
@@ -126,7 +117,7 @@ class StatusAndSignOut(CommandCase):
         self.emulator.call("/_emulator/fail", {"path": "/me/feed", "times": 1, "mode": "error100"})
         dialog = self.open_status_dialog()
         self.type_text(dialog, "refused")
-        self.click_du(dialog, STATUS_SIZE, 52, 65)
+        self.press(dialog, "Tab", "space")
         self.wait_for_request("POST", "/me/feed")
         time.sleep(2)
         self.assertEqual(self.find_windows(name="^Orv - notice$"), [])
@@ -142,7 +133,10 @@ class StatusAndSignOut(CommandCase):
         self.assertEqual(logout[0]["query"].get("access_token"), "MINI-TOKEN")
         main = self.wait_for_window(name="^Orv - ", timeout=15)
         time.sleep(1)
-        self.screenshot("signed-out")
+        self.press(main, "alt+o")  # the Options menu now offers "Log in"
+        time.sleep(0.7)
+        self.screenshot("signed-out-options")
+        self.press(main, "Escape", "Escape")
         # Signed out, the shared entry is "Log in": it starts the sign-in again.
         self.orvctl("command", "1009")
         deadline = time.time() + 20
@@ -169,14 +163,12 @@ class Favourites(CommandCase):
         dialog = self.wait_for_window(name="^%s$" % TEXTS["en"]["addfav"], timeout=15)
         time.sleep(0.5)
         self.screenshot("addfav-filled-en")
-        # Name and address start filled from the browser; type over both.
-        self.click_du(dialog, ADDFAV_SIZE, 150, 13)
-        self.xdotool("key", "ctrl+a")
+        # The address starts filled from the browser; the name field has the focus with its
+        # text selected, and Tab selects the next field's: type over both, then "Add".
         self.type_text(dialog, "News; daily")
-        self.click_du(dialog, ADDFAV_SIZE, 150, 29)
-        self.xdotool("key", "ctrl+a")
+        self.press(dialog, "Tab")
         self.type_text(dialog, "http://news.example/a;b")
-        self.click_du(dialog, ADDFAV_SIZE, 100, 47)  # "Add to favorites"
+        self.press(dialog, "Tab", "space")
         self.wait_no_window("^%s$" % TEXTS["en"]["addfav"])
         self.assertEqual(self.favourites_file(), "News  daily;http://news.example/a%3Bb\r\n")
 
@@ -184,12 +176,12 @@ class Favourites(CommandCase):
         dialog = self.wait_for_window(name="^%s$" % TEXTS["en"]["favorites"], timeout=15)
         time.sleep(0.5)
         self.screenshot("favorites-en")
-        self.click_du(dialog, FAVORITES_SIZE, 40, 12)  # the first line
-        self.click_du(dialog, FAVORITES_SIZE, 37, 116)  # "Delete"
+        self.press(dialog, "Home", "Tab", "space")  # the first line, then "Delete"
         time.sleep(0.5)
         # Deleting changes memory only; the file follows when the dialog is closed.
         self.assertEqual(self.favourites_file(), "News  daily;http://news.example/a%3Bb\r\n")
-        self.click_du(dialog, FAVORITES_SIZE, 198, 116)  # "Close"
+        self.screenshot("favorites-deleted-en")
+        self.press(dialog, "Tab", "space")  # "Close"
         self.wait_no_window("^%s$" % TEXTS["en"]["favorites"])
         self.assertEqual(self.favourites_file(), "")
         self.exit_cleanly()
