@@ -195,6 +195,8 @@ class DialogScreens(CommandCase):
                ("favorites", "1053")]
 
     def test_dialogs_in_two_languages(self):
+        with open(self.file_path("favorites.txt"), "wb") as f:
+            f.write("Počasí;http://www.chmi.cz/\r\nNews;http://news.example/\r\n\0".encode("utf-16-le"))
         for language in ("cs", "en"):
             self.start(language)
             self.wait_signed_in()
@@ -213,8 +215,8 @@ class DialogScreens(CommandCase):
                 self.screenshot("%s-%s" % (name, language))
                 self.press(dialog, "Escape")
                 time.sleep(0.5)
-            self.open_status_dialog()
+            status = self.open_status_dialog()
             time.sleep(0.7)
             self.screenshot("status-%s" % language)
-            self.press(self.open_from_tray(), "Escape")
+            self.press(status, "Escape")
             self.exit_cleanly()
