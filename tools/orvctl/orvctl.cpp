@@ -4,6 +4,7 @@
 //   orvctl notice TEXT      show a pop-up notice with TEXT as its summary
 //   orvctl forged TEXT      the same request without this build's key (Orv ignores it)
 //   orvctl wait SECONDS     wait until the program's main window exists
+//   orvctl type TEXT        type TEXT (any Unicode) into the window that has the focus
 // Exit code 0 when the main window was found and the request delivered, 1 otherwise.
 #include <windows.h>
 
@@ -32,7 +33,7 @@ HWND MainWindow() {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fwprintf(stderr, L"usage: orvctl exit | command ID | notice TEXT | wait SECONDS\n");
+        std::fwprintf(stderr, L"usage: orvctl exit | command ID | notice TEXT | wait SECONDS | type TEXT\n");
         return 2;
     }
     const std::wstring verb = argv[1];
@@ -43,6 +44,22 @@ int wmain(int argc, wchar_t** argv) {
             Sleep(100);
         }
         return 1;
+    }
+    if (verb == L"type" && argc > 2) {
+        // Unicode key events reach whatever has the focus, as typed characters do.
+        const std::wstring text = argv[2];
+        for (wchar_t unit : text) {
+            INPUT key[2] = {};
+            for (INPUT& k : key) {
+                k.type = INPUT_KEYBOARD;
+                k.ki.wScan = unit;
+                k.ki.dwFlags = KEYEVENTF_UNICODE;
+            }
+            key[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+            if (SendInput(2, key, sizeof(INPUT)) != 2) return 1;
+            Sleep(10);
+        }
+        return 0;
     }
     HWND main = MainWindow();
     if (!main) {
