@@ -1,7 +1,9 @@
 #include "ui/menu_bar.h"
 
+#include <algorithm>
 #include <mutex>
 
+#include "base/format_text.h"
 #include "base/settings.h"
 #include "base/text_table.h"
 #include "net/access_token.h"
@@ -64,17 +66,42 @@ MenuPtr BuildMenuBar(const CommandRow* table, const MenuBarContext& context) {
 
 MenuPtr BuildMenuBar(const CommandRow* table) { return BuildMenuBar(table, CurrentMenuBarContext()); }
 
+namespace {
+
+// Favourites at and after `first` (count of them), as string items, or grouped in
+// submenus of at most FavoritesPerMenu entries each when there are more: a menu is
+// realised item by item, and a window system may copy all earlier items for each new
+// one, so one long menu costs the square of its length.
+void AddFavorites(Menu& menu, const std::vector<std::u16string>& titles, size_t first, size_t count) {
+    if (count <= FavoritesPerMenu) {
+        for (size_t i = first; i < first + count; ++i) {
+            MenuEntry entry;
+            entry.kind = MenuEntryKind::String;
+            entry.id = static_cast<uint32_t>(CmdFirstFavorite + i);
+            entry.text = titles[i];
+            menu.append(std::move(entry));
+        }
+        return;
+    }
+    size_t span = FavoritesPerMenu;  // favourites under each group entry
+    while (span * FavoritesPerMenu < count) span *= FavoritesPerMenu;
+    for (size_t start = first; start < first + count; start += span) {
+        size_t part = std::min(span, first + count - start);
+        MenuEntry group;
+        group.kind = MenuEntryKind::String;
+        group.text = FormatText(u"%d\u2013%d", {static_cast<int32_t>(start + 1), static_cast<int32_t>(start + part)});
+        group.submenu = CreateMenuModel();
+        AddFavorites(*group.submenu, titles, start, part);
+        menu.append(std::move(group));
+    }
+}
+
+}  // namespace
+
 MenuPtr BuildFavoritesMenuFrom(const std::vector<std::u16string>& titles) {
     if (titles.empty()) return nullptr;
     MenuPtr menu = CreateMenuModel();
-    uint32_t id = CmdFirstFavorite;
-    for (const auto& title : titles) {
-        MenuEntry entry;
-        entry.kind = MenuEntryKind::String;
-        entry.id = id++;
-        entry.text = title;
-        menu->append(std::move(entry));
-    }
+    AddFavorites(*menu, titles, 0, std::min(titles.size(), FavoritesInMenuLimit));
     MenuEntry separator;
     separator.kind = MenuEntryKind::Separator;
     menu->append(std::move(separator));

@@ -19,6 +19,14 @@ MenuBarContext CurrentMenuBarContext();
 MenuPtr BuildMenuBar(const CommandRow* table, const MenuBarContext& context);
 MenuPtr BuildMenuBar(const CommandRow* table);
 
+// A menu holds at most this many favourites; beyond it they are grouped in submenus
+// named by their numbers ("1–100", ...).
+constexpr size_t FavoritesPerMenu = 100;
+// Favourite ids (2048 + index) stay below the commands' ids; later favourites are left
+// out of the menu (the favourites dialog still lists them).
+constexpr size_t FavoritesInMenuLimit = 30720;
+static_assert(CmdFirstFavorite + FavoritesInMenuLimit <= CmdBrowserBack, "favourite ids below the commands");
+
 // One string item per favourite (id 2048 + index), a separator and the manage item
 // (id 1053); nullptr when FavoriteList is empty.
 MenuPtr BuildFavoritesMenu();

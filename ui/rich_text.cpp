@@ -167,6 +167,11 @@ std::u16string_view Visible(std::u16string_view text, const Chunk& c) {
     return text.substr(c.start, c.length - (c.absorbed ? 1 : 0));
 }
 
+// Whether a chunk ends in a blank (kept blanks, or a line break that counts as one).
+bool EndsWithBlank(std::u16string_view text, const Chunk& c) {
+    return c.absorbed || (c.length > 0 && text[c.start + c.length - 1] == u' ');
+}
+
 class FontSwitch {
 public:
     explicit FontSwitch(TextCanvas& canvas) : canvas_(canvas), original_(canvas.currentFont()) {}
@@ -282,13 +287,23 @@ int32_t DrawRichText(TextCanvas& canvas, std::u16string_view text, MenuRect& rec
             continue;
         }
 
+        // A full line is justified: its extra room goes in equal shares to the blanks
+        // between its chunks, whatever the fonts on either side. A line without blanks
+        // (a long address cut into chunks) spreads it over its chunks instead.
+        int32_t blanks = 0;
+        for (size_t i = 0; i + 1 < count; ++i)
+            if (EndsWithBlank(text, chunks[i])) ++blanks;
+        const int64_t extra = static_cast<int64_t>(available) - lineWidth;
+        int32_t blanksBefore = 0;
         for (size_t i = 0; i < count; ++i) {
             const Chunk& chunk = chunks[i];
             int32_t x = chunk.x;
             if (full && count > 1 && lineWidth > 0) {
-                x = i + 1 < count ? static_cast<int32_t>(static_cast<int64_t>(chunk.x) * available / lineWidth)
-                                  : available - chunk.width;
+                if (i + 1 == count) x = available - chunk.width;
+                else if (blanks > 0) x = static_cast<int32_t>(chunk.x + extra * blanksBefore / blanks);
+                else x = static_cast<int32_t>(static_cast<int64_t>(chunk.x) * available / lineWidth);
             }
+            if (i + 1 < count && EndsWithBlank(text, chunk)) ++blanksBefore;
             if (count == 1) x = 0;
             if (measure) {
                 extent = std::max<int64_t>(extent, column + x + chunk.width + 1);

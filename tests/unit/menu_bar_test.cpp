@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/format_text.h"
 #include "base/settings.h"
 #include "base/text_table.h"
 #include "ui/colour_scheme.h"
@@ -80,6 +81,34 @@ TEST_F(MenuBarTest, FavouritesMenuListsTitlesThenTheManageItem) {
     EXPECT_EQ(menu->entries()[0].id, 2048u);
     EXPECT_EQ(menu->entries()[1].id, 2049u);
     EXPECT_EQ(menu->entries()[3].id, 1053u);
+}
+
+TEST_F(MenuBarTest, LongFavouriteListsAreGroupedAndStayBelowTheCommandIds) {
+    auto titles = [](size_t count) {
+        std::vector<std::u16string> out;
+        for (size_t i = 0; i < count; ++i) out.push_back(u"F" + AsciiToUtf16(std::to_string(i)));
+        return out;
+    };
+    // Exactly one menu's worth stays flat.
+    EXPECT_EQ(BuildFavoritesMenuFrom(titles(100))->size(), 102u);
+    MenuPtr menu = BuildFavoritesMenuFrom(titles(250));
+    EXPECT_EQ(Texts(*menu), (std::vector<std::u16string>{u"1\u2013100", u"101\u2013200", u"201\u2013250", u"-",
+                                                          u"Manage favorite sites"}));
+    const Menu& last = *menu->entries()[2].submenu;
+    ASSERT_EQ(last.size(), 50u);
+    EXPECT_EQ(last.entries()[0].text, u"F200");
+    EXPECT_EQ(last.entries()[0].id, 2048u + 200);
+    // Past the limit of ids: two levels, every menu at most 100 entries, the last
+    // favourite shown is the one whose id comes just below the commands.
+    MenuPtr big = BuildFavoritesMenuFrom(titles(40000));
+    ASSERT_EQ(big->size(), 4u + 2);
+    EXPECT_EQ(big->entries()[3].text, u"30001\u201330720");
+    const Menu* deepest = big->entries()[3].submenu.get();
+    EXPECT_EQ(deepest->size(), 8u);
+    deepest = deepest->entries().back().submenu.get();
+    EXPECT_EQ(deepest->entries().back().text, u"F30719");
+    EXPECT_EQ(deepest->entries().back().id, 2048u + 30719);
+    EXPECT_LT(deepest->entries().back().id, static_cast<uint32_t>(CmdBrowserBack));
 }
 
 TEST(CommandTableTest, RowsAreFoundDepthFirstForTheSignInState) {

@@ -102,9 +102,10 @@ TEST(RichTextTest, FullLinesAreJustifiedLastLinesAreNot) {
     Layout l(u"aaaa bbbb cccc dddd eeee ffff", 100);
     // Line 1: "aaaa " (30) "bbbb " (30) "cccc " (30) ... 90 >= 100 - 30: full after three.
     ASSERT_EQ(l.canvas.outs.size(), 6u);
-    // Trailing blank of "cccc " removed: line width 84, justified over 100.
+    // Trailing blank of "cccc " removed: line width 84, the 16 px left over go to the
+    // two blanks.
     EXPECT_EQ(l.canvas.outs[0].x, 0);
-    EXPECT_EQ(l.canvas.outs[1].x, 30 * 100 / 84);
+    EXPECT_EQ(l.canvas.outs[1].x, 30 + 8);
     EXPECT_EQ(l.canvas.outs[2].x, 100 - 24);
     // The last line keeps its measured places.
     EXPECT_EQ(l.canvas.outs[3].x, 0);
@@ -114,6 +115,30 @@ TEST(RichTextTest, FullLinesAreJustifiedLastLinesAreNot) {
     // A full line of a single chunk starts at the left edge.
     Layout single(u"abcdefghijklmnopqrstuvwx yz", 150);
     EXPECT_EQ(single.canvas.outs[0].x, 0);
+}
+
+TEST(RichTextTest, JustifiedLinesWidenEveryBlankAlikeAcrossFontChanges) {
+    // "aa " 18, bold "bb" 14 (no blank: the tag ends the chunk), the blank after the
+    // tag 6, "cc " 18 trimmed to 12: width 50 of 70, the 20 px left over go to the two
+    // blanks and none between "bb" and the blank beside it.
+    Layout l(u"aa <b>bb</b> cc dddddddd", 70);
+    ASSERT_GE(l.canvas.outs.size(), 4u);
+    ASSERT_EQ(l.canvas.outs[1].text, u"bb");
+    EXPECT_EQ(l.canvas.outs[1].x, 18 + 10);
+    EXPECT_EQ(l.canvas.outs[2].x, 32 + 10);
+    EXPECT_EQ(l.canvas.outs[3].x, 70 - 12);
+    // What a reader sees between the words: the same room on both sides of "bb".
+    EXPECT_EQ(l.canvas.outs[1].x - 12, l.canvas.outs[3].x - (l.canvas.outs[1].x + 14));
+    // Without blanks (an address cut into chunks) the room is spread over the chunks,
+    // still in order and to the right edge.
+    Layout address(u"http://example.com/a/long/path/to/a/page", 130);
+    const auto& o = address.canvas.outs;
+    ASSERT_GE(o.size(), 3u);
+    size_t last = 0;
+    while (last + 1 < o.size() && o[last + 1].y == o[0].y) ++last;
+    ASSERT_GT(last, 1u);
+    for (size_t i = 1; i <= last; ++i) EXPECT_GE(o[i].x, o[i - 1].x + 6 * static_cast<int32_t>(o[i - 1].text.size()));
+    EXPECT_EQ(o[last].x + 6 * static_cast<int32_t>(o[last].text.size()), 130);
 }
 
 TEST(RichTextTest, LinesThatDoNotFitContinueInTheNextColumn) {
