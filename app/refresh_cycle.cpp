@@ -169,6 +169,7 @@ void StopRefresh() {
             RefreshStopRequested = true;
             if (HttpTransport* transport = CurrentTransport()) transport->Abandon();
             worker.join();
+            if (HttpTransport* transport = CurrentTransport()) transport->Resume();
         }
         // Nothing may be cut off in the middle of a file.
         while (FileBusy) std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -43,12 +43,25 @@ void ApplySettingsBytes(Settings& settings, const uint8_t* data, size_t size) {
     }
 }
 
+void CheckSettingsRanges(Settings& settings, const Settings& defaults) {
+    constexpr int32_t WeekOfMinutes = 7 * 24 * 60;
+    constexpr int32_t YearOfHours = 366 * 24;
+    auto check = [](int32_t& value, int32_t most, int32_t fallback) {
+        if (value < 0 || value > most) value = fallback;
+    };
+    check(settings.refreshInterval, WeekOfMinutes, defaults.refreshInterval);
+    check(settings.hideNoticeAfter, WeekOfMinutes, defaults.hideNoticeAfter);
+    check(settings.hideReadPostsAfter, YearOfHours, defaults.hideReadPostsAfter);
+}
+
 bool LoadSettings(const SettingsEnvironment& env, const std::u16string& fileName) {
-    AppSettings = DefaultSettings(env);
+    const Settings defaults = DefaultSettings(env);
+    AppSettings = defaults;
     std::string bytes;
     bool read = ReadWholeFile(fileName, bytes);
     loaded = true;
     if (read) ApplySettingsBytes(AppSettings, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    CheckSettingsRanges(AppSettings, defaults);
     return read;
 }
 

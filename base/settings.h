@@ -51,8 +51,13 @@ std::array<uint8_t, SettingsFileSize> SettingsToBytes(const Settings& settings);
 // Copies the first min(size, 92) bytes over `settings`; the rest keeps its values.
 void ApplySettingsBytes(Settings& settings, const uint8_t* data, size_t size);
 
-// Fills AppSettings with the defaults, reads the file over them and marks the settings
-// loaded. Returns false when the file could not be opened (first start: the caller
+// Durations a damaged file could make absurd (a refresh every second, never, or a
+// "since" that overflows): negative or beyond a week of minutes or a year of hours,
+// they take the default. 0 stays.
+void CheckSettingsRanges(Settings& settings, const Settings& defaults);
+
+// Fills AppSettings with the defaults, reads the file over them (durations checked) and
+// marks the settings loaded. Returns false when the file could not be opened (first start: the caller
 // opens the preferences dialog).
 bool LoadSettings(const SettingsEnvironment& env, const std::u16string& fileName = SettingsFileName);
 

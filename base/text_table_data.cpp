@@ -191,6 +191,8 @@ constexpr TextPair CzechTexts[] = {
     {"MARKNOTICE2", u"Upozorňovat na změny tohoto příspěvku"},
     {"QUESTION", u"%s položil(a) otázku"},
     {"NOREADEDCOMMS", u"/%d"},
+    {"LOG_FAILEDSTEP", u"Požadavek na Facebook se nezdařil (%s)"},
+    {"STATUS_UNREACHABLE", u"Orv - Facebook není dostupný"},
     {nullptr, nullptr},
 };
 
@@ -372,6 +374,8 @@ constexpr TextPair EnglishTexts[] = {
     {"MARKNOTICE2", u"Notify me on updates of this post"},
     {"QUESTION", u"%s posed the question"},
     {"NOREADEDCOMMS", u"/%d"},
+    {"LOG_FAILEDSTEP", u"Request to Facebook failed (%s)"},
+    {"STATUS_UNREACHABLE", u"Orv - Facebook could not be reached"},
     {nullptr, nullptr},
 };
 
@@ -558,6 +562,8 @@ constexpr TextPair GermanTexts[] = {
     {"MARKNOTICE2", u"Über Änderungen dieses Beitrags benachrichtigen"},
     {"QUESTION", u"%s hat eine Frage gestellt"},
     {"NOREADEDCOMMS", u"/%d"},
+    {"LOG_FAILEDSTEP", u"Anfrage an Facebook fehlgeschlagen (%s)"},
+    {"STATUS_UNREACHABLE", u"Orv - Facebook ist nicht erreichbar"},
     {nullptr, nullptr},
 };
 
@@ -742,6 +748,8 @@ constexpr TextPair SlovakTexts[] = {
     {"MARKNOTICE2", u"Upozorňovať na zmeny tohto príspevku"},
     {"QUESTION", u"%s položil(a) otázku"},
     {"NOREADEDCOMMS", u"/%d"},
+    {"LOG_FAILEDSTEP", u"Požiadavka na Facebook zlyhala (%s)"},
+    {"STATUS_UNREACHABLE", u"Orv - Facebook nie je dostupný"},
     {nullptr, nullptr},
 };
 

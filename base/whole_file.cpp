@@ -1,10 +1,12 @@
 #include "base/whole_file.h"
 
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #include "base/format_text.h"
 
@@ -52,6 +54,41 @@ bool ReadWholeFile(const std::u16string& name, std::string& bytes) {
     in.read(bytes.data(), size);
     bytes.resize(static_cast<size_t>(in.gcount()));
     return true;
+}
+
+namespace {
+// "<target>.tmp" + eight hex digits + "-" + a counter: the names WriteWholeFile uses.
+bool IsTemporaryName(const std::string& name) {
+    size_t at = name.rfind(".tmp");
+    if (at == std::string::npos || at == 0) return false;
+    size_t p = at + 4;
+    for (size_t i = 0; i < 8; ++i, ++p)
+        if (p >= name.size() || !std::isxdigit(static_cast<unsigned char>(name[p]))) return false;
+    if (p >= name.size() || name[p] != '-') return false;
+    if (++p >= name.size()) return false;
+    for (; p < name.size(); ++p)
+        if (!std::isdigit(static_cast<unsigned char>(name[p]))) return false;
+    return true;
+}
+}  // namespace
+
+size_t RemoveStaleTemporaryFiles(const std::filesystem::path& folder, std::chrono::seconds olderThan) {
+    BusyScope busy;
+    std::error_code error;
+    const auto cutoff = std::filesystem::file_time_type::clock::now() - olderThan;
+    std::vector<std::filesystem::path> stale;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code ignored;
+        if (!it->is_regular_file(ignored) || !IsTemporaryName(it->path().filename().u8string())) continue;
+        auto written = it->last_write_time(ignored);
+        if (!ignored && written < cutoff) stale.push_back(it->path());
+    }
+    size_t removed = 0;
+    for (const auto& path : stale) {
+        std::error_code ignored;
+        removed += std::filesystem::remove(path, ignored) ? 1 : 0;
+    }
+    return removed;
 }
 
 size_t WriteWholeFile(const std::u16string& name, const void* data, size_t length) {

@@ -36,8 +36,11 @@ class HttpTransport {
 public:
     virtual ~HttpTransport() = default;
     virtual HttpResponse Send(const HttpRequest& request) = 0;
-    // Closes what an ongoing Send holds open so that a stopping worker is not stuck.
+    // Closes what an ongoing Send of another thread holds open so that a stopping
+    // worker is not stuck; until Resume, Sends of other threads fail at once (also a
+    // worker's first, which comes after the stop).
     virtual void Abandon() {}
+    virtual void Resume() {}
 };
 
 // nullptr removes the transport: every request then fails.

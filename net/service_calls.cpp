@@ -25,6 +25,13 @@ const char16_t* VerbOf(GraphMethod method) {
     }
 }
 
+std::string_view TrimJsonBlanks(std::string_view text) {
+    const char* blanks = " \t\r\n";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 // The request path as it would read unescaped; its length is what the path limit
 // applies to, so escaping never turns a working statement into a refused one.
 bool WithinTargetLimit(size_t unescapedLength) { return unescapedLength <= RequestTargetLimit; }
@@ -77,6 +84,10 @@ JsonTree FqlQuery(std::u16string_view statement, bool* ok) {
         Shell().BeginSignIn();
         return JsonTree();
     }
+    // Rows come as one whole array. An error object, false, an error page, a cut or an
+    // unreadable answer is no rows; taking it for rows would merge junk.
+    std::string_view text = TrimJsonBlanks(*body);
+    if (text.size() < 2 || text.front() != '[' || text.back() != ']') return JsonTree();
     if (ok != nullptr) *ok = true;
     return tree;
 }
@@ -93,9 +104,22 @@ bool GraphCall(std::u16string_view path, GraphMethod method, const std::string& 
                         requestBody, HTTP_FOLLOW_LOCATION | (graph.secure ? HTTP_SECURE : 0));
     if (!body) return false;
 
-    JsonTree tree = ParseJson(*body);
-    if (GetJsonValue(tree.first(), "error.code", JSON_INT).number == 100) return false;
-    return *body != "false";
+    // The service answers a write with the word true or an object ({"id":...}); an
+    // error object, false, an error page, a cut or unreadable answer is a failure.
+    std::string_view text = TrimJsonBlanks(*body);
+    if (text == "true") return true;
+    if (text.size() < 2 || text.front() != '{' || text.back() != '}') return false;
+    JsonTree tree = ParseJson(text);
+    const JsonValue* object = tree.first();
+    if (!object || !object->children) return false;
+    if (FindJsonNode(object->children, "error") || FindJsonNode(object->children, "error_code")) {
+        if (GetJsonInt(object->children, "error.code") == 190 || GetJsonInt(object->children, "error_code") == 190) {
+            ClearAccessToken();  // expired: the same as for a read
+            Shell().BeginSignIn();
+        }
+        return false;
+    }
+    return true;
 }
 
 std::string MessageFormBody(std::u16string_view text) {

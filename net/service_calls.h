@@ -21,14 +21,15 @@ std::u16string FqlTarget(std::u16string_view statement, std::u16string_view toke
 std::u16string GraphTarget(std::u16string_view path, std::u16string_view token);
 
 // Runs one FQL statement. Without a token: no request, an empty tree, *ok false.
-// No answer: empty tree, *ok false. Error 190: the token is cleared, the shell is asked
-// to start the sign-in, empty tree, *ok false. Otherwise the parsed answer (possibly an
-// error object or an empty list) and *ok true.
+// No answer, or one that is not a whole array of rows (an error object, false, a page,
+// a cut or unreadable body): empty tree, *ok false. Error 190 also clears the token and
+// asks the shell to start the sign-in. Otherwise the rows (perhaps none) and *ok true.
 JsonTree FqlQuery(std::u16string_view statement, bool* ok = nullptr);
 
 // One Graph write or read; `path` has no query ("/me/feed", "/123_45/likes"), `body` a
-// MessageFormBody or empty. True on success (any answer but nothing, the bare word
-// false or an error object with code 100).
+// MessageFormBody or empty. True when the answer is the word true or an object that
+// is not an error; false for no answer, false, an error object, a page or a cut or
+// unreadable answer. Error 190 also clears the token and asks for the sign-in.
 bool GraphCall(std::u16string_view path, GraphMethod method, const std::string& body = std::string());
 
 // The multipart body in which comments and statuses are posted, byte for byte.

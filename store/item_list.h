@@ -290,7 +290,7 @@ void FreeItemList(ItemList<T>& list) {
 // there is none; an empty pattern gives start, a start beyond length gives 0.
 int32_t FindText(std::u16string_view text, std::u16string_view pattern, int32_t length, int32_t start);
 
-constexpr size_t ExtractLinkLimit = 1023;  // units of a link, like the original buffer
+constexpr size_t ExtractLinkLimit = 1023;  // units of a link: no longer than an item text may be
 
 // The first web link of a message ("http://..." first, else "www..." made into
 // "http://www..."), cut at the first character of code 32 or less and at

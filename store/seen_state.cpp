@@ -20,7 +20,14 @@ SeenTable SeenLikes;
 SeenTable SeenNotifications;
 
 namespace {
+// Version 1 tells an absent key by a first byte 0, so it cannot hold a key whose first
+// unit has a zero low byte (U+0100, for example). A file holding such a key is written
+// as version 2, where every key starts with a tag byte (0 absent, 1 present); every
+// other file stays version 1, byte for byte.
 constexpr uint32_t SeenStateVersion = 1;
+constexpr uint32_t SeenStateTaggedVersion = 2;
+// Flags, mark, two absent keys and the stamp: no entry is shorter.
+constexpr size_t SmallestEntry = 14;
 
 std::mutex saveLock;  // saves come from both threads
 std::mutex probeLock;
@@ -38,41 +45,68 @@ void Put32(std::string& out, uint32_t value) {
     out.append(bytes, 4);
 }
 
-void PutKey(std::string& out, const std::u16string& key) {
-    if (key.empty()) {
-        out.push_back('\0');
-        return;
-    }
-    size_t at = out.size();
-    out.resize(at + 2 * key.size() + 2);
-    char* p = &out[at];
-    for (char16_t unit : key) {
-        *p++ = static_cast<char>(unit & 0xFF);
-        *p++ = static_cast<char>(unit >> 8);
-    }
-    p[0] = p[1] = 0;
+void Set32(std::string& out, size_t at, uint32_t value) {
+    for (int shift = 0; shift < 4; ++shift) out[at + shift] = static_cast<char>(value >> (8 * shift));
 }
 
-void PutEntry(std::string& out, uint32_t flags, uint32_t mark, const std::u16string& key1,
-              const std::u16string& key2, int32_t stamp) {
-    Put32(out, flags);
-    Put32(out, mark);
-    PutKey(out, key1);
-    PutKey(out, key2);
-    Put32(out, static_cast<uint32_t>(stamp));
-}
+bool NeedsTag(const std::u16string& key) { return !key.empty() && (key[0] & 0xFF) == 0; }
 
+class Writer {
+public:
+    explicit Writer(bool tagged) : tagged_(tagged) {
+        out.reserve(4096);
+        Put32(out, tagged ? SeenStateTaggedVersion : SeenStateVersion);
+    }
+    // A key version 1 cannot hold was met: the caller writes the file again tagged.
+    bool needsTags() const { return needsTags_; }
+
+    void entry(uint32_t flags, uint32_t mark, const std::u16string& key1, const std::u16string& key2,
+               int32_t stamp) {
+        Put32(out, flags);
+        Put32(out, mark);
+        key(key1);
+        key(key2);
+        Put32(out, static_cast<uint32_t>(stamp));
+    }
+
+    std::string out;
+
+private:
+    void key(const std::u16string& key) {
+        if (!tagged_ && NeedsTag(key)) needsTags_ = true;
+        if (key.empty()) {
+            out.push_back('\0');
+            return;
+        }
+        if (tagged_) out.push_back('\1');
+        size_t at = out.size();
+        out.resize(at + 2 * key.size() + 2);
+        char* p = &out[at];
+        for (char16_t unit : key) {
+            *p++ = static_cast<char>(unit & 0xFF);
+            *p++ = static_cast<char>(unit >> 8);
+        }
+        p[0] = p[1] = 0;
+    }
+
+    bool tagged_;
+    bool needsTags_ = false;
+};
+
+// The young entries of items not in memory are carried over, also when the list is
+// empty (a refresh that failed lists nothing). An entry of an item that is listed is
+// never carried over: the list writes the item once, under its current stamp.
+// Comments are told apart by their stamp (one author may comment twice); the other
+// items are one per key pair, whatever their stamp.
 template <class T>
-void WriteSection(std::string& out, const ItemList<T>& list, const SeenTable& table, int32_t now) {
-    size_t countAt = out.size();
-    Put32(out, 0);
-    if (list.empty()) return;  // the table's entries are not carried over
+void WriteSection(Writer& out, const ItemList<T>& list, const SeenTable& table, int32_t now, bool stampIsKey) {
+    size_t countAt = out.out.size();
+    Put32(out.out, 0);
     uint32_t count = 0;
     std::vector<char> matched(table.size(), 0);
     for (const auto& node : list) {
-        int64_t at = table.findIndex(node.key1, node.key2, node.stamp);
-        if (at >= 0) matched[static_cast<size_t>(at)] = 1;
-        PutEntry(out, node.flags(), node.mark(), node.key1, node.key2, node.stamp);
+        table.markSameItem(node.key1, node.key2, stampIsKey, node.stamp, matched);
+        out.entry(node.flags(), node.mark(), node.key1, node.key2, node.stamp);
         ++count;
     }
     const int64_t oldest = static_cast<int64_t>(now) - SeenCarryForwardSeconds;
@@ -80,15 +114,18 @@ void WriteSection(std::string& out, const ItemList<T>& list, const SeenTable& ta
     for (size_t i = 0; i < entries.size(); ++i) {
         const SeenEntry& e = entries[i];
         if (matched[i] || e.stamp <= oldest) continue;
-        PutEntry(out, e.flags, e.mark, e.key1, e.key2, e.stamp);
+        out.entry(e.flags, e.mark, e.key1, e.key2, e.stamp);
         ++count;
     }
-    for (int shift = 0; shift < 4; ++shift) out[countAt + shift] = static_cast<char>(count >> (8 * shift));
+    Set32(out.out, countAt, count);
 }
 
 class Reader {
 public:
     explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+
+    void setTagged(bool tagged) { tagged_ = tagged; }
+    size_t remaining() const { return bytes_.size() - at_; }
 
     bool u32(uint32_t& value) {
         if (bytes_.size() - at_ < 4) return false;
@@ -105,7 +142,12 @@ public:
             ++at_;
             return true;
         }
-        for (size_t p = at_; bytes_.size() - p >= 2; p += 2) {
+        size_t start = at_;
+        if (tagged_) {
+            if (bytes_[at_] != 1) return false;  // no such tag
+            ++start;
+        }
+        for (size_t p = start; bytes_.size() - p >= 2; p += 2) {
             char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(bytes_[p]) |
                                                   (static_cast<unsigned char>(bytes_[p + 1]) << 8));
             if (unit == 0) {
@@ -121,6 +163,7 @@ public:
 private:
     std::string_view bytes_;
     size_t at_ = 0;
+    bool tagged_ = false;
 };
 }  // namespace
 
@@ -229,6 +272,21 @@ int64_t SeenTable::findIndex(std::u16string_view key1, std::u16string_view key2,
     return exact < loose ? exact : loose;
 }
 
+void SeenTable::markSameItem(std::u16string_view key1, std::u16string_view key2, bool stampIsKey, int32_t stamp,
+                             std::vector<char>& matched) const {
+    if (key1.empty()) return;
+    const Group* group = findGroup(key1);
+    if (!group) return;
+    const uint64_t hash = KeyHash(key2);
+    auto end = members_.begin() + group->first + group->count;
+    auto at = std::lower_bound(members_.begin() + group->first, end, hash,
+                               [](const Member& m, uint64_t h) { return m.key2Hash < h; });
+    for (; at != end && at->key2Hash == hash; ++at) {
+        if (stampIsKey && at->stamp != stamp) continue;
+        if (entries_[at->position].key2 == key2) matched[at->position] = 1;
+    }
+}
+
 const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std::u16string_view key2,
                           int32_t stamp) {
     int64_t at = table.findIndex(key1, key2, stamp);
@@ -237,39 +295,45 @@ const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std:
 
 std::string SeenStateBytes(int32_t now) {
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    std::string out;
-    out.reserve(4096);
-    Put32(out, SeenStateVersion);
-    WriteSection(out, UserList, SeenUsers, now);
-    WriteSection(out, PostList, SeenPosts, now);
-    WriteSection(out, CommentList, SeenComments, now);
-    WriteSection(out, MessageList, SeenMessages, now);
-    WriteSection(out, LikeList, SeenLikes, now);
-    WriteSection(out, NotificationList, SeenNotifications, now);
-    return out;
+    for (bool tagged : {false, true}) {
+        Writer out(tagged);
+        WriteSection(out, UserList, SeenUsers, now, false);
+        WriteSection(out, PostList, SeenPosts, now, false);
+        WriteSection(out, CommentList, SeenComments, now, true);
+        WriteSection(out, MessageList, SeenMessages, now, false);
+        WriteSection(out, LikeList, SeenLikes, now, false);
+        WriteSection(out, NotificationList, SeenNotifications, now, false);
+        if (!out.needsTags()) return std::move(out.out);
+    }
+    return std::string();  // not reached: a tagged writer never needs tags
 }
 
 std::string SeenTablesBytes(const SeenTables& tables) {
-    std::string out;
-    Put32(out, SeenStateVersion);
-    for (const SeenTable* table : {&tables.users, &tables.posts, &tables.comments, &tables.messages, &tables.likes,
-                                   &tables.notifications}) {
-        Put32(out, static_cast<uint32_t>(table->size()));
-        for (const SeenEntry& e : table->entries()) PutEntry(out, e.flags, e.mark, e.key1, e.key2, e.stamp);
+    for (bool tagged : {false, true}) {
+        Writer out(tagged);
+        for (const SeenTable* table : {&tables.users, &tables.posts, &tables.comments, &tables.messages,
+                                       &tables.likes, &tables.notifications}) {
+            Put32(out.out, static_cast<uint32_t>(table->size()));
+            for (const SeenEntry& e : table->entries()) out.entry(e.flags, e.mark, e.key1, e.key2, e.stamp);
+        }
+        if (!out.needsTags()) return std::move(out.out);
     }
-    return out;
+    return std::string();
 }
 
 bool ParseSeenState(std::string_view bytes, SeenTables& tables) {
     tables = SeenTables();
     Reader in(bytes);
     uint32_t version = 0;
-    if (!in.u32(version) || version != SeenStateVersion) return false;
+    if (!in.u32(version) || (version != SeenStateVersion && version != SeenStateTaggedVersion)) return false;
+    in.setTagged(version == SeenStateTaggedVersion);
     std::vector<SeenEntry> sections[6];
     bool whole = true;
     for (int s = 0; s < 6 && whole; ++s) {
         uint32_t count = 0;
-        if (!in.u32(count)) {
+        // A count the rest of the file cannot hold is damage: taking the following
+        // sections as entries of this one would pull junk in.
+        if (!in.u32(count) || count > in.remaining() / SmallestEntry) {
             whole = false;
             break;
         }

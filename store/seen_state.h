@@ -20,6 +20,10 @@ public:
     bool empty() const { return entries_.empty(); }
     // Position of the entry FindSeen would give, or -1.
     int64_t findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const;
+    // Sets matched[i] for every entry of exactly these keys (and this stamp, when the
+    // stamp is part of the item's identity): the older entries of an item still listed.
+    void markSameItem(std::u16string_view key1, std::u16string_view key2, bool stampIsKey, int32_t stamp,
+                      std::vector<char>& matched) const;
 
 private:
     std::vector<SeenEntry> entries_;
@@ -67,8 +71,8 @@ const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std:
 std::string SeenStateBytes(int32_t now);
 // The file image of the tables alone, as they were loaded.
 std::string SeenTablesBytes(const SeenTables& tables);
-// Reads a file image. A damaged one reads as far as its last whole entry; another
-// version reads as empty (false).
+// Reads a file image. A damaged one reads as far as its last whole entry (a count the
+// rest cannot hold ends it there); another version reads as empty (false).
 bool ParseSeenState(std::string_view bytes, SeenTables& tables);
 
 std::u16string SeenStateFileName(std::u16string_view uid);

@@ -6,6 +6,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <filesystem>
 #include <string>
 
 #include "app/key_routing.h"
@@ -20,6 +21,7 @@
 #include "base/resource_ids.h"
 #include "base/settings.h"
 #include "base/shell_port.h"
+#include "base/whole_file.h"
 #include "net/run_at_logon.h"
 #include "net/service_address.h"
 #include "net/service_calls.h"
@@ -137,8 +139,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     InitCommonControlsEx(&controls);
 
     // Holding the left Control key while the first data file loads starts it afresh.
-    SetLeftControlProbe([] { return GetKeyState(VK_LCONTROL) < 0; });
+    // The load runs on the worker, whose own key state never sees the keyboard: ask
+    // for the physical state.
+    SetLeftControlProbe([] { return (GetAsyncKeyState(VK_LCONTROL) & 0x8000) != 0; });
     EnterProgramFolder();
+    RemoveStaleTemporaryFiles(std::filesystem::current_path());
     LoadServiceAddress();
     InstallWinInetTransport();
     InstallMenuDrawing(main);

@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <system_error>
 #include <thread>
@@ -18,6 +19,15 @@ namespace {
 
 constexpr DWORD ReadChunk = 16384;
 constexpr DWORD LocationUnits = 1024;
+// A server that takes the connection and never answers must not hold the refresh for
+// as long as it stays silent. WinInet's own time-outs come first; the caller also gives
+// up when the exchange has made no progress for longer than all of them, in case a
+// blocked call never returns (it may not under Wine).
+constexpr DWORD ConnectTimeoutMs = 30000;
+constexpr DWORD SendTimeoutMs = 30000;
+constexpr DWORD ReceiveTimeoutMs = 30000;
+constexpr auto SilenceLimit = std::chrono::milliseconds(ConnectTimeoutMs + ReceiveTimeoutMs + 5000);
+constexpr auto WatchStep = std::chrono::milliseconds(200);
 
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -38,10 +48,15 @@ struct Exchange {
     std::mutex doneLock;
     std::condition_variable doneSignal;
     bool finished = false;           // guarded by doneLock
+    std::chrono::steady_clock::time_point progress = std::chrono::steady_clock::now();  // guarded by doneLock
     HttpResponse response;           // written before finished is set
 };
 
 std::mutex registryLock;
+// From Abandon until Resume, only the thread that abandoned may send: a worker whose
+// first request comes after the stop fails at once instead of waiting it out.
+bool abandoning = false;         // guarded by registryLock
+std::thread::id abandoner;       // guarded by registryLock
 std::vector<std::weak_ptr<ThreadState>> threads;
 std::vector<std::shared_ptr<Exchange>> inFlight;
 
@@ -64,7 +79,18 @@ HINTERNET rootHandle = nullptr;
 // Opened by the first request of either thread; retried while it fails. Never closed.
 HINTERNET Root() {
     std::lock_guard<std::mutex> hold(rootLock);
-    if (rootHandle == nullptr) rootHandle = InternetOpenW(L"Orv", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (rootHandle == nullptr) {
+        rootHandle = InternetOpenW(L"Orv", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+        if (rootHandle != nullptr) {
+            // Handles made from the root take these over.
+            DWORD connect = ConnectTimeoutMs, send = SendTimeoutMs, receive = ReceiveTimeoutMs;
+            InternetSetOptionW(rootHandle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+            InternetSetOptionW(rootHandle, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
+            InternetSetOptionW(rootHandle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+            InternetSetOptionW(rootHandle, INTERNET_OPTION_DATA_SEND_TIMEOUT, &send, sizeof send);
+            InternetSetOptionW(rootHandle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof receive);
+        }
+    }
     return rootHandle;
 }
 
@@ -80,6 +106,7 @@ void CloseHandles(Exchange& call) {
 bool Register(const std::shared_ptr<Exchange>& call) {
     std::lock_guard<std::mutex> hold(registryLock);
     if (call->caller->abandoned) return false;
+    if (abandoning && std::this_thread::get_id() != abandoner) return false;
     inFlight.push_back(call);
     return true;
 }
@@ -115,6 +142,12 @@ bool ReplaceRequest(Exchange& call, HINTERNET next) {
 HINTERNET RequestOf(Exchange& call) {
     std::lock_guard<std::mutex> hold(registryLock);
     return call.abandoned ? nullptr : call.request;
+}
+
+// The exchange moved on (connected, sent, read a chunk): its silence starts again.
+void Progress(Exchange& call) {
+    std::lock_guard<std::mutex> hold(call.doneLock);
+    call.progress = std::chrono::steady_clock::now();
 }
 
 int32_t StatusOf(HINTERNET request) {
@@ -175,6 +208,7 @@ HttpResponse Perform(Exchange& call, const HttpRequest& request) {
     if (!HttpSendRequestW(handle, Wide(request.headers), static_cast<DWORD>(-1), body,
                           static_cast<DWORD>(request.body.size())))
         return response;
+    Progress(call);
 
     std::wstring address = OriginOf(request);
     if (request.flags & HTTP_FOLLOW_LOCATION) {
@@ -186,6 +220,7 @@ HttpResponse Perform(Exchange& call, const HttpRequest& request) {
             if (hops == HttpRedirectLimit) return response;  // a redirect loop
             HINTERNET next = InternetOpenUrlW(root, location.c_str(), nullptr, 0, INTERNET_FLAG_NO_AUTO_REDIRECT, 0);
             if (!ReplaceRequest(call, next)) return response;
+            Progress(call);
             address = location;
         }
     }
@@ -199,6 +234,7 @@ HttpResponse Perform(Exchange& call, const HttpRequest& request) {
         DWORD got = 0;
         if (!InternetReadFile(current, chunk.data(), ReadChunk, &got)) return HttpResponse{};
         if (got == 0) break;
+        Progress(call);
         size_t room = HttpResponseLimit - data.size();
         data.append(chunk.data(), std::min<size_t>(got, room));
         if (data.size() >= HttpResponseLimit) break;  // the rest is not wanted
@@ -220,7 +256,15 @@ class WinInetTransport final : public HttpTransport {
 public:
     HttpResponse Send(const HttpRequest& request) override;
     void Abandon() override;
+    void Resume() override;
 };
+
+// Gives one exchange up: its handles are closed and its caller returns with nothing.
+void GiveUp(const std::shared_ptr<Exchange>& call) {
+    std::lock_guard<std::mutex> hold(registryLock);
+    call->abandoned = true;
+    CloseHandles(*call);
+}
 
 HttpResponse WinInetTransport::Send(const HttpRequest& request) {
     auto call = std::make_shared<Exchange>();
@@ -232,11 +276,17 @@ HttpResponse WinInetTransport::Send(const HttpRequest& request) {
         RunExchange(call, request);  // no thread to spare: run it here
     }
     std::unique_lock<std::mutex> wait(call->doneLock);
-    call->doneSignal.wait(wait, [&call] {
+    auto over = [&call] {
         if (call->finished) return true;
         std::lock_guard<std::mutex> hold(registryLock);
         return call->abandoned;
-    });
+    };
+    while (!call->doneSignal.wait_for(wait, WatchStep, over)) {
+        if (std::chrono::steady_clock::now() - call->progress < SilenceLimit) continue;
+        wait.unlock();
+        GiveUp(call);  // the helper finishes on its own when its call returns
+        wait.lock();
+    }
     return call->finished ? std::move(call->response) : HttpResponse{};
 }
 
@@ -245,6 +295,8 @@ void WinInetTransport::Abandon() {
     std::vector<std::shared_ptr<Exchange>> waking;
     {
         std::lock_guard<std::mutex> hold(registryLock);
+        abandoning = true;
+        abandoner = std::this_thread::get_id();
         for (const std::weak_ptr<ThreadState>& weak : threads) {
             std::shared_ptr<ThreadState> thread = weak.lock();
             if (thread && thread != self) thread->abandoned = true;
@@ -261,6 +313,11 @@ void WinInetTransport::Abandon() {
         std::lock_guard<std::mutex> hold(call->doneLock);
         call->doneSignal.notify_all();
     }
+}
+
+void WinInetTransport::Resume() {
+    std::lock_guard<std::mutex> hold(registryLock);
+    abandoning = false;
 }
 
 WinInetTransport transport;

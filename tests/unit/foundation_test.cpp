@@ -1,7 +1,9 @@
 // The small shared pieces: text formatting, the log, key routing and whole files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -146,6 +148,34 @@ TEST(WholeFile, NonAsciiNamesAndNoTemporaryLeftBehind) {
         if (entry.path().filename().string().find(".tmp") != std::string::npos) ++leftovers;
     EXPECT_EQ(leftovers, 0);
     std::filesystem::remove(FilePath(name));
+}
+
+// Writes cut off by a kill leave "<target>.tmp<tag>-<n>" behind; start-up removes
+// those, but not a write in progress (young) nor files that only look alike.
+TEST(WholeFile, StaleTemporaryFilesAreRemovedAtStart) {
+    namespace fs = std::filesystem;
+    const fs::path folder = "stale_temporaries";
+    fs::create_directory(folder);
+    const char* stale[] = {"orv_42.dat.tmp0a1b2c3d-0", "orv.cfg.tmpFFFFFFFF-17", "favorites.txt.tmp00000000-3"};
+    const char* kept[] = {"orv_42.dat", "orv_42.dat.tmp0a1b2c3d-", "orv_42.dat.tmp0a1b2c3-1", "notes.tmp.txt",
+                          "orv_42.dat.tmp0a1b2c3d-1x", ".tmp0a1b2c3d-1"};
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const char* name : stale) {
+        std::ofstream(folder / name) << "partial";
+        fs::last_write_time(folder / name, old);
+    }
+    for (const char* name : kept) {
+        std::ofstream(folder / name) << "keep";
+        fs::last_write_time(folder / name, old);
+    }
+    std::ofstream(folder / "orv_42.dat.tmp12345678-9") << "being written";  // young
+    EXPECT_EQ(RemoveStaleTemporaryFiles(folder), 3u);
+    for (const char* name : stale) EXPECT_FALSE(fs::exists(folder / name)) << name;
+    for (const char* name : kept) EXPECT_TRUE(fs::exists(folder / name)) << name;
+    EXPECT_TRUE(fs::exists(folder / "orv_42.dat.tmp12345678-9"));
+    EXPECT_EQ(RemoveStaleTemporaryFiles("no_such_folder"), 0u);
+    EXPECT_EQ(FileBusy.load(), 0);
+    fs::remove_all(folder);
 }
 
 }  // namespace

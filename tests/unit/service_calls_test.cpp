@@ -85,18 +85,24 @@ TEST_F(ServiceCalls, FqlAnswerHandling) {
     EXPECT_TRUE(FqlQuery(u"SELECT 1", &ok).empty());
     EXPECT_FALSE(ok);
 
-    net.Answer("false");
-    EXPECT_TRUE(FqlQuery(u"SELECT 1", &ok).empty());
-    EXPECT_TRUE(ok);  // an empty list, not a failure
-
     net.Answer("[]");
     EXPECT_TRUE(FqlQuery(u"SELECT 1", &ok).empty());
+    EXPECT_TRUE(ok);  // no rows is an answer
+
+    net.Answer(" [{\"uid\":4}]\r\n");
+    EXPECT_EQ(GetJsonInt(FqlQuery(u"SELECT 1", &ok).first(), "uid"), 4);
     EXPECT_TRUE(ok);
 
-    net.Answer("{\"error_code\":601,\"error_msg\":\"Parser error\"}");
-    JsonTree error = FqlQuery(u"SELECT 1", &ok);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(GetJsonInt(error.first(), "error_code"), 601);
+    // Anything but a whole array is no rows and a failure: merged as rows, an error
+    // object or a cut answer became a phantom notification or dropped every like.
+    for (const char* answer : {"false", "{\"error_code\":601,\"error_msg\":\"Parser error\"}",
+                               "{\"error\":{\"code\":100}}", "[{\"notification_id\":\"1\",\"title_te",
+                               "<html><h1>Sorry, something went wrong.</h1></html>", "\x9c\xff\x01[", "{}"}) {
+        net.Answer(answer);
+        ok = true;
+        EXPECT_TRUE(FqlQuery(u"SELECT 1", &ok).empty()) << answer;
+        EXPECT_FALSE(ok) << answer;
+    }
     EXPECT_EQ(shell.signIns, 0);
     EXPECT_TRUE(HaveAccessToken());
 }
@@ -150,20 +156,28 @@ TEST_F(ServiceCalls, GraphRequests) {
     EXPECT_EQ(net.requests[2].verb, u"GET");
 }
 
+// Only true or an object that is not an error counts as done: an expired token must
+// not look like a posted comment.
 TEST_F(ServiceCalls, GraphAnswerTable) {
     struct Row {
         const char* answer;  // nullptr: no answer at all
         bool expected;
     } rows[] = {
         {"true", true},
+        {"true\r\n", true},
         {"{\"id\":\"9\"}", true},
         {"false", false},
+        {"false ", false},
         {"", false},
         {nullptr, false},
         {"{\"error\":{\"message\":\"x\",\"type\":\"OAuthException\",\"code\":100}}", false},
-        {"{\"error\":{\"message\":\"x\",\"type\":\"OAuthException\",\"code\":190}}", true},
-        {"{\"error\":{\"code\":200}}", true},
-        {"false ", true},  // only the bare word counts
+        {"{\"error\":{\"code\":200}}", false},
+        {"{\"error\":{\"message\":\"(#506) Duplicate status message\"}}", false},
+        {"{\"error_code\":2,\"error_msg\":\"Service temporarily unavailable\"}", false},
+        {"{\"id\":\"1_2", false},  // cut in half
+        {"tr", false},
+        {"<html><h1>Sorry, something went wrong.</h1></html>", false},
+        {"\x9c\x01\xff garbage", false},
     };
     for (const Row& row : rows) {
         if (row.answer)
@@ -173,8 +187,17 @@ TEST_F(ServiceCalls, GraphAnswerTable) {
         EXPECT_EQ(GraphCall(u"/1/comments", GRAPH_POST, MessageFormBody(u"x")), row.expected)
             << (row.answer ? row.answer : "(none)");
     }
-    EXPECT_TRUE(HaveAccessToken());  // Graph errors never sign out
+    EXPECT_TRUE(HaveAccessToken());  // only an expired token signs out
     EXPECT_EQ(shell.signIns, 0);
+}
+
+TEST_F(ServiceCalls, GraphError190ClearsTheTokenAndAsksForSignIn) {
+    net.Answer("{\"error\":{\"message\":\"Error validating access token.\",\"type\":\"OAuthException\",\"code\":190}}");
+    EXPECT_FALSE(GraphCall(u"/1_2/comments", GRAPH_POST, MessageFormBody(u"x")));
+    EXPECT_FALSE(HaveAccessToken());
+    EXPECT_EQ(shell.signIns, 1);
+    EXPECT_FALSE(GraphCall(u"/1_2/likes", GRAPH_POST));  // signed out: nothing sent
+    EXPECT_EQ(net.requests.size(), 1u);
 }
 
 TEST_F(ServiceCalls, GraphWithoutTokenSendsNothing) {

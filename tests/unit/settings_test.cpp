@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 
@@ -104,7 +105,43 @@ TEST_F(SettingsFile, LongFileUsesOnly92Bytes) {
     EXPECT_TRUE(LoadSettings(env, name));
     EXPECT_EQ(AppSettings.commentsOnlyFromFriends, 0x01010101);
     EXPECT_TRUE(SaveSettings(name));
-    EXPECT_EQ(FileBytes(), std::string(92, '\x01'));
+    // Byte for byte, but for the three durations, which a value this large makes defaults.
+    std::string expected(92, '\x01');
+    for (size_t field : {12u, 15u, 17u}) expected.replace(field * 4, 4, std::string("\0\0\0\0", 4));
+    expected[12 * 4] = 10;
+    expected[15 * 4] = 12;
+    expected[17 * 4] = 5;
+    EXPECT_EQ(FileBytes(), expected);
+}
+
+// Values a damaged file may hold: a refresh every second or never, a "since" that
+// overflows. Out of range reads as the default; 0 and the bounds themselves stay.
+TEST_F(SettingsFile, DamagedDurationsReadAsDefaults) {
+    struct Case {
+        int32_t refresh, hideRead, hideNotice;
+        int32_t wantRefresh, wantHideRead, wantHideNotice;
+    };
+    const Case cases[] = {
+        {-1403616213, -1, INT32_MIN, 10, 12, 5},
+        {1517087799, 596523, 10081, 10, 12, 5},
+        {0, 0, 0, 0, 0, 0},
+        {10080, 8784, 10080, 10080, 8784, 10080},
+        {10081, 8785, -1, 10, 12, 5},
+    };
+    for (const Case& c : cases) {
+        Settings written = DefaultSettings(env);
+        written.refreshInterval = c.refresh;
+        written.hideReadPostsAfter = c.hideRead;
+        written.hideNoticeAfter = c.hideNotice;
+        written.language = 2;
+        auto bytes = SettingsToBytes(written);
+        WriteBytes(std::string(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(LoadSettings(env, name));
+        EXPECT_EQ(AppSettings.refreshInterval, c.wantRefresh) << c.refresh;
+        EXPECT_EQ(AppSettings.hideReadPostsAfter, c.wantHideRead) << c.hideRead;
+        EXPECT_EQ(AppSettings.hideNoticeAfter, c.wantHideNotice) << c.hideNotice;
+        EXPECT_EQ(AppSettings.language, 2);  // the rest as the file has it
+    }
 }
 
 TEST_F(SettingsFile, OutOfRangeIndexesAreTamed) {

@@ -131,31 +131,44 @@ TEST_F(SeenStateTest, CarriesForwardYoungEntriesOfItemsNotInMemory) {
     EXPECT_EQ(tables.notifications.size(), 1u);
 }
 
-TEST_F(SeenStateTest, EmptyListDropsItsLoadedEntries) {
+// A refresh that failed lists nothing: what was read before must survive its save.
+TEST_F(SeenStateTest, EmptyListsStillCarryTheirYoungEntries) {
     SetOwnUid(u"42");
-    SeenPosts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}});
-    AddUser(u"7", 100, 1, 0);
+    SeenPosts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}, SeenEntry{0, 1, Now - 604800, u"7_0", u"", 0}});
+    SeenLikes = SeenTable({SeenEntry{0, 1, Now - 5, u"7_1", u"9", 0}});
     ASSERT_TRUE(SaveSeenState());
     SeenTables tables;
     ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
-    EXPECT_TRUE(tables.posts.empty());
-    EXPECT_EQ(tables.users.size(), 1u);
+    ASSERT_EQ(tables.posts.size(), 1u);
+    EXPECT_EQ(tables.posts.entries()[0].key1, u"7_1");
+    EXPECT_EQ(tables.likes.size(), 1u);
 }
 
-TEST_F(SeenStateTest, ChangedStampWritesNewEntryFirstAndFirstEntryWins) {
+// Each start lists the same likes under a new stamp; the file must not carry the old
+// entries beside them (it grew by every like on every start). A comment's stamp is
+// part of what it is: two by one author on one post are two items.
+TEST_F(SeenStateTest, AListedItemIsWrittenOnceWhateverItsStamp) {
     SetOwnUid(u"42");
-    SeenNotifications = SeenTable({SeenEntry{0, 1, Now - 10, u"n1", u"", 0}});
     AddNotification(u"n1", Now, 0);
+    AddComment(u"7_1", u"8", Now - 20, 1);
+    for (int start = 0; start < 3; ++start) {
+        ASSERT_TRUE(SaveSeenState());
+        ASSERT_TRUE(LoadSeenState());
+        FreeLikeList();
+        for (const char16_t* user : {u"9", u"10", u"11"}) AddLike(u"7_1", user, Now + start, start == 0 ? 0 : 1);
+    }
+    SeenComments = SeenTable({SeenEntry{0, 1, Now - 20, u"7_1", u"8", 0}, SeenEntry{0, 1, Now - 10, u"7_1", u"8", 0}});
+    SeenNotifications = SeenTable({SeenEntry{0, 1, Now - 10, u"n1", u"", 0}});
     ASSERT_TRUE(SaveSeenState());
     SeenTables tables;
     ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
-    ASSERT_EQ(tables.notifications.size(), 2u);  // the old one is carried forward too
-    const SeenEntry* first = FindSeen(tables.notifications, u"n1");
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(first->stamp, Now);
-    EXPECT_EQ(first->flags, 0u);
-    // With a stamp the older one is still found.
-    EXPECT_EQ(FindSeen(tables.notifications, u"n1", u"", Now - 10)->flags, 1u);
+    ASSERT_EQ(tables.likes.size(), 3u);
+    for (const SeenEntry& e : tables.likes.entries()) EXPECT_EQ(e.stamp, Now + 2);
+    ASSERT_EQ(tables.notifications.size(), 1u);  // the current stamp only
+    EXPECT_EQ(tables.notifications.entries()[0].stamp, Now);
+    EXPECT_EQ(tables.notifications.entries()[0].flags, 0u);
+    ASSERT_EQ(tables.comments.size(), 2u);  // the listed one and its author's other one
+    EXPECT_EQ(tables.comments.entries()[1].stamp, Now - 10);
 }
 
 TEST_F(SeenStateTest, FindSeenKeyRules) {
@@ -247,23 +260,40 @@ TEST_F(SeenStateTest, DamagedFilesReadOnlyWholeEntries) {
     SeenTables tables;
 
     // Another version reads as empty.
-    EXPECT_FALSE(ParseSeenState(Hex("02000000 01000000") + one, tables));
+    EXPECT_FALSE(ParseSeenState(Hex("03000000 01000000") + one, tables));
     EXPECT_TRUE(tables.users.empty());
 
     // Shorter than the version.
     EXPECT_FALSE(ParseSeenState(Hex("0100"), tables));
 
     // A count that runs past the end keeps the whole entries before it.
-    std::string counted = header + Hex("05000000") + one + two;
+    const std::string longer = Hex("01000000 00000000 6100 6200 6300 6400 6500 6600 0000 00 03000000");
+    std::string counted = header + Hex("03000000") + longer + longer;
     EXPECT_TRUE(ParseSeenState(counted, tables));
     EXPECT_EQ(tables.users.size(), 2u);
     EXPECT_TRUE(tables.posts.empty());
 
-    // Cut inside an entry, at every position.
+    // A count the rest of the file cannot hold is damage right there: the following
+    // sections are not taken as its entries.
+    for (const char* count : {"00000080", "05000000"}) {
+        std::string junk = header + Hex(count) + Hex("01000000") + one + Hex("01000000") + two + Hex("00000000") +
+                           Hex("00000000 00000000 00000000");
+        EXPECT_TRUE(ParseSeenState(junk, tables));
+        EXPECT_TRUE(tables.users.empty()) << count;
+        EXPECT_TRUE(tables.posts.empty()) << count;
+    }
+    // The same damage in a later section keeps the sections before it.
+    std::string late = header + Hex("01000000") + one + Hex("ffffff7f") + two;
+    EXPECT_TRUE(ParseSeenState(late, tables));
+    EXPECT_EQ(tables.users.size(), 1u);
+    EXPECT_TRUE(tables.posts.empty());
+
+    // Cut inside an entry, at every position: the first entry stays once the count
+    // could still be whole (two entries of at least 14 bytes).
     std::string full = header + Hex("02000000") + one + two;
     for (size_t cut = 4; cut < full.size(); ++cut) {
         ASSERT_TRUE(ParseSeenState(full.substr(0, cut), tables));
-        size_t expected = cut >= header.size() + 4 + one.size() ? 1 : 0;
+        size_t expected = cut >= header.size() + 4 + 2 * 14 ? 1 : 0;
         EXPECT_EQ(tables.users.size(), expected) << cut;
     }
 
@@ -279,7 +309,7 @@ TEST_F(SeenStateTest, DamagedFilesReadOnlyWholeEntries) {
 TEST_F(SeenStateTest, AnOversizedStateStillSavesWhole) {
     SetOwnUid(u"42");
     std::vector<SeenEntry> entries;
-    // About 1.5 MB of entries: beyond the original fixed buffer.
+    // About 1.5 MB of entries: the file image grows as far as the entries need.
     std::u16string longKey(300, u'k');
     for (int i = 0; i < 2500; ++i) entries.push_back(SeenEntry{0, 1, Now, longKey + AsciiToUtf16(std::to_string(i)), u"", 0});
     SeenComments = SeenTable(entries);
@@ -289,6 +319,38 @@ TEST_F(SeenStateTest, AnOversizedStateStillSavesWhole) {
     SeenTables tables;
     ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
     EXPECT_EQ(tables.comments.size(), 2501u);
+}
+
+// A key whose first unit has a zero low byte (U+0100 and the like) cannot be told
+// from an absent key in version 1: such a file is written as version 2, with a tag
+// byte before every key, and reads back whole. Other files stay version 1.
+TEST_F(SeenStateTest, KeysStartingWithAZeroByteReadBackWhole) {
+    SetOwnUid(u"42");
+    AddNotification(u"\u0100x", 400, 1);
+    AddNotification(u"n2", 500, 0);
+    AddLike(u"7_1", u"\u3000", 300, 1);
+    ASSERT_TRUE(SaveSeenState());
+    std::string bytes = FileBytes("orv_42.dat");
+    EXPECT_EQ(bytes, Hex("02000000 00000000 00000000 00000000 00000000"
+                         "01000000 01000000 00000000 01 37005f003100 0000 01 0030 0000 2c010000"
+                         "02000000 01000000 00000000 01 00017800 0000 00 90010000"
+                         "00000000 00000000 01 6e003200 0000 00 f4010000"));
+    ASSERT_TRUE(LoadSeenState());
+    ASSERT_EQ(SeenNotifications.size(), 2u);
+    EXPECT_EQ(FindSeen(SeenNotifications, u"\u0100x")->flags, 1u);
+    EXPECT_EQ(FindSeen(SeenNotifications, u"n2")->stamp, 500);
+    EXPECT_EQ(FindSeen(SeenLikes, u"7_1", u"\u3000")->flags, 1u);
+
+    SeenTables tables;
+    EXPECT_TRUE(ParseSeenState(Hex("02000000 01000000 01000000 00000000 02 3700 0000 00 64000000"), tables));
+    EXPECT_TRUE(tables.users.empty());  // no such tag: damaged there
+
+    // Without such a key the file is version 1 again, byte for byte.
+    FreeLikeList();
+    FreeItemList(NotificationList);
+    AddNotification(u"n2", 500, 0);
+    ASSERT_TRUE(SaveSeenState());
+    EXPECT_EQ(FileBytes("orv_42.dat").substr(0, 4), Hex("01000000"));
 }
 
 TEST_F(SeenStateTest, SavesFromTwoThreadsLeaveAWholeFile) {
