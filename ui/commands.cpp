@@ -92,19 +92,19 @@ bool LikeOrUnlike(PostRecord& post, MenuItemData* item) {
     // The store lock is not held across the request: the worker must not wait for it.
     bool done = !postId.empty() && path.size() <= LikePathLimit &&
                 GraphCall(path, liked ? GRAPH_DELETE : GRAPH_POST);
-    {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        if (done) {
+    if (done) {
+        std::u16string ownId;
+        {
+            std::lock_guard<std::recursive_mutex> hold(StoreLock());
             liked = !liked;
             post.likedByMe = liked ? 1 : 0;
-            if (liked) {
-                AddOwnLike(OwnUid, postId);
-                ++post.likesCount;
-            } else {
-                RemoveOwnLike(postId, OwnUid);
-                if (post.likesCount > 0) --post.likesCount;
-            }
+            if (liked) ++post.likesCount;
+            else if (post.likesCount > 0) --post.likesCount;
+            ownId = OwnUid;
         }
+        // These take the lock themselves.
+        if (liked) AddOwnLike(ownId, postId);
+        else RemoveOwnLike(postId, ownId);
     }
     if (item) item->text = LookupText(liked ? "NOLIKE" : "ILIKEIT");
     return done;
@@ -129,8 +129,12 @@ CommandPlan DispatchCommand(MenuItemData* item, int32_t code) {
     case ActionHideUser: SetUserHidden(item, true); break;
     case ActionMarkCommentsRead:
         if (item && item->post) {
-            std::lock_guard<std::recursive_mutex> hold(StoreLock());
-            MarkCommentsRead(item->post->postId);
+            std::u16string postId;
+            {
+                std::lock_guard<std::recursive_mutex> hold(StoreLock());
+                postId = item->post->postId;
+            }
+            MarkCommentsRead(postId);  // takes the lock itself
         }
         break;
     case ActionBrowserForward: steps = {Step(CommandStep::BrowserForward)}; break;
