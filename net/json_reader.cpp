@@ -415,7 +415,7 @@ private:
             }
             if (peek() == ':') {
                 size_t keySize = std::min(token_.size(), JsonKeyLimit);
-                std::memcpy(keyBuffer, token_.data(), keySize);
+                if (keySize > 0) std::memcpy(keyBuffer, token_.data(), keySize);
                 key = std::string_view(keyBuffer, keySize);
                 pending = Value;
             }
