@@ -20,6 +20,7 @@
 #include "store/profiles.h"
 #include "store/seen_state.h"
 #include "store/threads.h"
+#include "ui/content_menus.h"
 #include "base/whole_file.h"
 
 std::atomic<int32_t> NewCountTotal{0};
@@ -183,13 +184,7 @@ bool WorkerRunning() { return running; }
 
 std::u16string RefreshSummary(int32_t posts, int32_t messages, int32_t notifications) {
     std::u16string text;
-    const std::pair<const char*, int32_t> parts[] = {
-        {"POSTS", posts}, {"MESSAGES", messages}, {"NOTIFICATIONS", notifications}};
-    for (const auto& part : parts) {
-        if (part.second == 0) continue;
-        if (!text.empty()) text += u", ";
-        text += FormatText(LookupText(part.first), {part.second});
-    }
+    FormatCounts(text, posts, messages, notifications, false);
     if (text.size() > SummaryLimit) text.resize(SummaryLimit);
     return text;
 }
@@ -240,6 +235,21 @@ void MarkAllRead() {
     TrayState = TrayStateNormal;
     Shell().SetTrayIcon(TrayIconNormal);
     Shell().SetTrayTooltip(TrayTooltipIdle);
+}
+
+void ResetTrayWhenNothingNew() {
+    int32_t total;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        total = CountUnseenItems(PostList, false) + CountUnseenItems(MessageList, false) +
+                CountUnseenItems(NotificationList, false);
+    }
+    if (total != 0) return;
+    NewCountTotal = 0;
+    TrayState = TrayStateNormal;
+    Shell().SetTrayIcon(TrayIconNormal);
+    Shell().SetTrayTooltip(TrayTooltipIdle);
+    Shell().RedrawBanner();
 }
 
 void OnRefreshTimer() {

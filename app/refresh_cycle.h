@@ -28,6 +28,8 @@ bool WorkerRunning();
 void OnRefreshTimer();
 void AfterRefresh();
 void MarkAllRead();
+// After a popup: when nothing new is left (read by highlighting), the tray shows so.
+void ResetTrayWhenNothingNew();
 // Command 1045: refresh now.
 void UpdateDataCommand();
 

@@ -65,20 +65,21 @@ void BM_PostsMenuCopy(benchmark::State& state) {
 }
 BENCHMARK(BM_PostsMenuCopy)->Unit(benchmark::kMicrosecond);
 
-// Building the menu model: texts kept in MenuDataList, rows added and measured,
+// Building the menu model: texts kept in a popup session, rows added and measured,
 // everything released in one sweep.
 void BM_PostsMenuBuild(benchmark::State& state) {
     std::vector<std::u16string> texts = MakeTexts();
+    PopupSession session;
     for (auto _ : state) {
         Menu menu;
         MenuItemData tmpl = MakeItemTemplate(230);
         for (const auto& text : texts) {
-            tmpl.text = KeepMenuText(text);
+            tmpl.text = session.keep(text);
             tmpl.pictureWidth = 48;
             tmpl.divider = 1;
-            AddMenuItem(&menu, nullptr, tmpl, 0, -1, 0);
+            AddMenuItem(session, &menu, nullptr, tmpl, 0, -1, 0);
         }
-        ReleaseMenuData();
+        session.clear();
     }
     state.SetItemsProcessed(state.iterations() * Rows);
 }

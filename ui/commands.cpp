@@ -12,6 +12,7 @@
 #include "ui/command_table.h"
 #include "ui/content_dialogs.h"
 #include "ui/dialog_table.h"
+#include "ui/record_lookup.h"
 
 namespace {
 constexpr size_t LikePathLimit = 256;
@@ -22,12 +23,12 @@ CommandEffect Open(std::u16string address, bool showMain) {
     return CommandEffect{CommandStep::Navigate, 0, std::move(address), showMain};
 }
 
-// Commands that open a dialog from a popup release its data first, so nothing of the
-// menu is reachable while the dialog waits for the user.
+// Commands that open a dialog from a popup close it first (its session goes with it),
+// so nothing of the menu is on screen while the dialog waits for the user.
 CommandPlan DialogFromPopup(int32_t index) {
     CommandPlan plan;
     plan.result = 1;
-    plan.steps = {Step(CommandStep::ReleaseMenuData), Step(CommandStep::OpenDialog, index)};
+    plan.steps = {Step(CommandStep::CloseMenu), Step(CommandStep::OpenDialog, index)};
     return plan;
 }
 
@@ -37,11 +38,13 @@ void SetUserHidden(MenuItemData* item, bool hide) {
     std::u16string name;
     {
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        item->user->hidden = hide ? 1 : 0;
-        name = item->user->name;
+        UserRecord* user = LookUpUser(item->user);
+        if (!user) return;
+        user->hidden = hide ? 1 : 0;
+        name = user->name;
     }
     item->action = hide ? ActionShowUser : ActionHideUser;
-    item->text = KeepMenuText(FormatText(LookupText(hide ? "SHOWUSER" : "HIDEUSER"), {name}));
+    item->text = KeepItemText(*item, FormatText(LookupText(hide ? "SHOWUSER" : "HIDEUSER"), {name}));
 }
 
 void ToggleMute(MenuItemData* item) {
@@ -49,8 +52,10 @@ void ToggleMute(MenuItemData* item) {
     bool muted;
     {
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        item->post->flags ^= ItemMuted;
-        muted = (item->post->flags & ItemMuted) != 0;
+        PostRecord* post = LookUpPost(item->post);
+        if (!post) return;
+        post->flags ^= ItemMuted;
+        muted = (post->flags & ItemMuted) != 0;
     }
     item->text = LookupText(muted ? "MARKNOTICE2" : "MARKNOTICE");
 }
@@ -61,7 +66,9 @@ CommandPlan CommentOn(MenuItemData* item) {
     if (!item || !item->post) return {};
     {
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        SetCommentTarget(item->post->postId, item->post->actor != nullptr);
+        PostRecord* post = LookUpPost(item->post);
+        if (!post) return {};
+        SetCommentTarget(post->postId, post->actor != nullptr);
     }
     return DialogFromPopup(DialogComment);
 }
@@ -71,7 +78,7 @@ CommandPlan SendMessageTo(MenuItemData* item) {
     std::u16string id;
     {
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        id = item->user->id;
+        if (UserRecord* user = LookUpUser(item->user)) id = user->id;
     }
     if (id.empty()) return {};
     CommandPlan plan;
@@ -80,13 +87,15 @@ CommandPlan SendMessageTo(MenuItemData* item) {
 }
 }  // namespace
 
-bool LikeOrUnlike(PostRecord& post, MenuItemData* item) {
+bool LikeOrUnlike(const RecordRef& postRef, MenuItemData* item) {
     std::u16string postId;
     bool liked;
     {
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        postId = post.postId;
-        liked = post.likedByMe != 0;
+        PostRecord* post = LookUpPost(postRef);
+        if (!post) return false;
+        postId = post->postId;
+        liked = post->likedByMe != 0;
     }
     std::u16string path = u"/" + postId + u"/likes";
     // The store lock is not held across the request: the worker must not wait for it.
@@ -95,11 +104,14 @@ bool LikeOrUnlike(PostRecord& post, MenuItemData* item) {
     if (done) {
         std::u16string ownId;
         {
+            // The post is looked up again: the worker may have changed the list meanwhile.
             std::lock_guard<std::recursive_mutex> hold(StoreLock());
             liked = !liked;
-            post.likedByMe = liked ? 1 : 0;
-            if (liked) ++post.likesCount;
-            else if (post.likesCount > 0) --post.likesCount;
+            if (PostRecord* post = LookUpPost(postRef)) {
+                post->likedByMe = liked ? 1 : 0;
+                if (liked) ++post->likesCount;
+                else if (post->likesCount > 0) --post->likesCount;
+            }
             ownId = OwnUid;
         }
         // These take the lock themselves.
@@ -119,7 +131,7 @@ CommandPlan DispatchCommand(MenuItemData* item, int32_t code) {
         break;
     case ActionExit: steps = {Step(CommandStep::DestroyMainWindow)}; break;
     case ActionLike:
-        if (item && item->post) LikeOrUnlike(*item->post, item);
+        if (item && item->post) LikeOrUnlike(item->post, item);
         break;
     case ActionBrowserBack: steps = {Step(CommandStep::BrowserBack)}; break;
     case ActionSearchHome: steps = {Step(CommandStep::SearchHome)}; break;
@@ -129,12 +141,7 @@ CommandPlan DispatchCommand(MenuItemData* item, int32_t code) {
     case ActionHideUser: SetUserHidden(item, true); break;
     case ActionMarkCommentsRead:
         if (item && item->post) {
-            std::u16string postId;
-            {
-                std::lock_guard<std::recursive_mutex> hold(StoreLock());
-                postId = item->post->postId;
-            }
-            MarkCommentsRead(postId);  // takes the lock itself
+            MarkCommentsRead(item->post.key1);  // takes the lock itself
         }
         break;
     case ActionBrowserForward: steps = {Step(CommandStep::BrowserForward)}; break;

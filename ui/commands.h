@@ -18,7 +18,7 @@ enum class CommandStep : int32_t {
     BrowserForward,
     BrowserReload,
     SearchHome,            // the search engine's home page, when the browser exists
-    ReleaseMenuData,       // before a dialog opens from a popup
+    CloseMenu,             // before a dialog opens from a popup (its session goes with it)
     OpenDialog,            // value: the DialogTable index
     RefreshNow,            // start the worker unless one runs
     MarkAllRead,
@@ -43,8 +43,7 @@ struct CommandEffect {
 };
 
 struct CommandPlan {
-    // 1 when the plan releases MenuDataList itself before a dialog opens; the popup
-    // releases it after a 0.
+    // 1 when the plan closes the popup before a dialog opens.
     int32_t result = 0;
     std::vector<CommandEffect> steps;
 };
@@ -57,7 +56,7 @@ CommandPlan DispatchCommand(MenuItemData* item, int32_t code);
 // Like or unlike (1031) of a post through the service: the flag, the count and the
 // signed-in user's like change together, and only when the service took the request.
 // The item's text then offers the action for the post's state. False when refused.
-bool LikeOrUnlike(PostRecord& post, MenuItemData* item);
+bool LikeOrUnlike(const RecordRef& post, MenuItemData* item);
 
 // The search engine whose home page 1033 opens.
 constexpr const char16_t* SearchHomeUrl = u"http://www.google.com/";

@@ -12,8 +12,10 @@ struct MenuChoiceHooks {
     // Opens an address in the embedded browser, in front (background 0, showMain 1,
     // selectTab 1), creating the browser host first.
     std::function<void(std::u16string_view link)> openLink;
-    // Runs a command code for an item; 0 lets the popup release MenuDataList, 1 means
-    // the command released it already.
+    // Runs a command code for an item (nullptr for commands from the menu bar or the
+    // tool bar). The item and its session live only until the hook returns: a command
+    // that needs the item later (a dialog) copies what it needs; its RecordRefs are
+    // values. The result is the command's own (1: a dialog was opened).
     std::function<int32_t(MenuItemData* item, int32_t action)> dispatch;
     // After every popup: reset the tray state when nothing new is left.
     std::function<void()> afterPopup;
@@ -22,10 +24,10 @@ struct MenuChoiceHooks {
 void SetMenuChoiceHooks(MenuChoiceHooks hooks);
 const MenuChoiceHooks& CurrentMenuChoiceHooks();
 
-// A popup closed with `commandId` (0: nothing chosen). Opens the record's link, runs its
-// action and releases MenuDataList unless the command kept it; then runs afterPopup.
-void RunChosenMenuItem(uint32_t commandId);
+// A popup closed with `commandId` (0: nothing chosen). Opens the record's link and runs
+// its action, releases the session whole, then runs afterPopup.
+void RunChosenMenuItem(PopupSession& session, uint32_t commandId);
 
 // A right click on a popup item: runs its action (when not 0), then opens its
 // rightLink. The menu stays open. Returns whether the id led to a record.
-bool RunRightClickedMenuItem(uint32_t commandId);
+bool RunRightClickedMenuItem(PopupSession& session, uint32_t commandId);

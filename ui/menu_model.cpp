@@ -3,29 +3,8 @@
 #include "base/text_table.h"
 #include "ui/rich_text.h"
 
-ItemList<MenuDataEntry> MenuDataList;
-
-void ReleaseMenuData() { FreeItemList(MenuDataList); }
-
-std::u16string_view KeepMenuText(std::u16string text) {
-    if (text.empty()) return {};
-    MenuDataEntry entry;
-    entry.text = std::move(text);
-    MenuDataEntry* kept = AppendItem(MenuDataList, std::move(entry));
-    return kept ? std::u16string_view(kept->text) : std::u16string_view();
-}
-
-MenuItemData* FindMenuItemData(const void* data) {
-    if (!data) return nullptr;
-    for (auto& node : MenuDataList)
-        if (node.payload.item.get() == data) return node.payload.item.get();
-    return nullptr;
-}
-
-MenuItemData* ResolveMenuCommand(uint32_t commandId) {
-    if (commandId == 0 || MenuDataList.empty()) return nullptr;
-    auto* node = ItemAt(MenuDataList, static_cast<int32_t>(commandId & 0xFFFF));
-    return node ? node->payload.item.get() : nullptr;
+std::u16string_view KeepItemText(MenuItemData& item, std::u16string text) {
+    return item.session ? item.session->keep(std::move(text)) : std::u16string_view();
 }
 
 const ItemStyle& EffectiveStyle(const MenuItemData& item) {
@@ -41,18 +20,6 @@ MenuEntry& Menu::insert(int32_t position, MenuEntry entry) {
 }
 
 namespace {
-
-// Appends a zeroed record to MenuDataList; its command id counts the nodes before it.
-MenuItemData* NewItemRecord(uint32_t& commandId) {
-    MenuDataEntry entry;
-    entry.item.reset(new (std::nothrow) MenuItemData());
-    if (!entry.item) return nullptr;
-    int32_t before = 0;
-    MenuDataEntry* kept = AppendItem(MenuDataList, std::move(entry), {}, {}, 0, nullptr, &before);
-    if (!kept) return nullptr;
-    commandId = static_cast<uint32_t>(before) | POPUP_ITEM_BIT;
-    return kept->item.get();
-}
 
 std::u16string_view StyleText(const ItemStyle& style) {
     // The separator's empty key names no text.
@@ -71,10 +38,10 @@ void MeasureInto(MenuItemData& record, int32_t font, uint32_t format) {
 
 }  // namespace
 
-MenuItemData* AddMenuItem(Menu* menu, const ItemStyle* style, MenuItemData& item, int32_t action,
-                          int32_t position, uint32_t itemFlags) {
+MenuItemData* AddMenuItem(PopupSession& session, Menu* menu, const ItemStyle* style, MenuItemData& item,
+                          int32_t action, int32_t position, uint32_t itemFlags) {
     uint32_t commandId = 0;
-    MenuItemData* record = NewItemRecord(commandId);
+    MenuItemData* record = session.newItem(commandId);
     if (!record) {
         ResetItemTemplate(item);
         return nullptr;
@@ -84,6 +51,7 @@ MenuItemData* AddMenuItem(Menu* menu, const ItemStyle* style, MenuItemData& item
         if (item.menuWidth == 0) item.menuWidth = DefaultMenuWidth;
     }
     *record = item;
+    record->session = &session;
     record->action = action;
     record->menu = menu;
     record->commandId = commandId;
@@ -115,11 +83,11 @@ MenuItemData* AddMenuItem(Menu* menu, const ItemStyle* style, MenuItemData& item
     return record;
 }
 
-MenuItemData* AddSubmenuItem(const ItemStyle* style, Menu* menu, MenuItemData& item, MenuPtr submenu,
-                             uint32_t itemFlags) {
+MenuItemData* AddSubmenuItem(PopupSession& session, const ItemStyle* style, Menu* menu, MenuItemData& item,
+                             MenuPtr submenu, uint32_t itemFlags) {
     if (!submenu) return nullptr;
     uint32_t commandId = 0;
-    MenuItemData* record = NewItemRecord(commandId);
+    MenuItemData* record = session.newItem(commandId);
     if (!record) {
         ResetItemTemplate(item);
         return nullptr;
@@ -129,6 +97,7 @@ MenuItemData* AddSubmenuItem(const ItemStyle* style, Menu* menu, MenuItemData& i
         item.menuWidth = DefaultMenuWidth;
     }
     *record = item;
+    record->session = &session;
     record->menu = menu;
     record->commandId = commandId;
     record->itemFlags = itemFlags;
@@ -155,16 +124,16 @@ MenuItemData* AddSubmenuItem(const ItemStyle* style, Menu* menu, MenuItemData& i
 }
 
 void ResetItemTemplate(MenuItemData& item) {
-    item.picture = nullptr;
-    item.sidePicture = nullptr;
+    item.picture = {};
+    item.sidePicture = {};
     item.divider = 0;
     item.sideText = {};
     item.text = {};
     item.personStyle = 0;
     item.altColours = 0;
     item.link = {};
-    item.post = nullptr;
-    item.comment = nullptr;
+    item.post = {};
+    item.comment = {};
     item.pictureWidth = 24;
     item.minHeight = 22;
 }

@@ -9,13 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "store/item_list.h"
 #include "store/picture.h"
+#include "ui/popup_session.h"
 
-struct UserRecord;
-struct PostRecord;
-struct CommentRecord;
-struct MessageRecord;
 class Menu;
 
 // Rectangle in pixels: left, top, right, bottom.
@@ -104,20 +100,23 @@ extern const ItemStyle Messages2Bold, StatusUpdateBold, Notice2Bold, Posts2Bold;
 // Every style above, ended by a row whose key is nullptr.
 extern const ItemStyle ItemStyleTable[];
 
+// The record of one owner-drawn popup item. Texts are views of texts its PopupSession
+// keeps (or constant texts); records and pictures are named, never pointed at.
 struct MenuItemData {
+    PopupSession* session = nullptr;  // keeps the texts of the item (set when it is added)
     Menu* menu = nullptr;
     uint32_t commandId = 0;
-    std::u16string_view text;       // rich text: a text of MenuDataList or a constant text
+    std::u16string_view text;       // rich text
     int32_t iconId = 0;
     std::u16string_view sideText;   // "_" shows the side picture alone
     std::u16string_view link;
     std::u16string_view rightLink;
-    PostRecord* post = nullptr;
-    CommentRecord* comment = nullptr;
-    UserRecord* user = nullptr;
-    MessageRecord* message = nullptr;
-    const Picture* picture = nullptr;
-    const Picture* sidePicture = nullptr;
+    RecordRef post;
+    RecordRef comment;
+    RecordRef user;
+    RecordRef message;
+    PictureRef picture;
+    PictureRef sidePicture;
     const ItemStyle* style = nullptr;  // nullptr: Styles::ReadFromFacebook
     int32_t pictureWidth = 0;
     int32_t indent = 0;
@@ -131,30 +130,13 @@ struct MenuItemData {
     int32_t menuWidth = 0;
     int32_t* menuWidthRef = nullptr;
     uint32_t itemFlags = 0;
-    uint32_t* stateRef = nullptr;
+    RecordRef stateRef;             // the record whose read bit highlighting sets
     int32_t minTextHeight = 0;
 };
 
-// One node of MenuDataList: an item's record, or a text kept for an item.
-struct MenuDataEntry {
-    std::unique_ptr<MenuItemData> item;
-    std::u16string text;
-};
-
-// Everything an open popup needs; released as a whole.
-extern ItemList<MenuDataEntry> MenuDataList;
-void ReleaseMenuData();
-
-// Keeps a text for the life of the open popup (one node of MenuDataList) and returns a
-// view of it; an empty text gives an empty view and no node.
-std::u16string_view KeepMenuText(std::u16string text);
-
-// The record a node of MenuDataList holds for `data`, or nullptr when `data` is not
-// one of its records (a menu that outlived its data).
-MenuItemData* FindMenuItemData(const void* data);
-
-// The record of a chosen command id: the node at (id & 0xFFFF), when it holds a record.
-MenuItemData* ResolveMenuCommand(uint32_t commandId);
+// Keeps a new text for an item of an open popup (a command changing the item's text);
+// empty when the item belongs to no session.
+std::u16string_view KeepItemText(MenuItemData& item, std::u16string text);
 
 // The style an item is drawn with.
 const ItemStyle& EffectiveStyle(const MenuItemData& item);
@@ -192,13 +174,13 @@ inline MenuPtr CreateMenuModel() { return std::make_unique<Menu>(); }
 // Inserts an owner-drawn item built from `item` (the template), then resets the
 // template. Position -1 appends, 0 puts the item at the top. Returns the new record,
 // or nullptr when it could not be allocated.
-MenuItemData* AddMenuItem(Menu* menu, const ItemStyle* style, MenuItemData& item, int32_t action,
-                          int32_t position, uint32_t itemFlags);
+MenuItemData* AddMenuItem(PopupSession& session, Menu* menu, const ItemStyle* style, MenuItemData& item,
+                          int32_t action, int32_t position, uint32_t itemFlags);
 
 // Appends an owner-drawn item that opens `submenu` (the menu takes it). Does nothing
 // and returns nullptr when there is no submenu.
-MenuItemData* AddSubmenuItem(const ItemStyle* style, Menu* menu, MenuItemData& item, MenuPtr submenu,
-                             uint32_t itemFlags);
+MenuItemData* AddSubmenuItem(PopupSession& session, const ItemStyle* style, Menu* menu, MenuItemData& item,
+                             MenuPtr submenu, uint32_t itemFlags);
 
 // Clears the per-item fields of a template; keeps the ones builders set per menu.
 void ResetItemTemplate(MenuItemData& item);

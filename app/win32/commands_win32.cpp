@@ -66,11 +66,10 @@ void Carry(const CommandEffect& e) {
     case CommandStep::SearchHome:
         if (BrowserReady()) Open(SearchHomeUrl, false);
         break;
-    case CommandStep::ReleaseMenuData:
-        // A right click may open a dialog while the popup is still up: close it, so no
-        // open menu shows items whose data is gone.
+    case CommandStep::CloseMenu:
+        // A right click may open a dialog while the popup is still up: it closes, and
+        // its session is released when the popup returns.
         EndMenu();
-        ReleaseMenuData();
         break;
     case CommandStep::OpenDialog: OpenDialog(e.value); break;
     case CommandStep::RefreshNow: UpdateDataCommand(); break;

@@ -6,7 +6,7 @@
 #include "ui/menu_model.h"
 
 // Runs a command code for a popup item (nullptr for menu-bar entries and buttons).
-// Returns 1 when the command released MenuDataList itself, else 0.
+// Returns 1 when the command closed the popup to open a dialog, else 0.
 int32_t RunCommand(MenuItemData* item, int32_t code);
 
 // Installs RunCommand as the popup's dispatcher and the popup's address opener, and

@@ -13,6 +13,7 @@
 #include "app/refresh_cycle.h"
 #include "app/win32/commands_win32.h"
 #include "app/win32/main_window.h"
+#include "app/win32/tray_menus.h"
 #include "app/win32/popup_notice.h"
 #include "app/win32/shell_messages.h"
 #include "app/win32/single_instance.h"
@@ -126,6 +127,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     HWND main = CreateMainWindow(instance, className, title);
     if (!main) return 0;
     InstallShellPort();
+    InstallContentMenuHooks();
     InstallCommandDispatcher();
 
     WSADATA wsa;

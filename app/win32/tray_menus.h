@@ -4,6 +4,10 @@
 
 #include "app/tray_clicks.h"
 
-// Shows one of the tray's menus at the cursor, owned by `owner` (which receives the
-// chosen menu-bar commands), unless a content menu is already open.
+// Shows one of the tray's content menus at the cursor, owned by `owner`, unless one is
+// already open. While it is on screen the after-refresh step announces nothing
+// (ContentMenuOpen).
 void ShowTrayMenu(HWND owner, TrayMenu which);
+
+// After every popup the tray shows whether anything new is left (read by highlighting).
+void InstallContentMenuHooks();

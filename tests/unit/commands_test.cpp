@@ -18,6 +18,7 @@
 #include "ui/commands.h"
 #include "ui/content_dialogs.h"
 #include "ui/dialog_table.h"
+#include "ui/record_lookup.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ protected:
     UserRecord* jan = nullptr;
     UserRecord* eva = nullptr;
     PostRecord* post = nullptr;
+    PopupSession session;
 
     void SetUp() override {
         SetServiceBase(u"http://127.0.0.1:9");
@@ -60,7 +62,6 @@ protected:
     }
 
     void TearDown() override {
-        ReleaseMenuData();
         ReleaseSignedInData();
         FreeLikeList();
         FreeItemList(FavoriteList);
@@ -89,8 +90,9 @@ protected:
 
     MenuItemData PostItem() {
         MenuItemData item;
-        item.post = post;
-        item.user = jan;
+        item.session = &session;
+        item.post = RefOf(*post);
+        item.user = RefOf(*jan);
         return item;
     }
 
@@ -116,9 +118,9 @@ TEST_F(Commands, EveryCodeGivesItsStepsAndOnlyDialogsFromPopupsKeepTheMenuData) 
         {1034, {S::OpenDialog}, 0},
         {1039, {S::BrowserForward}, 0},
         {1040, {S::BrowserReload}, 0},
-        {1041, {S::ReleaseMenuData, S::OpenDialog}, 1},
-        {1042, {S::ReleaseMenuData, S::OpenDialog}, 1},
-        {1043, {S::ReleaseMenuData, S::OpenDialog}, 1},
+        {1041, {S::CloseMenu, S::OpenDialog}, 1},
+        {1042, {S::CloseMenu, S::OpenDialog}, 1},
+        {1043, {S::CloseMenu, S::OpenDialog}, 1},
         {1045, {S::RefreshNow}, 0},
         {1046, {S::MarkAllRead}, 0},
         {1047, {S::BeginSignIn}, 0},
@@ -255,7 +257,7 @@ TEST_F(Commands, CommentAndMessageTakeTheirTargetFromTheItem) {
     MenuItemData item = PostItem();
     CommandPlan plan = DispatchCommand(&item, ActionAddComment);
     EXPECT_EQ(plan.result, 1);
-    EXPECT_EQ(Kinds(plan), (std::vector<S>{S::ReleaseMenuData, S::OpenDialog}));
+    EXPECT_EQ(Kinds(plan), (std::vector<S>{S::CloseMenu, S::OpenDialog}));
     EXPECT_EQ(plan.steps[1].value, DialogComment);
     EXPECT_EQ(CurrentCommentTarget().postId, u"100_1");
     EXPECT_FALSE(CurrentCommentTarget().hasActor);

@@ -15,58 +15,58 @@ protected:
     void SetUp() override {
         saved_ = AppSettings;
         AppSettings.language = LangEnglish;
-        ReleaseMenuData();
         SetMeasuringCanvas(&canvas_);
     }
     void TearDown() override {
         SetMeasuringCanvas(nullptr);
         SetMenuChoiceHooks({});
-        ReleaseMenuData();
         AppSettings = saved_;
     }
     Settings saved_;
     RecordingCanvas canvas_;
+    PopupSession session_;
 };
 
 TEST_F(MenuModelTest, CommandIdsCountEveryNodeTextsIncluded) {
     Menu menu;
     MenuItemData tmpl = MakeItemTemplate(0);
-    tmpl.text = KeepMenuText(u"first");
-    MenuItemData* a = AddMenuItem(&menu, nullptr, tmpl, 0, -1, 0);
-    tmpl.text = KeepMenuText(u"second");
-    tmpl.link = KeepMenuText(u"http://x/");
-    MenuItemData* b = AddMenuItem(&menu, nullptr, tmpl, 0, -1, 0);
+    tmpl.text = session_.keep(u"first");
+    MenuItemData* a = AddMenuItem(session_, &menu, nullptr, tmpl, 0, -1, 0);
+    tmpl.text = session_.keep(u"second");
+    tmpl.link = session_.keep(u"http://x/");
+    MenuItemData* b = AddMenuItem(session_, &menu, nullptr, tmpl, 0, -1, 0);
     ASSERT_TRUE(a && b);
     EXPECT_EQ(a->commandId, 1u | POPUP_ITEM_BIT);
     EXPECT_EQ(b->commandId, 4u | POPUP_ITEM_BIT);
     EXPECT_EQ(menu.entries()[1].id, b->commandId);
     // Only the low 16 bits select the node.
-    EXPECT_EQ(ResolveMenuCommand(b->commandId), b);
-    EXPECT_EQ(ResolveMenuCommand(0xABCD0004u), b);
-    EXPECT_EQ(ResolveMenuCommand(0x80000u | 2u), nullptr);  // a text node
-    EXPECT_EQ(ResolveMenuCommand(0x80000u | 99u), nullptr);
+    EXPECT_EQ(session_.resolve(b->commandId), b);
+    EXPECT_EQ(session_.resolve(0xABCD0004u), b);
+    EXPECT_EQ(session_.resolve(0x80000u | 2u), nullptr);  // a text node
+    EXPECT_EQ(session_.resolve(0x80000u | 99u), nullptr);
     uint32_t id = b->commandId;
-    EXPECT_EQ(FindMenuItemData(a), a);
-    ReleaseMenuData();
-    EXPECT_EQ(ResolveMenuCommand(id), nullptr);
-    EXPECT_EQ(FindMenuItemData(a), nullptr);
+    EXPECT_EQ(session_.find(a->commandId, a), a);
+    EXPECT_EQ(session_.find(a->commandId, b), nullptr);  // item data of another item
+    session_.clear();
+    EXPECT_EQ(session_.resolve(id), nullptr);
+    EXPECT_EQ(session_.find(a->commandId, a), nullptr);
 }
 
 TEST_F(MenuModelTest, FirstItemHoldsTheMenuWidthAndGrowsWithWiderTexts) {
     Menu menu;
     MenuItemData tmpl{};
     tmpl.text = u"short";
-    MenuItemData* first = AddMenuItem(&menu, nullptr, tmpl, 0, -1, 0);
+    MenuItemData* first = AddMenuItem(session_, &menu, nullptr, tmpl, 0, -1, 0);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->menuWidth, 230);
     EXPECT_EQ(first->menuWidthRef, &first->menuWidth);
     tmpl.text = std::u16string_view(u"a text of forty-one characters, quite long");  // 42 x 6 px
-    MenuItemData* second = AddMenuItem(&menu, nullptr, tmpl, 0, -1, 0);
+    MenuItemData* second = AddMenuItem(session_, &menu, nullptr, tmpl, 0, -1, 0);
     EXPECT_EQ(second->measured.right, 252);
     EXPECT_EQ(first->menuWidth, 252);
     EXPECT_EQ(second->menuWidthRef, &first->menuWidth);
     tmpl.text = u"narrow again";
-    MenuItemData* third = AddMenuItem(&menu, nullptr, tmpl, 0, -1, 0);
+    MenuItemData* third = AddMenuItem(session_, &menu, nullptr, tmpl, 0, -1, 0);
     EXPECT_EQ(*third->menuWidthRef, 252);
 }
 
@@ -74,13 +74,13 @@ TEST_F(MenuModelTest, TemplateWidthIsKeptByItemsButForcedTo230BySubmenus) {
     Menu menu;
     MenuItemData tmpl = MakeItemTemplate(64);
     tmpl.text = u"Go";
-    MenuItemData* item = AddMenuItem(&menu, nullptr, tmpl, 0, -1, 0);
+    MenuItemData* item = AddMenuItem(session_, &menu, nullptr, tmpl, 0, -1, 0);
     EXPECT_EQ(item->menuWidth, 64);
 
     Menu other;
     MenuItemData sub = MakeItemTemplate(64);
     sub.text = u"Go";
-    MenuItemData* row = AddSubmenuItem(nullptr, &other, sub, CreateMenuModel(), 0);
+    MenuItemData* row = AddSubmenuItem(session_, nullptr, &other, sub, CreateMenuModel(), 0);
     ASSERT_TRUE(row);
     EXPECT_EQ(row->menuWidth, 230);
     ASSERT_EQ(other.size(), 1u);
@@ -91,39 +91,39 @@ TEST_F(MenuModelTest, SubmenuItemWithoutSubmenuAddsNothing) {
     Menu menu;
     MenuItemData tmpl = MakeItemTemplate(0);
     tmpl.text = u"kept";
-    EXPECT_EQ(AddSubmenuItem(&Styles::Posts2, &menu, tmpl, nullptr, 0), nullptr);
+    EXPECT_EQ(AddSubmenuItem(session_, &Styles::Posts2, &menu, tmpl, nullptr, 0), nullptr);
     EXPECT_TRUE(menu.empty());
-    EXPECT_TRUE(MenuDataList.empty());
+    EXPECT_TRUE(session_.empty());
     EXPECT_EQ(tmpl.text, u"kept");
 }
 
 TEST_F(MenuModelTest, StylesGiveTextIconDividerAndDisabledState) {
     Menu menu;
     MenuItemData tmpl = MakeItemTemplate(0);
-    MenuItemData* title = AddMenuItem(&menu, &Styles::MainTitle, tmpl, 0, -1, 0);
+    MenuItemData* title = AddMenuItem(session_, &menu, &Styles::MainTitle, tmpl, 0, -1, 0);
     EXPECT_EQ(title->text, u"Orv - Facebook Interface");
     EXPECT_EQ(title->divider, 1);
     EXPECT_TRUE(menu.entries()[0].disabled);
 
     tmpl.divider = 1;  // a style without 0x800 clears it
     tmpl.text = u"Own text";
-    MenuItemData* quit = AddMenuItem(&menu, &Styles::EndOfOrv, tmpl, 1029, -1, 0);
+    MenuItemData* quit = AddMenuItem(session_, &menu, &Styles::EndOfOrv, tmpl, 1029, -1, 0);
     EXPECT_EQ(quit->text, u"Own text");
     EXPECT_EQ(quit->iconId, 131);
     EXPECT_EQ(quit->divider, 0);
     EXPECT_EQ(quit->action, 1029);
     EXPECT_FALSE(menu.entries()[1].disabled);
 
-    MenuItemData* note = AddMenuItem(&menu, nullptr, tmpl, 0, -1, ItemDisabled);
+    MenuItemData* note = AddMenuItem(session_, &menu, nullptr, tmpl, 0, -1, ItemDisabled);
     EXPECT_TRUE(menu.entries()[2].disabled);
     EXPECT_EQ(note->itemFlags, ItemDisabled);
 
-    MenuItemData* separator = AddMenuItem(&menu, &Styles::Separator, tmpl, 0, -1, 0);
+    MenuItemData* separator = AddMenuItem(session_, &menu, &Styles::Separator, tmpl, 0, -1, 0);
     EXPECT_TRUE(separator->text.empty());
 
     // A submenu item takes neither the divider nor the disabled state from its style.
     tmpl.divider = 1;
-    MenuItemData* header = AddSubmenuItem(&Styles::Posts2Header, &menu, tmpl, CreateMenuModel(), ItemDisabled);
+    MenuItemData* header = AddSubmenuItem(session_, &Styles::Posts2Header, &menu, tmpl, CreateMenuModel(), ItemDisabled);
     EXPECT_EQ(header->divider, 1);
     EXPECT_EQ(header->text, u"Posts");
     EXPECT_FALSE(menu.entries()[4].disabled);
@@ -133,12 +133,12 @@ TEST_F(MenuModelTest, ItemsAndSubmenusMeasureWithTheirOwnFormats) {
     Menu menu;
     MenuItemData tmpl = MakeItemTemplate(0);
     tmpl.text = u"A & B";
-    AddMenuItem(&menu, nullptr, tmpl, 0, -1, 0);
+    AddMenuItem(session_, &menu, nullptr, tmpl, 0, -1, 0);
     ASSERT_FALSE(canvas_.formats.empty());
     EXPECT_EQ(canvas_.formats.back(), TextCalcRect | TextExpandTabs | TextNoPrefix);
     canvas_.formats.clear();
     tmpl.text = u"A & B";
-    AddSubmenuItem(nullptr, &menu, tmpl, CreateMenuModel(), 0);
+    AddSubmenuItem(session_, nullptr, &menu, tmpl, CreateMenuModel(), 0);
     ASSERT_FALSE(canvas_.formats.empty());
     EXPECT_EQ(canvas_.formats.back(), TextCalcRect | TextExpandTabs);
 }
@@ -148,7 +148,7 @@ TEST_F(MenuModelTest, PositionsInsertAtTopAtPlaceOrAppend) {
     MenuItemData tmpl = MakeItemTemplate(0);
     auto add = [&](const char16_t* text, int32_t position) {
         tmpl.text = text;
-        AddMenuItem(&menu, nullptr, tmpl, 0, position, 0);
+        AddMenuItem(session_, &menu, nullptr, tmpl, 0, position, 0);
     };
     add(u"row1", -1);
     add(u"row2", -1);
@@ -162,15 +162,14 @@ TEST_F(MenuModelTest, PositionsInsertAtTopAtPlaceOrAppend) {
 }
 
 TEST_F(MenuModelTest, ResetClearsPerItemFieldsAndKeepsPerMenuOnes) {
-    uint32_t flags = 0;
     int32_t width = 0;
     MenuItemData t{};
-    int dummy = 0;
-    auto* anyPost = reinterpret_cast<PostRecord*>(&dummy);
-    auto* anyComment = reinterpret_cast<CommentRecord*>(&dummy);
-    auto* anyUser = reinterpret_cast<UserRecord*>(&dummy);
-    auto* anyMessage = reinterpret_cast<MessageRecord*>(&dummy);
-    t.picture = reinterpret_cast<const Picture*>(&dummy);
+    const RecordRef anyPost = RecordRef::Post(u"1_2");
+    const RecordRef anyComment = RecordRef::Comment(u"1_2", u"3", 100);
+    const RecordRef anyUser = RecordRef::User(u"3");
+    const RecordRef anyMessage = RecordRef::Message(u"7", u"8");
+    const RecordRef flags = RecordRef::Notification(u"9");
+    t.picture = PictureRef{PictureSlot::UserPicture, u"3"};
     t.sidePicture = t.picture;
     t.divider = t.personStyle = t.altColours = 1;
     t.sideText = u"side";
@@ -187,17 +186,17 @@ TEST_F(MenuModelTest, ResetClearsPerItemFieldsAndKeepsPerMenuOnes) {
     t.style = &Styles::Posts2;
     t.indent = 12;
     t.isNew = 1;
-    t.stateRef = &flags;
+    t.stateRef = flags;
     t.minTextHeight = 24;
     t.menuWidth = 300;
     t.menuWidthRef = &width;
     ResetItemTemplate(t);
-    EXPECT_EQ(t.picture, nullptr);
-    EXPECT_EQ(t.sidePicture, nullptr);
+    EXPECT_FALSE(t.picture);
+    EXPECT_FALSE(t.sidePicture);
     EXPECT_EQ(t.divider + t.personStyle + t.altColours, 0);
     EXPECT_TRUE(t.sideText.empty() && t.text.empty() && t.link.empty());
-    EXPECT_EQ(t.post, nullptr);
-    EXPECT_EQ(t.comment, nullptr);
+    EXPECT_FALSE(t.post);
+    EXPECT_FALSE(t.comment);
     EXPECT_EQ(t.pictureWidth, 24);
     EXPECT_EQ(t.minHeight, 22);
     EXPECT_EQ(t.iconId, 144);
@@ -207,43 +206,38 @@ TEST_F(MenuModelTest, ResetClearsPerItemFieldsAndKeepsPerMenuOnes) {
     EXPECT_EQ(t.style, &Styles::Posts2);
     EXPECT_EQ(t.indent, 12);
     EXPECT_EQ(t.isNew, 1);
-    EXPECT_EQ(t.stateRef, &flags);
+    EXPECT_EQ(t.stateRef, flags);
     EXPECT_EQ(t.minTextHeight, 24);
     EXPECT_EQ(t.menuWidth, 300);
     EXPECT_EQ(t.menuWidthRef, &width);
 }
 
-TEST_F(MenuModelTest, ChosenItemOpensItsLinkRunsItsActionAndReleasesTheData) {
+TEST_F(MenuModelTest, ChosenItemOpensItsLinkRunsItsActionAndTheSessionIsReleasedWhole) {
     std::vector<std::string> calls;
-    int32_t keep = 0;
     SetMenuChoiceHooks({[&](std::u16string_view link) { calls.push_back("open " + Utf16ToUtf8(link)); },
-                        [&](MenuItemData*, int32_t action) {
-                            calls.push_back("run " + std::to_string(action));
-                            return keep;
+                        [&](MenuItemData* item, int32_t action) {
+                            calls.push_back("run " + std::to_string(action) + " " + Utf16ToUtf8(item->post.key1));
+                            return 1;  // a dialog: it copied what it needs
                         },
                         [&] { calls.push_back("after"); }});
     Menu menu;
     MenuItemData tmpl = MakeItemTemplate(0);
     tmpl.text = u"Row";
-    tmpl.link = KeepMenuText(u"http://a/");
-    MenuItemData* row = AddMenuItem(&menu, nullptr, tmpl, 1036, -1, 0);
-    RunChosenMenuItem(row->commandId);
-    EXPECT_EQ(calls, (std::vector<std::string>{"open http://a/", "run 1036", "after"}));
-    EXPECT_TRUE(MenuDataList.empty());
+    tmpl.link = session_.keep(u"http://a/");
+    tmpl.post = RecordRef::Post(u"1_2");
+    MenuItemData* row = AddMenuItem(session_, &menu, nullptr, tmpl, 1035, -1, 0);
+    RunChosenMenuItem(session_, row->commandId);
+    EXPECT_EQ(calls, (std::vector<std::string>{"open http://a/", "run 1035 1_2", "after"}));
+    EXPECT_TRUE(session_.empty());
 
-    // A command that opened a dialog keeps the data.
+    // Escape: nothing chosen, nothing run.
     calls.clear();
-    keep = 1;
-    tmpl = MakeItemTemplate(0);  // the released data held the old menu's width
-    tmpl.text = u"Comment";
-    row = AddMenuItem(&menu, nullptr, tmpl, 1035, -1, 0);
-    RunChosenMenuItem(row->commandId);
-    EXPECT_EQ(calls, (std::vector<std::string>{"run 1035", "after"}));
-    EXPECT_FALSE(MenuDataList.empty());
-
-    // Escape: nothing chosen.
-    RunChosenMenuItem(0);
-    EXPECT_TRUE(MenuDataList.empty());
+    tmpl = MakeItemTemplate(0);  // the released session held the old menu's width
+    tmpl.text = u"Row";
+    AddMenuItem(session_, &menu, nullptr, tmpl, 1036, -1, 0);
+    RunChosenMenuItem(session_, 0);
+    EXPECT_EQ(calls, (std::vector<std::string>{"after"}));
+    EXPECT_TRUE(session_.empty());
 }
 
 TEST_F(MenuModelTest, RightClickRunsTheActionThenOpensTheRightLinkAndKeepsTheMenu) {
@@ -251,19 +245,20 @@ TEST_F(MenuModelTest, RightClickRunsTheActionThenOpensTheRightLinkAndKeepsTheMen
     SetMenuChoiceHooks({[&](std::u16string_view link) { calls.push_back("open " + Utf16ToUtf8(link)); },
                         [&](MenuItemData* item, int32_t action) {
                             calls.push_back("run " + std::to_string(action));
-                            item->text = KeepMenuText(u"changed");
+                            item->text = session_.keep(u"changed");
                             return 0;
                         },
                         {}});
     Menu menu;
     MenuItemData tmpl = MakeItemTemplate(0);
     tmpl.text = u"Like";
-    tmpl.rightLink = KeepMenuText(u"http://profile/");
-    MenuItemData* row = AddMenuItem(&menu, nullptr, tmpl, 1031, -1, 0);
-    EXPECT_TRUE(RunRightClickedMenuItem(row->commandId));
+    tmpl.rightLink = session_.keep(u"http://profile/");
+    MenuItemData* row = AddMenuItem(session_, &menu, nullptr, tmpl, 1031, -1, 0);
+    EXPECT_TRUE(RunRightClickedMenuItem(session_, row->commandId));
     EXPECT_EQ(calls, (std::vector<std::string>{"run 1031", "open http://profile/"}));
     EXPECT_EQ(row->text, u"changed");
-    EXPECT_FALSE(RunRightClickedMenuItem(0x80000u | 500u));
+    EXPECT_FALSE(RunRightClickedMenuItem(session_, 0x80000u | 500u));
+    EXPECT_FALSE(session_.empty());  // the menu stays open
 }
 
 // ---- Text helpers ----

@@ -30,9 +30,11 @@ using std::min;
 #include "base/clock.h"
 #include "base/settings.h"
 #include "base/text_table.h"
+#include "store/data_store.h"
 #include "ui/colour_scheme.h"
 #include "ui/menu_choice.h"
 #include "ui/menu_model.h"
+#include "ui/record_lookup.h"
 #include "ui/rich_text.h"
 #include "ui/win32/image_decoder.h"
 #include "ui/win32/menu_window.h"
@@ -57,10 +59,11 @@ int measureCount;
 int badMeasures;
 
 // The sample records: the flags words the rows mark as read.
-uint32_t newRowFlags;
-uint32_t commentFlags;
+// The sample rows stand for records of the data store, as a real menu's do.
+PopupSession session;
+const RecordRef NewRowRecord = RecordRef::Post(u"demo_1");
+const RecordRef CommentRecordRef = RecordRef::Comment(u"demo_1", u"avatar_03_s.png", 1);
 MenuItemData* newRow;
-std::vector<std::unique_ptr<BitmapPicture>> pictures;
 
 enum class Step { Open, Highlight, After, Submenu, RightClick, Done };
 Step step;
@@ -78,12 +81,13 @@ void Check(bool ok, const char* what) {
     }
 }
 
-const Picture* LoadPicture(const wchar_t* name, bool limit) {
+// A person of the sample, with the picture of that file.
+PictureRef LoadPicture(const wchar_t* name, bool limit) {
     std::wstring path = picturesFolder + L"\\" + name;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         Check(false, "picture file missing");
-        return nullptr;
+        return {};
     }
     std::string bytes(GetFileSize(file, nullptr), '\0');
     DWORD read = 0;
@@ -91,10 +95,34 @@ const Picture* LoadPicture(const wchar_t* name, bool limit) {
     CloseHandle(file);
     HBITMAP bitmap = DecodeImage(bytes.data(), read);
     Check(bitmap != nullptr, "picture did not decode");
-    if (!bitmap) return nullptr;
+    if (!bitmap) return {};
     if (limit) bitmap = LimitPicture(bitmap);
-    pictures.push_back(std::make_unique<BitmapPicture>(bitmap));
-    return pictures.back().get();
+    UserRecord user;
+    user.id.assign(name, name + wcslen(name));
+    user.picture = std::make_unique<BitmapPicture>(bitmap);
+    std::u16string id = user.id;
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    AppendItem(UserList, std::move(user), id);
+    return PictureRef{PictureSlot::UserPicture, id};
+}
+
+// The post of the new row and the comment of its submenu, both unread.
+void AddSampleRecords() {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    ItemNode<PostRecord>* post = nullptr;
+    PostRecord record;
+    record.postId = NewRowRecord.key1;
+    AppendItem(PostList, std::move(record), NewRowRecord.key1, {}, 0, &post);
+    if (post) post->flagsRef = &post->payload.flags;
+    ItemNode<CommentRecord>* comment = nullptr;
+    AppendItem(CommentList, CommentRecord{}, CommentRecordRef.key1, CommentRecordRef.key2, CommentRecordRef.stamp, &comment);
+    if (comment) comment->flagsRef = &comment->payload.read;
+}
+
+bool SampleRead(const RecordRef& ref) {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    uint32_t* flags = LookUpFlagsWord(ref);
+    return flags && (*flags & ItemRead) != 0;
 }
 
 std::u16string Row(std::u16string_view name, std::u16string_view summary, std::u16string_view body) {
@@ -108,10 +136,13 @@ std::u16string Ago(int32_t seconds) {
     return text;
 }
 
-void PersonTemplate(MenuItemData& t, const Picture* picture, uint32_t* state, bool isNew) {
+void PersonTemplate(MenuItemData& t, const PictureRef& picture, const RecordRef& state, bool isNew) {
     t.picture = picture;
     t.pictureWidth = 48;
-    t.minHeight = ScalePicture(picture, 40).height + 4;
+    {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        t.minHeight = ScalePicture(LookUpPicture(picture), 40).height + 4;
+    }
     t.minTextHeight = 24;
     t.personStyle = 1;
     t.divider = 1;
@@ -123,99 +154,98 @@ void PersonTemplate(MenuItemData& t, const Picture* picture, uint32_t* state, bo
 MenuPtr CommentsMenu() {
     MenuPtr menu = CreateMenuModel();
     MenuItemData t = MakeItemTemplate(230);
-    t.text = KeepMenuText(Row(u"Eva Králová", u"2 likes · " + Ago(300), u"Great, see you on <b>Friday</b>!"));
-    PersonTemplate(t, LoadPicture(L"avatar_03_s.png", false), &commentFlags, true);
+    t.text = session.keep(Row(u"Eva Králová", u"2 likes · " + Ago(300), u"Great, see you on <b>Friday</b>!"));
+    PersonTemplate(t, LoadPicture(L"avatar_03_s.png", false), CommentRecordRef, true);
     t.indent = 0;
     t.minHeight = 44;
-    AddMenuItem(menu.get(), nullptr, t, 0, -1, 0);
-    t.text = KeepMenuText(Row(u"Tomáš Novák", Ago(4000), u"I can bring the projector. <i>Ten o'clock works for me.</i>"));
-    PersonTemplate(t, LoadPicture(L"avatar_04_s.png", false), nullptr, false);
+    AddMenuItem(session, menu.get(), nullptr, t, 0, -1, 0);
+    t.text = session.keep(Row(u"Tomáš Novák", Ago(4000), u"I can bring the projector. <i>Ten o'clock works for me.</i>"));
+    PersonTemplate(t, LoadPicture(L"avatar_04_s.png", false), RecordRef(), false);
     t.indent = 0;
     t.minHeight = 44;
-    AddMenuItem(menu.get(), nullptr, t, 0, -1, 0)->divider = 0;
-    AddMenuItem(menu.get(), &Styles::CommentsHeader, t, 0, 0, 0);
+    AddMenuItem(session, menu.get(), nullptr, t, 0, -1, 0)->divider = 0;
+    AddMenuItem(session, menu.get(), &Styles::CommentsHeader, t, 0, 0, 0);
     return menu;
 }
 
-MenuPtr PostSubmenu(const Picture* bigPicture, const Picture* photo) {
+MenuPtr PostSubmenu(const PictureRef& bigPicture, const PictureRef& photo) {
     MenuPtr menu = CreateMenuModel();
     MenuItemData t = MakeItemTemplate(0);
-    t.sideText = KeepMenuText(u"<b>Meeting notes</b><br><i>Agenda and the room for Friday's planning meeting</i>");
+    t.sideText = session.keep(u"<b>Meeting notes</b><br><i>Agenda and the room for Friday's planning meeting</i>");
     t.sidePicture = photo;
     t.link = u"http://example.com/post";
-    AddMenuItem(menu.get(), &Styles::ShowPost, t, 0, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::ShowPost, t, 0, -1, 0);
     t.link = u"http://example.com/link";
     t.sideText = u"_";
     t.sidePicture = photo;
-    AddMenuItem(menu.get(), &Styles::OpenLink, t, 0, -1, 0);
-    t.text = KeepMenuText(u"Profile of Petr Svoboda");
+    AddMenuItem(session, menu.get(), &Styles::OpenLink, t, 0, -1, 0);
+    t.text = session.keep(u"Profile of Petr Svoboda");
     t.sideText = u"_";
     t.sidePicture = bigPicture;
-    AddMenuItem(menu.get(), &Styles::UserWall, t, 0, -1, 0);
-    AddMenuItem(menu.get(), &Styles::SendMsg, t, 1036, -1, 0);
-    t.text = KeepMenuText(u"Hide posts of Petr Svoboda");
-    AddMenuItem(menu.get(), &Styles::HideUser, t, 1037, -1, 0);
-    AddMenuItem(menu.get(), &Styles::MarkNotice, t, 1056, -1, 0);
-    likeItem = AddMenuItem(menu.get(), &Styles::ILikeIt, t, 1031, -1, 0);
-    AddMenuItem(menu.get(), &Styles::AddComm, t, 1035, -1, 0);
-    AddMenuItem(menu.get(), &Styles::Separator, t, 0, -1, 0);
-    t.text = KeepMenuText(u"Comments (2, no readed 1)");
-    AddSubmenuItem(&Styles::Comments, menu.get(), t, CommentsMenu(), 0);
+    AddMenuItem(session, menu.get(), &Styles::UserWall, t, 0, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::SendMsg, t, 1036, -1, 0);
+    t.text = session.keep(u"Hide posts of Petr Svoboda");
+    AddMenuItem(session, menu.get(), &Styles::HideUser, t, 1037, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::MarkNotice, t, 1056, -1, 0);
+    likeItem = AddMenuItem(session, menu.get(), &Styles::ILikeIt, t, 1031, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::AddComm, t, 1035, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::Separator, t, 0, -1, 0);
+    t.text = session.keep(u"Comments (2, no readed 1)");
+    AddSubmenuItem(session, &Styles::Comments, menu.get(), t, CommentsMenu(), 0);
     return menu;
 }
 
 MenuPtr SettingsMenu() {
     MenuPtr menu = CreateMenuModel();
     MenuItemData t = MakeItemTemplate(64);
-    AddMenuItem(menu.get(), &Styles::About, t, 1043, -1, 0);
-    AddMenuItem(menu.get(), &Styles::Reporting, t, 1042, -1, 0);
-    AddMenuItem(menu.get(), &Styles::Prefs, t, 1041, -1, 0);
-    AddMenuItem(menu.get(), &Styles::UpdateData, t, 1045, -1, 0);
-    AddMenuItem(menu.get(), &Styles::Logout, t, 1048, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::About, t, 1043, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::Reporting, t, 1042, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::Prefs, t, 1041, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::UpdateData, t, 1045, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::Logout, t, 1048, -1, 0);
     return menu;
 }
 
 // The sample menu: a header, person rows (a new one with a side panel, one with a
 // submenu, a long read one), a disabled note, a separator, a submenu and the exit item.
 MenuPtr BuildSampleMenu() {
-    newRowFlags = 0;
-    commentFlags = 0;
+    AddSampleRecords();
     MenuPtr menu = CreateMenuModel();
     MenuItemData t = MakeItemTemplate(230);
 
-    const Picture* jana = LoadPicture(L"avatar_01_s.png", false);
-    const Picture* petr = LoadPicture(L"avatar_02_s.png", false);
-    const Picture* petrBig = LoadPicture(L"avatar_02.png", true);
-    const Picture* martin = LoadPicture(L"avatar_05_s.png", false);
-    const Picture* photo = LoadPicture(L"photo_200x150.png", true);
+    const PictureRef jana = LoadPicture(L"avatar_01_s.png", false);
+    const PictureRef petr = LoadPicture(L"avatar_02_s.png", false);
+    const PictureRef petrBig = LoadPicture(L"avatar_02.png", true);
+    const PictureRef martin = LoadPicture(L"avatar_05_s.png", false);
+    const PictureRef photo = LoadPicture(L"photo_200x150.png", true);
 
-    t.text = KeepMenuText(Row(u"Jana Nováková", u"You and 3 like · 5/2 comments · " + Ago(720),
+    t.text = session.keep(Row(u"Jana Nováková", u"You and 3 like · 5/2 comments · " + Ago(720),
                               u"Just back from the <b>Krkonoše</b> mountains. The weather was <i>perfect</i> all "
                               u"weekend and the view from Sněžka was worth every step of the climb. Photos are in "
                               u"the album, more to come tonight!"));
-    PersonTemplate(t, jana, &newRowFlags, true);
+    PersonTemplate(t, jana, NewRowRecord, true);
     t.altColours = 1;
-    t.sideText = KeepMenuText(u"<b>Krkonoše, June</b><br><i>24 photos from the weekend on the ridge</i>");
+    t.sideText = session.keep(u"<b>Krkonoše, June</b><br><i>24 photos from the weekend on the ridge</i>");
     t.sidePicture = photo;
-    newRow = AddMenuItem(menu.get(), nullptr, t, 0, -1, 0);
+    newRow = AddMenuItem(session, menu.get(), nullptr, t, 0, -1, 0);
 
-    t.text = KeepMenuText(Row(u"Petr Svoboda > Martin Dvořák", u"2 comments · " + Ago(5400),
+    t.text = session.keep(Row(u"Petr Svoboda > Martin Dvořák", u"2 comments · " + Ago(5400),
                               u"<br><b>Re: Friday</b> Can we move the meeting to 10:00? I have a dentist "
                               u"appointment at 8 and the traffic through the centre is terrible on Fridays."));
-    PersonTemplate(t, petr, nullptr, false);
-    AddSubmenuItem(nullptr, menu.get(), t, PostSubmenu(petrBig, photo), 0);
+    PersonTemplate(t, petr, RecordRef(), false);
+    AddSubmenuItem(session, nullptr, menu.get(), t, PostSubmenu(petrBig, photo), 0);
 
-    t.text = KeepMenuText(Row(u"Martin Dvořák", u"1 like · " + Ago(30000),
+    t.text = session.keep(Row(u"Martin Dvořák", u"1 like · " + Ago(30000),
                               u"Finished the bike route around the lake: 64 km, two flat tyres and one very "
                               u"friendly dog at the half-way café. <i>Next time with a spare tube.</i>"));
-    PersonTemplate(t, martin, nullptr, false);
-    AddMenuItem(menu.get(), nullptr, t, 0, -1, 0)->divider = 0;
+    PersonTemplate(t, martin, RecordRef(), false);
+    AddMenuItem(session, menu.get(), nullptr, t, 0, -1, 0)->divider = 0;
 
-    AddMenuItem(menu.get(), &Styles::Posts2Header, t, 0, 0, 0);
-    AddMenuItem(menu.get(), &Styles::NoNewPosts, t, 0, -1, 0);
-    AddMenuItem(menu.get(), &Styles::Separator, t, 0, -1, 0);
-    AddSubmenuItem(&Styles::SettingsAndOther, menu.get(), t, SettingsMenu(), 0);
-    AddMenuItem(menu.get(), &Styles::EndOfOrv, t, 1029, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::Posts2Header, t, 0, 0, 0);
+    AddMenuItem(session, menu.get(), &Styles::NoNewPosts, t, 0, -1, 0);
+    AddMenuItem(session, menu.get(), &Styles::Separator, t, 0, -1, 0);
+    AddSubmenuItem(session, &Styles::SettingsAndOther, menu.get(), t, SettingsMenu(), 0);
+    AddMenuItem(session, menu.get(), &Styles::EndOfOrv, t, 1029, -1, 0);
     return menu;
 }
 
@@ -312,7 +342,7 @@ void OnStepTimer() {
         if ((panel && IsWindowVisible(panel) && newRowSelectedOnce) || late) {
             Check(newRowSelectedOnce, "the new row was not highlighted");
             Check(panel && IsWindowVisible(panel), "the side panel did not show");
-            Check((newRowFlags & ItemRead) != 0, "highlighting did not mark the row read");
+            Check(SampleRead(NewRowRecord), "highlighting did not mark the row read");
             Announce("highlight", ItemCentre(ReadRowIndex));
             newRowDrawnPlainAfter = false;
         }
@@ -447,10 +477,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         Advance(Step::Open);
         SetCursorPos(1200, 1000);
         SetPopupMenuPosition(900, 150);
-        ShowPopupMenu(owner, BuildSampleMenu(), false);
+        MenuPtr sample = BuildSampleMenu();
+        ShowPopupMenu(owner, session, std::move(sample), false);
         Check(step == Step::Done, "the menu closed before its steps were done");
-        Check(MenuDataList.empty(), "the menu data was not released");
-        pictures.clear();
+        Check(session.empty(), "the menu data was not released");
+        ReleaseSignedInData();
     }
 
     if (steps) {

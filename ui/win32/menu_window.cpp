@@ -8,6 +8,7 @@
 #include "ui/command_table.h"
 #include "ui/menu_bar.h"
 #include "ui/menu_choice.h"
+#include "ui/record_lookup.h"
 #include "ui/rich_text.h"
 #include "ui/win32/image_decoder.h"
 
@@ -21,6 +22,7 @@ HDC measuringDc;
 GdiCanvas* measuringCanvas;
 int32_t menuSlack = 14;  // what the system adds to an owner-drawn item's width
 POINT menuPosition;
+PopupSession* openSession;  // the items of the popup on screen
 
 std::u16string FormatLocalDate(int32_t seconds, std::u16string_view datePicture, std::u16string_view timePicture) {
     ULARGE_INTEGER ticks;
@@ -66,11 +68,8 @@ void Fill(HDC dc, const RECT& rect, COLORREF colour) {
     DeleteObject(brush);
 }
 
-bool IsRead(const MenuItemData& item) { return item.stateRef && (*item.stateRef & ItemRead) != 0; }
-
-void MarkRead(MenuItemData& item) {
-    if (item.stateRef) __atomic_fetch_or(item.stateRef, ItemRead, __ATOMIC_RELAXED);
-    item.isNew = 0;
+MenuItemData* ItemOf(UINT itemId, ULONG_PTR itemData) {
+    return openSession ? openSession->find(itemId, reinterpret_cast<const void*>(itemData)) : nullptr;
 }
 
 void RepaintOpenMenus() {
@@ -86,7 +85,7 @@ bool RightClickItem(HMENU menu, int position) {
     info.cbSize = sizeof(info);
     info.fMask = MIIM_ID;
     if (!menu || position < 0 || !GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) return false;
-    if (!RunRightClickedMenuItem(info.wID)) return false;
+    if (!openSession || !RunRightClickedMenuItem(*openSession, info.wID)) return false;
     RepaintOpenMenus();
     return true;
 }
@@ -175,29 +174,38 @@ void InstallMenuBar(HWND mainWindow) {
 
 void SetPopupMenuPosition(int32_t x, int32_t y) { menuPosition = POINT{x, y}; }
 
-int ShowPopupMenu(HWND owner, MenuPtr menu, bool atCursor) {
-    if (!menu) return 0;
+bool PopupSessionOpen() { return openSession != nullptr; }
+
+int ShowPopupMenu(HWND owner, PopupSession& session, MenuPtr menu, bool atCursor) {
+    if (!menu || openSession) {
+        session.clear();
+        return 0;
+    }
     if (atCursor) GetCursorPos(&menuPosition);
     HMENU handle = RealiseMenu(*menu, false);
     if (!handle) {
-        RunChosenMenuItem(0);
+        RunChosenMenuItem(session, 0);
         return 0;
     }
+    // In front first, and a null message after: otherwise a click elsewhere or Escape
+    // does not close a popup opened from the tray.
     SetForegroundWindow(owner);
+    openSession = &session;
     menuFilter = SetWindowsHookExW(WH_MSGFILTER, MenuFilter, nullptr, GetCurrentThreadId());
     int chosen = static_cast<int>(TrackPopupMenu(handle, TPM_RETURNCMD | TPM_RIGHTALIGN, menuPosition.x,
                                                  menuPosition.y - 16, 0, owner, nullptr));
     if (menuFilter) UnhookWindowsHookEx(menuFilter);
     menuFilter = nullptr;
+    openSession = nullptr;
     HideSidePanel();
-    RunChosenMenuItem(static_cast<uint32_t>(chosen));
+    RunChosenMenuItem(session, static_cast<uint32_t>(chosen));
     PostMessageW(owner, WM_NULL, 0, 0);
     DestroyMenu(handle);
     return chosen;
 }
 
 void MeasureMenuItem(MEASUREITEMSTRUCT* measure) {
-    MenuItemData* item = FindMenuItemData(reinterpret_cast<const void*>(measure->itemData));
+    MenuItemData* item = ItemOf(measure->itemID, measure->itemData);
     if (!item) return;
     const ItemStyle& style = EffectiveStyle(*item);
     TextCanvas& canvas = MeasuringCanvas();
@@ -228,7 +236,7 @@ void MeasureMenuItem(MEASUREITEMSTRUCT* measure) {
 }
 
 void DrawMenuItem(const DRAWITEMSTRUCT* draw) {
-    MenuItemData* item = FindMenuItemData(reinterpret_cast<const void*>(draw->itemData));
+    MenuItemData* item = ItemOf(draw->itemID, draw->itemData);
     if (!item) return;
     const ItemStyle& style = EffectiveStyle(*item);
     bool separator = (style.flags & StyleSeparator) != 0;
@@ -250,7 +258,7 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw) {
         Fill(dc, highlight, scheme.highlight1);
         if (gradient)
             PaintGradient(dc, highlight, scheme.highlight1, scheme.highlight2, vertical);
-        MarkRead(*item);
+        MarkItemRecordRead(*item);
         HBRUSH frame = Brush(scheme.highlight2);
         FrameRect(dc, &highlight, frame);
         DeleteObject(frame);
@@ -258,14 +266,14 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw) {
             RECT firstItem{};
             HWND menuWindow = WindowFromDC(dc);
             if (GetMenuItemRect(menuWindow, reinterpret_cast<HMENU>(draw->hwndItem), 0, &firstItem))
-                ShowSidePanel(&item->sideText, item->sidePicture, firstItem.left - 16, firstItem.top + rc.bottom);
+                ShowSidePanel(&item->sideText, &item->sidePicture, firstItem.left - 16, firstItem.top + rc.bottom);
         }
     } else {
         Fill(dc, rc, scheme.background1);
         if (!(style.flags & StyleNoBackground)) {
             COLORREF from = item->altColours ? scheme.background2 : scheme.background1;
             COLORREF to = item->altColours ? scheme.background1 : scheme.background2;
-            if (item->isNew && !(style.flags & StyleHeader) && !IsRead(*item)) {
+            if (item->isNew && !(style.flags & StyleHeader) && !ItemRecordRead(*item)) {
                 from = scheme.new1;
                 to = scheme.new2;
             }
@@ -285,8 +293,10 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw) {
     SetTextColor(dc, textColour);
     HFONT oldFont = GetFont(style.font, dc);
 
-    if (HBITMAP picture = PictureBitmap(item->picture))
-        BlitBitmap(nullptr, rc.left + 2, rc.top + 2, dc, picture, SRCCOPY, 40, 0, false);
+    WithPicture(item->picture, [&](const Picture* picture) {
+        if (HBITMAP bitmap = PictureBitmap(picture))
+            BlitBitmap(nullptr, rc.left + 2, rc.top + 2, dc, bitmap, SRCCOPY, 40, 0, false);
+    });
 
     if (separator || item->divider) {
         DrawLine(dc, rc.left, rc.bottom - 2, rc.right - 1, rc.bottom - 2, DividerShadow);

@@ -18,10 +18,13 @@ void InstallMenuBar(HWND mainWindow);
 // panel's WM_PAINT. Returns true with *result set when it handled the message.
 bool HandleMenuMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-// Shows a built popup menu, runs the chosen item (RunChosenMenuItem) and destroys the
-// menu. With atCursor the menu opens at the cursor, otherwise where it opened last.
-// Returns the chosen command id, 0 for none.
-int ShowPopupMenu(HWND owner, MenuPtr menu, bool atCursor);
+// Shows a built popup menu whose items live in `session`, runs the chosen item
+// (RunChosenMenuItem, which releases the session) and destroys the menu. With atCursor
+// the menu opens at the cursor, otherwise where it opened last. Returns the chosen
+// command id, 0 for none.
+int ShowPopupMenu(HWND owner, PopupSession& session, MenuPtr menu, bool atCursor);
+// Whether a popup with a session is on screen.
+bool PopupSessionOpen();
 
 // Where the next popup opens when it is not opened at the cursor (screen coordinates:
 // the menu's right edge at x, its top at y - 16).
@@ -35,7 +38,7 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw);
 
 // The side panel: with a text, shows it (and the picture) with its right edge at x and
 // its bottom at y; without, repaints what it shows.
-void ShowSidePanel(const std::u16string_view* text, const Picture* picture, int32_t x, int32_t y);
+void ShowSidePanel(const std::u16string_view* text, const PictureRef* picture, int32_t x, int32_t y);
 void HideSidePanel();
 HWND SidePanelWindow();  // nullptr until first shown
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "ui/record_lookup.h"
 #include "ui/rich_text.h"
 #include "ui/win32/image_decoder.h"
 #include "ui/win32/menu_window.h"
@@ -15,13 +16,16 @@ const wchar_t PanelClass[] = L"OrvSidePanel";
 
 HWND panel;
 std::u16string shownText;
-const Picture* shownPicture;
+PictureRef shownPicture;  // looked up under the store's lock at every use
 
 bool PictureOnly(std::u16string_view text) { return !text.empty() && text.front() == u'_'; }
 
-SIZE PictureSizeOf(const Picture* picture) {
-    HBITMAP bitmap = PictureBitmap(picture);
-    return bitmap ? BitmapSize(bitmap) : SIZE{0, 0};
+SIZE PictureSizeOf(const PictureRef& ref) {
+    SIZE size{0, 0};
+    WithPicture(ref, [&](const Picture* picture) {
+        if (HBITMAP bitmap = PictureBitmap(picture)) size = BitmapSize(bitmap);
+    });
+    return size;
 }
 
 // The text's left edge inside the client area.
@@ -45,7 +49,9 @@ void Paint(HWND window) {
         MenuRect area{TextLeft(), Margin, TextLeft() + SideTextWidth, client.bottom - Margin};
         DrawRichText(canvas, shownText, area, false);
     }
-    if (HBITMAP bitmap = PictureBitmap(shownPicture)) BlitBitmap(nullptr, Margin, Margin, dc, bitmap, SRCCOPY, 0, 0, true);
+    WithPicture(shownPicture, [&](const Picture* picture) {
+        if (HBITMAP bitmap = PictureBitmap(picture)) BlitBitmap(nullptr, Margin, Margin, dc, bitmap, SRCCOPY, 0, 0, true);
+    });
     EndPaint(window, &ps);
 }
 
@@ -83,13 +89,13 @@ HWND CreatePanel() {
 
 HWND SidePanelWindow() { return panel; }
 
-void ShowSidePanel(const std::u16string_view* text, const Picture* picture, int32_t x, int32_t y) {
+void ShowSidePanel(const std::u16string_view* text, const PictureRef* picture, int32_t x, int32_t y) {
     if (!panel) panel = CreatePanel();
     if (!panel) return;
     bool given = text && !text->empty();
     if (given) {
         shownText.assign(text->substr(0, SideTextLimit));
-        shownPicture = picture;
+        shownPicture = picture ? *picture : PictureRef();
     }
     if (shownText.empty()) return;
     if (!given) {
@@ -140,5 +146,5 @@ void ShowSidePanel(const std::u16string_view* text, const Picture* picture, int3
 void HideSidePanel() {
     if (panel) ShowWindow(panel, SW_HIDE);
     shownText.clear();
-    shownPicture = nullptr;
+    shownPicture = {};
 }

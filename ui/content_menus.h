@@ -1,0 +1,77 @@
+// The content menus: posts with their comments and likes, message threads and
+// notifications, the main, new-and-updated, go-to, settings and people menus. The
+// builders read the data store and must be called with its lock held; they never touch
+// the network. BuildContentMenu is the entry for the tray: it fetches the profiles a
+// menu will look up first (without the lock), then builds under the lock.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/menu_model.h"
+
+struct UserRecord;
+struct PostRecord;
+struct ThreadRecord;
+
+struct MenuContext {
+    PopupSession& session;
+    int32_t now = 0;                // CurrentTime() when the build started
+    bool signedIn = false;          // AccessToken is not empty
+    int32_t hideReadPostsAfter = 0; // hours
+    std::u16string webBase;         // "http://host" of the service's web pages
+};
+
+// A context for the running program: the clock, the token, the settings, the service.
+MenuContext CurrentMenuContext(PopupSession& session);
+
+// ---- Posts, comments, likes. ----
+
+// Rows of the recent posts. With `menu` given the rows go into it (the result is then
+// empty) and no row's divider is cleared; otherwise a new menu, or nothing without rows.
+MenuPtr BuildPostsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, bool onlyNew,
+                       const ItemStyle* headerStyle);
+MenuPtr BuildPostSubmenu(MenuContext& cx, UserRecord& author, PostRecord& post, bool onlyNew);
+// Like, comment, and the comments and likes submenus of a post; false without a post.
+bool AddPostActions(MenuContext& cx, Menu& menu, PostRecord* post, MenuItemData& item, bool onlyNew);
+MenuPtr BuildCommentsMenu(MenuContext& cx, int32_t* totalOut, PostRecord* post, std::u16string_view postId,
+                          int32_t* unreadOut, bool onlyNew);
+MenuPtr BuildLikesMenu(MenuContext& cx, std::u16string_view postId, bool onlyNew, int32_t* totalOut,
+                       int32_t* newOut);
+int32_t CountUnreadComments(std::u16string_view postId);
+
+// ---- Messages and notifications. ----
+
+MenuPtr BuildMessagesMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, const ItemStyle* headerStyle,
+                          bool onlyNew);
+MenuPtr BuildThreadMenu(MenuContext& cx, int32_t* unreadOut, const ThreadRecord& thread);
+MenuPtr BuildNotificationsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, bool onlyNew,
+                               const ItemStyle* headerStyle);
+
+// ---- Main, people and navigation. ----
+
+MenuPtr BuildMainMenu(MenuContext& cx);
+MenuPtr BuildNewAndUpdatedMenu(MenuContext& cx);
+MenuPtr BuildGoToMenu(MenuContext& cx, bool noHeader);
+MenuPtr BuildSettingsMenu(MenuContext& cx);
+MenuPtr BuildPeopleMenu(MenuContext& cx, bool hiddenOnly, const ItemStyle* headerStyle, bool withPosters);
+MenuPtr BuildUserSubmenu(MenuContext& cx, UserRecord& user);
+void AddProfileItem(MenuContext& cx, const UserRecord& user, MenuItemData& item, Menu& menu);
+
+// Appends "P: 2, N: 1" (short) or "Posts: 2, Notifications: 1" (long): the counts that
+// are not 0, in the order posts, messages, notifications.
+void FormatCounts(std::u16string& buffer, int32_t posts, int32_t messages, int32_t notifications, bool shortForm);
+
+// ---- The tray's menus. ----
+
+enum class ContentMenu { NewAndUpdated, Main, GoTo };
+
+// Fetches the profiles the menu will look up that the store does not hold yet (no
+// lock held while fetching), then builds the menu under the store's lock. The number
+// of profile fetches made goes to fetchesOut when given.
+MenuPtr BuildContentMenu(ContentMenu which, PopupSession& session, int32_t* fetchesOut = nullptr);
+
+// The ids of the profiles a content menu would look up with fetching (comment authors,
+// snippet authors of top-level threads, notification senders) that the store does not
+// hold. Caller holds the store's lock.
+std::vector<std::u16string> MissingMenuProfiles();
