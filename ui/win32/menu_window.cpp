@@ -108,6 +108,38 @@ LRESULT CALLBACK MenuFilter(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(menuFilter, code, wParam, lParam);
 }
 
+// A popup takes the keyboard only while its owner is the foreground window, and a
+// hidden window cannot be that under every system (under Wine the keys of a tray menu
+// went nowhere, so neither the arrows nor Escape worked). A hidden owner lends the
+// popup this window instead: shown, one pixel at the menu's corner, never in the task
+// bar, and it forwards the menu's messages.
+const wchar_t AnchorClass[] = L"OrvPopupAnchor";
+HWND anchor;
+
+LRESULT CALLBACK AnchorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleMenuMessage(window, message, wParam, lParam, &result)) return result;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND ForegroundOwner(HWND owner) {
+    if (owner && IsWindowVisible(owner) && !IsIconic(owner)) return owner;
+    if (!anchor) {
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = AnchorProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = AnchorClass;
+        RegisterClassExW(&wc);
+        anchor = CreateWindowExW(WS_EX_TOPMOST, AnchorClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                 nullptr, instance, nullptr);
+        if (!anchor) return owner;
+    }
+    SetWindowPos(anchor, HWND_TOPMOST, menuPosition.x, menuPosition.y, 1, 1, SWP_SHOWWINDOW);
+    return anchor;
+}
+
 }  // namespace
 
 void InstallMenuDrawing(HWND mainWindow) {
@@ -189,6 +221,7 @@ int ShowPopupMenu(HWND owner, PopupSession& session, MenuPtr menu, bool atCursor
     }
     // In front first, and a null message after: otherwise a click elsewhere or Escape
     // does not close a popup opened from the tray.
+    owner = ForegroundOwner(owner);
     SetForegroundWindow(owner);
     openSession = &session;
     menuFilter = SetWindowsHookExW(WH_MSGFILTER, MenuFilter, nullptr, GetCurrentThreadId());
@@ -200,6 +233,7 @@ int ShowPopupMenu(HWND owner, PopupSession& session, MenuPtr menu, bool atCursor
     HideSidePanel();
     RunChosenMenuItem(session, static_cast<uint32_t>(chosen));
     PostMessageW(owner, WM_NULL, 0, 0);
+    if (owner == anchor) ShowWindow(anchor, SW_HIDE);
     DestroyMenu(handle);
     return chosen;
 }

@@ -1,0 +1,192 @@
+"""The content menus through the real tray, against the emulator's demo account: after
+the first refresh a left click opens the new-and-updated menu, the arrow keys through it
+mark its posts and notifications read (the saved per-user file shows it), Escape closes
+it, and a right click opens the main menu whose posts submenu lists the demo's posts by
+author. Menus are read from screenshots with tesseract, as a user would read them."""
+import json
+import os
+import re
+import shutil
+import subprocess
+import time
+import unicodedata
+import unittest
+
+from orvwine import SCENARIOS, OrvWineTest
+from test_refresh import ME, SEEN_FILE, read_seen
+
+END_OF_REFRESH = "End of update from Facebook"
+MENU_COLUMN = 640  # the menus open at the cursor's left, over the tray at the top left
+
+
+def folded(text):
+    """Lower case ASCII letters and digits only, without blanks: what OCR and the program
+    agree on ("Go to" is read as "Goto")."""
+    text = unicodedata.normalize("NFKD", text)
+    return re.sub(r"[^a-z0-9]+", "", "".join(c for c in text if not unicodedata.combining(c)).lower())
+
+
+@unittest.skipUnless(shutil.which("tesseract"), "tesseract-ocr is not installed")
+class TrayMenus(OrvWineTest):
+    scenario = "demo.json"
+
+    def start(self, **settings):
+        fields = dict(language=1, openMainWindowAtStart=0, notifyNewAndUpdated=0, notifyOnlyWithHiddenWindow=0,
+                      refreshInterval=60)
+        fields.update(settings)
+        self.write_settings(**fields)
+        self.start_orv()
+        deadline = time.time() + 150
+        while time.time() < deadline and not any(l.endswith(END_OF_REFRESH) for l in self.log_lines()):
+            time.sleep(0.25)
+        self.assertTrue(any(l.endswith(END_OF_REFRESH) for l in self.log_lines()), "\n".join(self.log_lines()))
+        time.sleep(2.5)  # the after-refresh step runs on the next tick of the timer
+        return self.wait_for_window(name="^Wine System Tray$", timeout=30)
+
+    def exit_program(self):
+        r = self.run_tool("orvctl.exe", "exit")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(self.wait_exit(timeout=30), 0)
+
+    def keys(self, *keys, delay=60):
+        self.xdotool("key", "--delay", str(delay), *keys, check=True)
+
+    def pixel(self, x, y):
+        out = subprocess.run(["import", "-window", "root", "-crop", "1x1+%d+%d" % (x, y), "+repage", "txt:-"],
+                             env=self.display.env, capture_output=True, text=True, timeout=30).stdout
+        m = re.search(r"\((\d+),(\d+),(\d+)", out.splitlines()[-1] if out else "")
+        return tuple(int(v) for v in m.groups()) if m else None
+
+    def wait_for_menu(self, x=100, y=60, shown=True, timeout=20):
+        """Waits until the desktop's black at (x, y) is covered by a menu (or uncovered)."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if (self.pixel(x, y) not in (None, (0, 0, 0))) == shown:
+                time.sleep(0.5)  # let it finish drawing
+                return
+            time.sleep(0.25)
+        self.screenshot("menu-timeout")
+        self.fail("the menu did not %s" % ("show" if shown else "close"))
+
+    def read_screen(self, name, width=MENU_COLUMN, height=1024):
+        """The screen's top left part as words, each with its centre: [(word, x, y)]."""
+        shot = self.screenshot(name)
+        scaled = shot[:-4] + "-ocr.png"
+        subprocess.run(["convert", shot, "-crop", "%dx%d+0+0" % (width, height), "+repage", "-resize", "400%",
+                        "-colorspace", "Gray", scaled], check=True)
+        out = subprocess.run(["tesseract", scaled, "-", "--psm", "4", "tsv"], capture_output=True, text=True).stdout
+        os.remove(scaled)
+        words = []
+        for line in out.splitlines()[1:]:
+            cols = line.split("\t")
+            if len(cols) == 12 and cols[11].strip():
+                left, top, w, h = (int(v) for v in cols[6:10])
+                words.append((cols[11], (left + w / 2) / 4, (top + h / 2) / 4))
+        return words
+
+    def screen_text(self, words):
+        return folded(" ".join(w for w, _, _ in words))
+
+
+    def word_at(self, words, word):
+        for w, x, y in words:
+            if folded(w) == folded(word):
+                return int(x), int(y)
+        self.fail("no %r on the screen: %s" % (word, " ".join(w for w, _, _ in words)))
+
+    def shown_authors(self):
+        """The person each listed post shows, newest update first, as the posts menu
+        lists them: the source, or the actor or target when they differ from it."""
+        with open(os.path.join(SCENARIOS, "demo.json"), encoding="utf-8") as f:
+            demo = json.load(f)
+        names = {str(u["uid"]): u["name"] for u in demo["user"]}
+        names.update({str(p["page_id"]): p["name"] for p in demo.get("page", [])})
+        now = time.time()
+
+        def when(value):
+            return now + int(value[3:]) if isinstance(value, str) else value
+
+        posts = [p for p in demo["stream"] if when(p["updated_time"]) >= now - 12 * 3600]
+        posts.sort(key=lambda p: -when(p["updated_time"]))
+        shown = []
+        for p in posts:
+            source, actor, target = (str(p.get(k)) if p.get(k) else None for k in ("source_id", "actor_id", "target_id"))
+            person = source
+            if actor and actor != source and actor in names:
+                person = actor
+            if target and target != source and target in names:
+                person = target
+            if person in names:
+                shown.append(names[person])
+        return shown
+
+    def test_left_click_reads_new_items_and_right_click_lists_posts_by_author(self):
+        tray = self.start()
+        self.click(tray, 10, 10)
+        self.wait_for_menu()
+        text = self.screen_text(self.read_screen("new-and-updated", height=200))
+        self.assertIn(folded("New and updated"), text)
+        self.assertIn(folded("Mark all as readed"), text)
+
+        # Down through every row: each one highlighted is read. Then Escape closes it.
+        for _ in range(8):
+            self.keys(*(["Down"] * 10), delay=80)
+            time.sleep(1)
+        self.read_screen("new-and-updated-scrolled")
+        self.keys("Escape")
+        self.wait_for_menu(shown=False)
+        self.screenshot("after-escape")
+
+        # A right click opens the main menu; its posts submenu lists the posts by author.
+        self.click(tray, 10, 10, button=3)
+        self.wait_for_menu()
+        words = self.read_screen("main-menu", width=400, height=400)
+        text = self.screen_text(words)
+        for caption in ("Home", "Go to", "Messages", "Recent users", "Notifications", "Posts",
+                        "Settings and other", "Quit Orv"):
+            self.assertIn(folded(caption), text)
+        x, y = self.word_at(words, "Posts")
+        self.xdotool("mousemove", str(x), str(y), check=True)
+        expected = self.shown_authors()
+        self.assertGreater(len(expected), 5)
+        self.wait_for_menu(x=x + 400, y=y)
+        words = self.read_screen("posts-submenu", width=1280, height=600)
+        self.check_in_order(self.screen_text(words), expected[:5])
+        self.keys("Escape", "Escape", "Escape")
+        time.sleep(1)
+
+        # Shutdown saves the per-user file: every post and notification is read.
+        self.exit_program()
+        seen = read_seen(self.file_path(SEEN_FILE))
+        self.assertTrue(seen["posts"] and seen["notifications"])
+        unread = [k1 for flags, _, k1, _, _ in seen["posts"] + seen["notifications"] if flags & 1 == 0]
+        self.assertEqual(unread, [])
+
+    def check_in_order(self, text, names):
+        at = 0
+        for name in names:
+            found = text.find(folded(name), at)
+            self.assertGreaterEqual(found, 0, "%r not after position %d of %r" % (name, at, text))
+            at = found
+
+    def test_menus_in_the_four_colour_schemes(self):
+        for scheme in range(4):
+            with self.subTest(scheme=scheme):
+                if scheme:
+                    os.remove(self.log_path)
+                tray = self.start(ColourScheme=scheme)
+                self.click(tray, 10, 10)
+                self.wait_for_menu()
+                self.keys("Down", "Down", "Down", "Down")
+                time.sleep(1)
+                self.screenshot("scheme%d-new-and-updated" % scheme)
+                self.keys("Escape")
+                self.wait_for_menu(shown=False)
+                self.click(tray, 10, 10, button=3)
+                self.wait_for_menu()
+                x, y = self.word_at(self.read_screen("scheme%d-main" % scheme, width=400, height=400), "Posts")
+                self.xdotool("mousemove", str(x), str(y), check=True)
+                self.wait_for_menu(x=x + 400, y=y)
+                self.screenshot("scheme%d-posts" % scheme)
+                self.keys("Escape", "Escape")
+                self.exit_program()
