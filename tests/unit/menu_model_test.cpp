@@ -44,12 +44,13 @@ TEST_F(MenuModelTest, CommandIdsCountEveryNodeTextsIncluded) {
     EXPECT_EQ(session_.resolve(0xABCD0004u), b);
     EXPECT_EQ(session_.resolve(0x80000u | 2u), nullptr);  // a text node
     EXPECT_EQ(session_.resolve(0x80000u | 99u), nullptr);
-    uint32_t id = b->commandId;
-    EXPECT_EQ(session_.find(a->commandId, a), a);
-    EXPECT_EQ(session_.find(a->commandId, b), nullptr);  // item data of another item
-    session_.clear();
+    const uint32_t id = b->commandId;
+    const uint32_t firstId = a->commandId;
+    EXPECT_EQ(session_.find(firstId, a), a);
+    EXPECT_EQ(session_.find(firstId, b), nullptr);  // item data of another item
+    session_.clear();  // frees a and b: only their ids may be used below
     EXPECT_EQ(session_.resolve(id), nullptr);
-    EXPECT_EQ(session_.find(a->commandId, a), nullptr);
+    EXPECT_EQ(session_.find(firstId, a), nullptr);
 }
 
 TEST_F(MenuModelTest, FirstItemHoldsTheMenuWidthAndGrowsWithWiderTexts) {
