@@ -28,6 +28,7 @@ std::atomic<int32_t> ContentMenuOpen{0};
 std::atomic<int32_t> LastRefreshStart{0};
 std::atomic<int32_t> LastRefreshEnd{0};
 std::atomic<int32_t> RefreshDone{0};
+std::atomic<int32_t> ServiceUnreachable{0};
 
 namespace {
 constexpr size_t QueryLimit = 1023;
@@ -67,15 +68,17 @@ bool Stopping() { return RefreshStopRequested.load(); }
 
 void Log(const char* key) { AppendLog(LookupText(key), LogReports); }
 
-// First refresh after a sign-in: who is signed in, and what he has seen before.
-void ReadOwnUser() {
+// First refresh after a sign-in: who is signed in, and what he has seen before. False
+// when the service did not say.
+bool ReadOwnUser() {
     Log("LOG_READINGUSER");
     std::u16string uid;
     {
         JsonTree rows = FqlQuery(OwnUserQuery);
         if (rows.first()) uid = GetJsonText(rows.first()->children, "uid");
     }
-    if (uid.empty() || Stopping()) return;
+    if (uid.empty()) return false;
+    if (Stopping()) return true;
     {
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
         OwnUid = uid;
@@ -94,6 +97,20 @@ void ReadOwnUser() {
     if (known) AppendLog(name, LogReports);
     Shell().RebuildMenuBar();
     Shell().RedrawBanner();
+    return true;
+}
+
+// One query of the refresh; a failed one is named by its table.
+JsonTree Query(const char16_t* statement, int32_t since, const char16_t* table, RefreshFailures* failed) {
+    bool ok = false;
+    JsonTree rows = FqlQuery(FormatText(statement, {since}, QueryLimit), &ok);
+    if (!ok && failed) failed->push_back(table);
+    return rows;
+}
+
+// The tooltip of a tray with nothing new: the failure until a refresh succeeds.
+std::u16string IdleTooltip() {
+    return ServiceUnreachable ? std::u16string(LookupText("STATUS_UNREACHABLE")) : std::u16string(TrayTooltipIdle);
 }
 
 void WorkerRoutine(int32_t lastStart) {
@@ -102,15 +119,15 @@ void WorkerRoutine(int32_t lastStart) {
 }
 }  // namespace
 
-bool RunRefreshMerge(int32_t since) {
+bool RunRefreshMerge(int32_t since, RefreshFailures* failed) {
     Log("LOG_AKTUALIZACE");
-    JsonTree users = FqlQuery(FormatText(UsersQuery, {since}, QueryLimit));
+    JsonTree users = Query(UsersQuery, since, u"user", failed);
     if (Stopping()) return false;
-    JsonTree statuses = FqlQuery(FormatText(StatusesQuery, {since}, QueryLimit));
+    JsonTree statuses = Query(StatusesQuery, since, u"status", failed);
     if (Stopping()) return false;
-    JsonTree stream = FqlQuery(FormatText(StreamQuery, {since}, QueryLimit));
+    JsonTree stream = Query(StreamQuery, since, u"stream", failed);
     if (Stopping()) return false;
-    JsonTree notifications = FqlQuery(FormatText(NotificationsQuery, {since}, QueryLimit));
+    JsonTree notifications = Query(NotificationsQuery, since, u"notification", failed);
     if (Stopping()) return false;
 
     ParseProfiles(std::move(users), true, ProfileUser);
@@ -125,7 +142,7 @@ bool RunRefreshMerge(int32_t since) {
     ParseNotifications(std::move(notifications));
     if (Stopping()) return false;
     Log("LOG_AKTMESSAGES");
-    ParseThreads(since);
+    if (!ParseThreads(since) && failed) failed->push_back(u"thread");
     return !Stopping();
 }
 
@@ -138,15 +155,42 @@ void RunRefreshBody(int32_t lastStart) {
         NoticePicture = nullptr;
         signedIn = !OwnUid.empty();
     }
-    if (!signedIn) ReadOwnUser();
+    RefreshFailures failed;
+    // Nothing is listed before the user's seen state is loaded: it would all be new.
+    if (!signedIn && !ReadOwnUser()) failed.push_back(u"user");
     if (Stopping()) return;
-    if (!RunRefreshMerge(since)) return;
+    if (failed.empty() && !RunRefreshMerge(since, &failed)) return;
 
-    if (TrayState == TrayStateNormal) Shell().SetTrayTooltip(TrayTooltipIdle);
+    if (!failed.empty()) {
+        // What came is announced; the next refresh asks again from the last good
+        // start, and the stored state is not replaced by a partial one.
+        for (const char16_t* table : failed)
+            AppendLog(FormatText(LookupText("LOG_FAILEDSTEP"), {table}), LogReports);
+        ServiceUnreachable = 1;
+        Shell().SetTrayTooltip(IdleTooltip());
+        RefreshDone = 1;
+        LastRefreshEnd = CurrentTime();
+        return;
+    }
+    const bool wasUnreachable = ServiceUnreachable.exchange(0) != 0;
+    if (TrayState == TrayStateNormal) {
+        Shell().SetTrayTooltip(TrayTooltipIdle);
+    } else if (wasUnreachable) {
+        // The failure stood in for what was announced: show that again.
+        int32_t p, m, n;
+        {
+            std::lock_guard<std::recursive_mutex> hold(StoreLock());
+            p = CountUnseenItems(PostList, false);
+            m = CountUnseenItems(MessageList, false);
+            n = CountUnseenItems(NotificationList, false);
+        }
+        Shell().SetTrayTooltip(RefreshSummary(p, m, n));
+    }
     Log("LOG_KONECAKTUALIZACE");
     RefreshDone = 1;
     LastRefreshStart = start;
     LastRefreshEnd = CurrentTime();
+    SetSeenListsComplete(true);
     SaveSeenState();
 }
 
@@ -210,7 +254,7 @@ void AfterRefresh() {
     Shell().SetTrayIcon(TrayIconNew);
     std::u16string summary = RefreshSummary(p, m, n);
     AppendLog(summary, LogNewAndUpdated);
-    Shell().SetTrayTooltip(summary);
+    Shell().SetTrayTooltip(ServiceUnreachable ? IdleTooltip() : summary);
     Shell().RedrawBanner();
     if (AppSettings.notifyNewAndUpdated == 1 && !Shell().MainWindowVisible()) {
         PopupNoticeRequest request;
@@ -234,7 +278,7 @@ void MarkAllRead() {
     NewCountTotal = 0;
     TrayState = TrayStateNormal;
     Shell().SetTrayIcon(TrayIconNormal);
-    Shell().SetTrayTooltip(TrayTooltipIdle);
+    Shell().SetTrayTooltip(IdleTooltip());
 }
 
 void ResetTrayWhenNothingNew() {

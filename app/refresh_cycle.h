@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/shell_port.h"
 
@@ -15,6 +16,11 @@ extern std::atomic<int32_t> ContentMenuOpen;
 extern std::atomic<int32_t> LastRefreshStart;
 extern std::atomic<int32_t> LastRefreshEnd;
 extern std::atomic<int32_t> RefreshDone;
+// 1 from a refresh whose queries failed until one succeeds; the tray says so.
+extern std::atomic<int32_t> ServiceUnreachable;
+
+// The tables whose query failed in a refresh ("user", "stream", ...).
+using RefreshFailures = std::vector<const char16_t*>;
 
 // Starts the worker unless one runs or nobody is signed in.
 void StartRefresh();
@@ -35,8 +41,9 @@ void UpdateDataCommand();
 
 // The worker's body, run on the calling thread (tests and the benchmark).
 void RunRefreshBody(int32_t lastStart);
-// Its middle: the four queries and the merges, then the threads. False when stopped.
-bool RunRefreshMerge(int32_t since);
+// Its middle: the four queries and the merges, then the threads. False when stopped;
+// the tables of failed queries are added to `failed`.
+bool RunRefreshMerge(int32_t since, RefreshFailures* failed = nullptr);
 
 // "Posts: 3, Notifications: 1": the non-zero counts in the long form.
 std::u16string RefreshSummary(int32_t posts, int32_t messages, int32_t notifications);

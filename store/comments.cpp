@@ -148,10 +148,11 @@ void ForgetLikeIndex() {
     likes = LikeIndex();
 }
 
-bool ReadComments(std::u16string_view postId, int32_t* counter) {
+bool ReadComments(std::u16string_view postId, int32_t* counter, bool* failed) {
     const char16_t* condition = AppSettings.commentsOnlyFromFriends ? FriendsOnlyCondition : u"";
     bool ok = false;
     JsonTree rows = FqlQuery(FormatText(CommentQuery, {condition, postId}, CommentQueryLimit), &ok);
+    if (failed) *failed = !ok;
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
     if (!ok || rows.empty()) {
         SortComments();

@@ -6,8 +6,9 @@
 extern const char16_t* const FriendsOnlyCondition;
 
 // True when a comment was added that is unread after restoring its seen state;
-// `counter` grows by one per comment added.
-bool ReadComments(std::u16string_view postId, int32_t* counter = nullptr);
+// `counter` grows by one per comment added; *failed tells a query that brought no
+// answer from one that brought nothing new.
+bool ReadComments(std::u16string_view postId, int32_t* counter = nullptr, bool* failed = nullptr);
 // False when the query brought nothing (the likes stay as they were).
 bool ReadLikes(std::u16string_view postId);
 void AddOwnLike(std::u16string_view ownId, std::u16string_view postId);

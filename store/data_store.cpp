@@ -2,6 +2,7 @@
 
 #include "store/comments.h"
 #include "store/profiles.h"
+#include "store/seen_state.h"
 
 ItemList<UserRecord> UserList;
 ItemList<PostRecord> PostList;
@@ -65,5 +66,9 @@ void FreeLikeList() {
 void ReleaseSignedInData() {
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
     FreeCommentList();
+    FreeLikeList();
+    FreeItemList(NotificationList);
     FreeUserList();  // takes the posts and threads that point at the profiles with it
+    // The next user must neither see nor save what the last one had read.
+    ForgetSeenTables();
 }

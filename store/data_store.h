@@ -43,5 +43,6 @@ void FreeCommentList();
 void FreeThreadList();  // threads and messages
 void FreeLikeList();    // not part of sign-out; for tests and tools
 
-// Sign-out: posts, comments, threads with their messages, then users.
+// Sign-out: posts, comments, likes, notifications, threads with their messages, then
+// users; and the seen tables.
 void ReleaseSignedInData();

@@ -67,6 +67,7 @@ bool ParseNotifications(JsonTree rows) {
         if (RefreshStopRequested) break;
         const JsonValue* row = node->children;
         if (!row) break;
+        if (GetJsonTextView(row, "notification_id").empty()) continue;  // nothing to know it by
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
         MergeNotification(row);
     }

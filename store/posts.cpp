@@ -107,8 +107,12 @@ void MergeRow(const JsonValue* row, std::u16string_view postId) {
             ReadLikes(post.postId);
         }
         bool quiet = false;
-        if (GetJsonInt(row, "comments.count") != post.commentsRead && source.hidden == 0)
-            quiet = !ReadComments(post.postId, &post.commentsRead);
+        if (GetJsonInt(row, "comments.count") != post.commentsRead && source.hidden == 0) {
+            // Quiet only when the comments came and none of them is unread: a re-read
+            // that failed cannot tell, so the update counts.
+            bool failed = false;
+            quiet = !ReadComments(post.postId, &post.commentsRead, &failed) && !failed;
+        }
         if (created) {
             post.flags &= ~ItemRead;
             if (seen.found) {

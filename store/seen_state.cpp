@@ -1,6 +1,7 @@
 #include "store/seen_state.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -33,6 +34,7 @@ std::mutex saveLock;  // saves come from both threads
 std::mutex probeLock;
 std::function<bool()> leftControlProbe;
 bool loadedThisRun = false;
+bool listsComplete = false;  // under StoreLock
 
 bool LeftControlDown() {
     std::lock_guard<std::mutex> hold(probeLock);
@@ -100,6 +102,8 @@ private:
 // items are one per key pair, whatever their stamp.
 template <class T>
 void WriteSection(Writer& out, const ItemList<T>& list, const SeenTable& table, int32_t now, bool stampIsKey) {
+    // Before a refresh has listed everything, age drops nothing.
+    const int64_t oldest = listsComplete ? static_cast<int64_t>(now) - SeenCarryForwardSeconds : INT64_MIN;
     size_t countAt = out.out.size();
     Put32(out.out, 0);
     uint32_t count = 0;
@@ -109,7 +113,6 @@ void WriteSection(Writer& out, const ItemList<T>& list, const SeenTable& table, 
         out.entry(node.flags(), node.mark(), node.key1, node.key2, node.stamp);
         ++count;
     }
-    const int64_t oldest = static_cast<int64_t>(now) - SeenCarryForwardSeconds;
     const auto& entries = table.entries();
     for (size_t i = 0; i < entries.size(); ++i) {
         const SeenEntry& e = entries[i];
@@ -406,6 +409,7 @@ bool LoadSeenState() {
         SeenMessages = std::move(tables.messages);
         SeenLikes = std::move(tables.likes);
         SeenNotifications = std::move(tables.notifications);
+        listsComplete = false;
         for (const SeenEntry& e : SeenUsers.entries())
             if (e.mark != 0) hiddenUsers.push_back(e.key1);
     }
@@ -423,8 +427,20 @@ void SetLeftControlProbe(std::function<bool()> probe) {
     leftControlProbe = std::move(probe);
 }
 
+void SetSeenListsComplete(bool complete) {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    listsComplete = complete;
+}
+
+void ForgetSeenTables() {
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    SeenUsers = SeenPosts = SeenComments = SeenMessages = SeenLikes = SeenNotifications = SeenTable();
+    listsComplete = false;
+}
+
 void ResetSeenStateForTesting() {
     std::lock_guard<std::recursive_mutex> hold(StoreLock());
     SeenUsers = SeenPosts = SeenComments = SeenMessages = SeenLikes = SeenNotifications = SeenTable();
     loadedThisRun = false;
+    listsComplete = true;  // as after a good refresh, unless a test says otherwise
 }

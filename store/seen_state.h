@@ -77,11 +77,18 @@ bool ParseSeenState(std::string_view bytes, SeenTables& tables);
 
 std::u16string SeenStateFileName(std::u16string_view uid);
 
+// Whether a refresh listed everything since the tables were loaded. Until one has, a
+// save keeps every loaded entry of an item not listed, however old: a refresh that
+// failed must not leave less behind than was read.
+void SetSeenListsComplete(bool complete);
+
 // False (and no file touched) when nobody is signed in.
 bool SaveSeenState();
 bool LoadSeenState();
 
 // Whether the left Control key is down; the shell installs the real probe.
 void SetLeftControlProbe(std::function<bool()> probe);
+// Sign-out: the tables of the user who leaves are forgotten.
+void ForgetSeenTables();
 // Tests only: forget the tables and that a load happened in this run.
 void ResetSeenStateForTesting();

@@ -113,15 +113,17 @@ void MergeThread(const JsonValue* row, int32_t since) {
 }  // namespace
 
 bool ParseThreads(int32_t since) {
-    JsonTree rows = FqlQuery(FormatText(ThreadQuery, {int32_t(0), since}, QueryLimit));
+    bool ok = false;
+    JsonTree rows = FqlQuery(FormatText(ThreadQuery, {int32_t(0), since}, QueryLimit), &ok);
     for (const JsonValue* node = rows.first(); node; node = node->next) {
         if (RefreshStopRequested) break;
         const JsonValue* row = node->children;
         if (!row) break;
+        if (GetJsonTextView(row, "thread_id").empty()) continue;  // nothing to know it by
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
         MergeThread(row, since);
     }
-    return true;
+    return ok;
 }
 
 bool ReadMessages(std::u16string_view threadId, int32_t since) {

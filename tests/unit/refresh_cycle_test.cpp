@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/refresh_cycle.h"
+#include "base/whole_file.h"
 #include "store/profiles.h"
 #include "store_fakes.h"
 
@@ -122,13 +123,73 @@ TEST_F(RefreshTest, TrayTooltipStaysWhileSomethingIsAnnounced) {
     for (const auto& tip : shell.tooltips) EXPECT_NE(tip, u"Orv - Facebook interface");
 }
 
-TEST_F(RefreshTest, WithoutAUserTheRefreshGoesOn) {
+// Items listed before the user's seen state is loaded would all count as new.
+TEST_F(RefreshTest, WithoutAUserTheRefreshStopsAndSaysSo) {
     service.answers.erase(U(OwnUserQuery));
     RunRefreshBody(0);
     EXPECT_EQ(OwnUid, u"");
-    EXPECT_EQ(RefreshDone, 1);
-    EXPECT_EQ(service.statements.size(), 6u);  // own user, four queries, threads
+    EXPECT_EQ(service.statements.size(), 1u);
+    EXPECT_EQ(LogTexts(LogReports),
+              (std::vector<std::u16string>{u"Reading logged user", u"Request to Facebook failed (user)"}));
+    EXPECT_EQ(ServiceUnreachable, 1);
+    EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook could not be reached");
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
+}
+
+// The service fails after the own-user query of a run's first refresh: the stored
+// state stays as it was (it was cut to six empty sections), the failed steps are
+// logged, the tray says so until a refresh succeeds, and the next refresh asks again
+// from the same start.
+TEST_F(RefreshTest, AFailedFirstRefreshKeepsTheStoredStateAndSaysSo) {
+    std::string stored;
+    {
+        SeenTables tables;
+        tables.posts = SeenTable({SeenEntry{0, 1, Now - 100, u"7_1", u"", 0},
+                                  SeenEntry{0, 1, Now - 30 * 86400, u"7_0", u"", 0}});  // old, still kept
+        tables.likes = SeenTable({SeenEntry{0, 1, Now - 100, u"7_1", u"8", 0}});
+        stored = SeenTablesBytes(tables);
+        ASSERT_EQ(WriteWholeFile(u"orv_42.dat", stored.data(), stored.size()), stored.size());
+    }
+    service.failUnanswered = true;
+    service.answers.erase(U(UserQuery("42")));
+    LastRefreshStart = 0;
+    RunRefreshBody(0);
+    EXPECT_EQ(OwnUid, u"42");
+    std::vector<std::u16string> log = LogTexts(LogReports);
+    std::vector<std::u16string> failed(log.end() - 5, log.end());
+    EXPECT_EQ(failed, (std::vector<std::u16string>{
+                          u"Request to Facebook failed (user)", u"Request to Facebook failed (status)",
+                          u"Request to Facebook failed (stream)", u"Request to Facebook failed (notification)",
+                          u"Request to Facebook failed (thread)"}));
+    for (const auto& line : log) EXPECT_NE(line, u"End of update from Facebook");
+    EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook could not be reached");
+    EXPECT_EQ(LastRefreshStart, 0);
+    EXPECT_EQ(LastRefreshEnd, Now);
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(u"orv_42.dat", bytes));
+    EXPECT_EQ(bytes, stored);
+    // Nor does the save at exit lose anything, however old.
+    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(ReadWholeFile(u"orv_42.dat", bytes));
+    EXPECT_EQ(bytes, stored);
+    // Announced items keep the failure in the tray.
+    Unseen(1, 0, 0);
+    AfterRefresh();
+    EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook could not be reached");
+
+    // The service is back.
+    service.failUnanswered = false;
+    clock = Now + 600;
+    RunRefreshBody(LastRefreshStart);
+    EXPECT_EQ(service.statements.back(), U(Since(ThreadsQuery, Now + 600 - 12 * 3600)));
+    EXPECT_EQ(ServiceUnreachable, 0);
+    EXPECT_EQ(shell.tooltips.back(), u"Posts: 1");  // what was announced, again
+    EXPECT_EQ(LogTexts(LogReports).back(), u"End of update from Facebook");
+    SeenTables saved;
+    ASSERT_TRUE(ReadWholeFile(u"orv_42.dat", bytes));
+    ASSERT_TRUE(ParseSeenState(bytes, saved));
+    EXPECT_EQ(saved.posts.size(), 2u);  // "p0" and the young one; the old one goes now
+    EXPECT_EQ(saved.likes.size(), 1u);
 }
 
 TEST_F(RefreshTest, TimerStartsAWorkerWhenDueAndAnnouncesAfterIt) {

@@ -225,6 +225,7 @@ protected:
         LastRefreshStart = 0;
         LastRefreshEnd = 0;
         RefreshDone = 0;
+        ServiceUnreachable = 0;
         RefreshStopRequested = false;
     }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "net/service_calls.h"
 #include "store/notifications.h"
 #include "store/posts.h"
 #include "store/profiles.h"
@@ -72,6 +73,24 @@ TEST_F(NotificationsTest, SortedNewestFirstAndARowWithoutContentEnds) {
                                  Notification("n3", 500, "c") + "]"));
     ASSERT_EQ(NotificationList.size(), 2u);
     EXPECT_EQ(NotificationList.head()->key1, u"n2");
+}
+
+// An error object, a cut, unreadable or false answer merged as rows was a phantom
+// notification without an id, announced and saved on every refresh.
+TEST_F(NotificationsTest, AnswersThatAreNotRowsAndRowsWithoutAnIdAddNothing) {
+    ParseNotifications(ParseJson("[" + Notification("n1", 100, "One") + "]"));
+    const std::string whole = "[" + Notification("n1", 400, "Changed") + "]";
+    for (const std::string& body :
+         {std::string("{\"error_code\":100,\"error_msg\":\"Invalid parameter\"}"), whole.substr(0, whole.size() / 2),
+          std::string("false"), std::string("\x8f\x01{\xfe]"), std::string("<html><h1>Sorry</h1></html>")}) {
+        service.Answer("SELECT notifications", body);
+        EXPECT_FALSE(ParseNotifications(FqlQuery(u"SELECT notifications")));
+    }
+    ParseNotifications(ParseJson(R"([{"sender_id":7,"title_text":"No id","updated_time":400},{"notification_id":"",)"
+                                 R"("title_text":"Empty id","updated_time":400}])"));
+    ASSERT_EQ(NotificationList.size(), 1u);
+    EXPECT_EQ(Find(u"n1")->titleText, u"One");
+    EXPECT_EQ(Find(u"n1")->updatedTime, 100);
 }
 
 class StatusesTest : public NotificationsTest {};

@@ -163,6 +163,17 @@ TEST_F(PostsTest, ListedPostBecomesUpdatedUnlessItsNewCommentsWereAllSeen) {
     EXPECT_EQ(Post(u"7_1")->commentsRead, 2);
 }
 
+// A re-read that brings no answer cannot show that the new comments were all seen:
+// the update counts.
+TEST_F(PostsTest, AFailedCommentRereadLeavesTheUpdatedPostUnread) {
+    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100)})));
+    Post(u"7_1")->flags |= ItemRead;
+    service.failUnanswered = true;
+    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 150, ",\"comments\":{\"count\":1}")})));
+    EXPECT_EQ(service.Count(U(CommentsQuery("7_1"))), 1u);
+    EXPECT_EQ(Post(u"7_1")->flags & ItemRead, 0u);
+}
+
 TEST_F(PostsTest, SameUpdateTimeChangesNothing) {
     ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100)})));
     Post(u"7_1")->flags |= ItemRead;

@@ -348,9 +348,27 @@ TEST_F(SeenStateTest, KeysStartingWithAZeroByteReadBackWhole) {
     // Without such a key the file is version 1 again, byte for byte.
     FreeLikeList();
     FreeItemList(NotificationList);
+    ForgetSeenTables();
     AddNotification(u"n2", 500, 0);
     ASSERT_TRUE(SaveSeenState());
     EXPECT_EQ(FileBytes("orv_42.dat").substr(0, 4), Hex("01000000"));
+}
+
+// A second account must neither see nor save the first one's items.
+TEST_F(SeenStateTest, SignOutReleasesEveryListOfTheUserAndTheTables) {
+    SetOwnUid(u"42");
+    AddUser(u"7", 100, 1, 0);
+    AddComment(u"7_1", u"8", 200, 1);
+    AddLike(u"7_1", u"9", 300, 1);
+    AddNotification(u"n1", 400, 1);
+    SeenPosts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}});
+    SeenLikes = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"9", 0}});
+    ReleaseSignedInData();
+    EXPECT_TRUE(UserList.empty() && CommentList.empty() && LikeList.empty() && NotificationList.empty());
+    EXPECT_TRUE(SeenPosts.empty() && SeenLikes.empty());
+    SetOwnUid(u"43");
+    ASSERT_TRUE(SaveSeenState());
+    EXPECT_EQ(FileBytes("orv_43.dat"), Hex("01000000 00000000 00000000 00000000 00000000 00000000 00000000"));
 }
 
 TEST_F(SeenStateTest, SavesFromTwoThreadsLeaveAWholeFile) {

@@ -1,0 +1,113 @@
+"""Failures of the service under Wine against the demo account: a first refresh that
+fails after the own-user query keeps the stored read state, restarts do not grow the
+per-user file, and no fail mode of the emulator brings in a phantom notification."""
+import os
+import re
+import time
+
+from orvwine import OrvWineTest
+from test_refresh import SEEN_FILE, SUMMARY, END_OF_REFRESH, read_seen
+
+FAILED = "Request to Facebook failed ("
+FAIL_MODES = ["error100", "false", "empty", "truncated", "garbage", "status500", "error190"]
+
+
+class FaultTest(OrvWineTest):
+    scenario = "demo.json"
+
+    def start(self, **settings):
+        fields = dict(language=1, openMainWindowAtStart=0, notifyNewAndUpdated=1,
+                      notifyOnlyWithHiddenWindow=0)
+        fields.update(settings)
+        self.write_settings(**fields)
+        self.start_orv()
+
+    def orvctl(self, *args):
+        r = self.run_tool("orvctl.exe", *args)
+        self.assertEqual(r.returncode, 0, "orvctl %s: %s" % (" ".join(args), r.stderr))
+
+    def exit_program(self):
+        self.orvctl("exit")
+        self.assertEqual(self.wait_exit(timeout=30), 0)
+
+    def count_lines(self, text):
+        return sum(1 for line in self.log_lines() if text in line)
+
+    def wait_for_count(self, text, count, timeout=60):
+        deadline = time.time() + timeout
+        while self.count_lines(text) < count and time.time() < deadline:
+            time.sleep(0.25)
+        self.assertGreaterEqual(self.count_lines(text), count, "\n".join(self.log_lines()))
+        time.sleep(2.5)  # the after-refresh step runs on the next tick of the timer
+
+    def summaries(self):
+        return [m.group(1) for m in map(SUMMARY.search, self.log_lines()) if m]
+
+    def seen_bytes(self):
+        with open(self.file_path(SEEN_FILE), "rb") as f:
+            return f.read()
+
+    def fail_service(self, mode, times=-1, path="/method/", **extra):
+        self.emulator.call("/_emulator/fail", dict(path=path, times=times, mode=mode, **extra))
+
+    def test_failed_first_refresh_keeps_the_read_state_and_restarts_keep_the_file(self):
+        # Everything read: the window shows and notices are only for a hidden window.
+        self.start(openMainWindowAtStart=1, notifyOnlyWithHiddenWindow=1)
+        self.wait_for_count(" - " + END_OF_REFRESH, 1)
+        self.exit_program()
+        read = self.seen_bytes()
+        first = read_seen(self.file_path(SEEN_FILE))
+        self.assertTrue(first["posts"] and first["likes"] and first["notifications"])
+        self.assertTrue(all(e[0] & 1 for e in first["posts"] + first["notifications"]))
+
+        # The own-user query is answered, every later request fails.
+        self.fail_service("delay", times=1, seconds=0)
+        self.fail_service("status500")
+        os.remove(self.log_path)
+        self.start()
+        self.wait_for_count(FAILED, 1)
+        self.assertEqual(self.count_lines(END_OF_REFRESH), 0)
+        self.assertEqual(self.summaries(), [])
+        self.assertEqual(self.seen_bytes(), read)  # the failed refresh saved nothing
+        self.exit_program()
+        self.assertEqual(self.seen_bytes(), read)  # nor did the save at exit lose anything
+
+        # The service is back: nothing is announced again, and the file keeps its size
+        # (each start lists the same likes under a new stamp).
+        self.emulator.call("/_emulator/fail/clear", {})
+        os.remove(self.log_path)
+        self.start()
+        self.wait_for_count(" - " + END_OF_REFRESH, 1)
+        self.assertEqual(self.summaries(), [])
+        self.exit_program()
+        again = read_seen(self.file_path(SEEN_FILE))
+        for section in first:
+            self.assertEqual(len(again[section]), len(first[section]), section)
+        self.assertEqual(len(self.seen_bytes()), len(read))
+
+    def test_no_fail_mode_brings_a_phantom_notification(self):
+        self.start()
+        self.wait_for_count(" - " + END_OF_REFRESH, 1)
+        announced = self.summaries()
+        self.assertEqual(len(announced), 1)
+        for number, mode in enumerate(FAIL_MODES, 1):
+            # An expired token signs in again; failing once is enough for it.
+            self.fail_service(mode, path="/method/fql.query", times=1 if mode == "error190" else -1)
+            self.orvctl("command", "1045")  # refresh now
+            self.wait_for_count(FAILED, number, timeout=60)
+            self.emulator.call("/_emulator/fail/clear", {})
+        failed = [line for line in self.log_lines() if FAILED in line]
+        self.assertTrue(all(re.search(r"\((user|status|stream|notification|thread)\)$", l) for l in failed), failed)
+
+        # A good refresh after them all: the same notifications, none without an id.
+        done = self.count_lines(END_OF_REFRESH)
+        self.orvctl("command", "1045")
+        self.wait_for_count(" - " + END_OF_REFRESH, done + 1)
+        self.assertEqual(self.summaries(), announced)
+        self.exit_program()
+        seen = read_seen(self.file_path(SEEN_FILE))
+        ids = [e[2] for e in seen["notifications"]]
+        self.assertTrue(all(ids), ids)
+        self.assertEqual(len(ids), len(set(ids)))
+        expected = re.search(r"Notifications: (\d+)", announced[0])
+        self.assertEqual(len(ids), int(expected.group(1)))
