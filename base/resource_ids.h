@@ -31,6 +31,7 @@
 
 // MENUICONS images are named by their file (res/menuicons/ID.ext); the code names the
 // ones it picks itself.
+#define IDM_NOTICE_PICTURE 137
 #define IDM_PAGE_TAB 169
 
 // Dialog templates and their controls.

@@ -400,6 +400,7 @@ HWND CreateMainWindow(HINSTANCE inst, const std::wstring& className, const std::
     SetTimer(mainWindow, TrimTimerId, 60000, nullptr);
     taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     SetPreferencesSavedHook(OnPreferencesSaved);
+    SetPopupNoticeOwner(mainWindow);
     return mainWindow;
 }
 
@@ -418,7 +419,6 @@ void PlaceMainWindow() {
     placed = true;
     TrackWindowPosition();
 }
-HINSTANCE AppInstance() { return instance; }
 
 void ShowHideMainWindow(bool hide, bool force) {
     if (SigningIn() && !force) return;

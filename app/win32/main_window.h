@@ -14,7 +14,6 @@ HWND MainWindowHandle();
 // Moves and sizes the (hidden) window to the rectangle of the settings; from then on
 // its restored rectangle is tracked into the settings.
 void PlaceMainWindow();
-HINSTANCE AppInstance();
 
 // Creates the browser host in the (hidden) window and starts the sign-in; false when
 // the browser control is unavailable (the window still opens, without pages).

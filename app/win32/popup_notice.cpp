@@ -2,16 +2,16 @@
 
 #include <map>
 
-#include "base/clock.h"
 #include "app/popup_layout.h"
+#include "base/clock.h"
+#include "base/resource_ids.h"
 #include "base/settings.h"
-#include "app/win32/main_window.h"
 #include "ui/menu_model.h"
 #include "ui/win32/drawing.h"
 #include "ui/win32/image_decoder.h"
 
 namespace {
-constexpr int32_t NoticePictureId = 137;
+HWND owner = nullptr;
 
 PopupStack notices;
 std::map<HWND, HBITMAP> contents;  // the composed client area of each notice
@@ -52,15 +52,20 @@ int32_t DrawBlock(HDC dc, const std::u16string& text, int32_t font, RECT area, i
 std::u16string TimeNow() { return FormatTimeOfDay(CurrentTime(), u"h:mm"); }
 }  // namespace
 
+void SetPopupNoticeOwner(HWND window) { owner = window; }
+
 HWND OpenPopupNotice(const std::u16string& title, const std::u16string& text, const std::u16string& hint,
                      const Picture* picture, int32_t minutes, COLORREF colour) {
     HBITMAP image = picture ? PictureBitmap(picture) : nullptr;
-    HBITMAP builtIn = image ? nullptr : LoadMenuIcon(NoticePictureId);
+    HBITMAP builtIn = image ? nullptr : LoadMenuIcon(IDM_NOTICE_PICTURE);
     const DWORD rop = image ? SRCCOPY : SRCAND;  // the built-in image's white takes the gradient
 
     const int32_t cx = GetSystemMetrics(SM_CXFULLSCREEN), cy = GetSystemMetrics(SM_CYFULLSCREEN);
-    HWND window = CreateWindowExW(0, L"ORV", L"", WS_BORDER | WS_SYSMENU, cx - 364, cy - 76, PopupWidth,
-                                  PopupCreateHeight, MainWindowHandle(), nullptr, AppInstance(), nullptr);
+    wchar_t windowClass[64] = {};
+    GetClassNameW(owner, windowClass, 64);
+    HWND window = CreateWindowExW(0, windowClass, L"", WS_BORDER | WS_SYSMENU, cx - 364, cy - 76, PopupWidth,
+                                  PopupCreateHeight, owner, nullptr,
+                                  reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE)), nullptr);
     if (!window) {
         if (builtIn) DeleteObject(builtIn);
         return nullptr;
@@ -115,7 +120,7 @@ HWND OpenPopupNotice(const std::u16string& title, const std::u16string& text, co
     MoveNotice(n, 0);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     if (!fading) {
-        fading = SetTimer(MainWindowHandle(), FadeTimerId, 10, nullptr) != 0;
+        fading = SetTimer(owner, FadeTimerId, 10, nullptr) != 0;
     }
     return window;
 }
@@ -123,7 +128,7 @@ HWND OpenPopupNotice(const std::u16string& title, const std::u16string& text, co
 bool ClosePopupNotice(HWND window) {
     if (!notices.Close(Key(window))) return false;
     DestroyWindow(window);
-    SetActiveWindow(MainWindowHandle());
+    SetActiveWindow(owner);
     auto it = contents.find(window);
     if (it != contents.end()) {
         DeleteObject(it->second);
@@ -150,7 +155,7 @@ void PopupNoticeTick() {
 
 void PopupNoticeFadeStep() {
     if (!notices.FadeStep()) {
-        KillTimer(MainWindowHandle(), FadeTimerId);
+        KillTimer(owner, FadeTimerId);
         fading = false;
         return;
     }
