@@ -1,10 +1,18 @@
 // Measuring and laying out the texts of a 150-row posts menu (1,000-character bodies
-// with tags) with the fixed-pitch font, against a plain copy of the same texts.
+// with tags) with the fixed-pitch font, against a plain copy of the same texts; and the
+// content menus built over a store of 200 users and 150 posts (each with 10 comments
+// and 20 likes) and laid out, against that bare layout in the same run.
 #include <benchmark/benchmark.h>
 
 #include <string>
 #include <vector>
 
+#include <mutex>
+
+#include "base/clock.h"
+#include "base/format_text.h"
+#include "store/data_store.h"
+#include "ui/content_menus.h"
 #include "ui/menu_model.h"
 #include "ui/rich_text.h"
 
@@ -84,6 +92,153 @@ void BM_PostsMenuBuild(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * Rows);
 }
 BENCHMARK(BM_PostsMenuBuild)->Unit(benchmark::kMicrosecond);
+
+class TinyPicture : public Picture {
+public:
+    TinyPicture(int32_t w, int32_t h) : w_(w), h_(h) {}
+    int32_t width() const override { return w_; }
+    int32_t height() const override { return h_; }
+
+private:
+    int32_t w_, h_;
+};
+
+constexpr int32_t Now = 1700000000;
+constexpr int Users = 200, Posts = 150, CommentsPerPost = 10, LikesPerPost = 20;
+
+std::u16string Id(int i) { return AsciiToUtf16(std::to_string(100000000 + i)); }
+
+// The store as a refresh leaves it: everything new, every post with its comments and
+// likes, half of the posts with an attachment picture.
+void FillStore() {
+    static bool filled = false;
+    if (filled) return;
+    filled = true;
+    SetClockForTesting([] { return Now; });
+    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    for (int u = 0; u < Users; ++u) {
+        UserRecord user;
+        user.id = Id(u);
+        user.name = u"Jana Nováková " + Id(u);
+        user.profileUrl = u"http://www.facebook.com/profile.php?id=" + user.id;
+        user.city = u"Brno";
+        user.picture = std::make_unique<TinyPicture>(50, 50);
+        user.largePicture = std::make_unique<TinyPicture>(200, 150);
+        user.statusText = u"Dnes je hezky";
+        user.statusTime = Now - 600 - u;
+        ItemNode<UserRecord>* n = nullptr;
+        std::u16string key = user.id;
+        AppendItem(UserList, std::move(user), key, {}, Now - u, &n);
+        n->flagsRef = &n->payload.flags;
+        n->markRef = &n->payload.hidden;
+    }
+    std::vector<UserRecord*> users;
+    for (auto& n : UserList) users.push_back(&n.payload);
+    OwnUid = users[0]->id;
+    OwnUser = users[0];
+    for (int p = 0; p < Posts; ++p) {
+        PostRecord post;
+        post.postId = Id(p % Users) + u"_" + Id(p);
+        post.source = users[static_cast<size_t>(p % Users)];
+        post.actor = users[static_cast<size_t>((p * 7) % Users)];
+        post.message = u"Dnes jsme byli na <b>výletě</b> v Krkonoších, počasí bylo <i>perfektní</i>. "
+                       u"http://www.example.cz/clanek a fotky jsou v albu.";
+        post.permalink = u"http://www.facebook.com/permalink.php?id=" + post.postId;
+        post.attachmentName = u"Fotky z výletu";
+        post.attachmentDescription = u"Popis alba";
+        post.attachmentLink = u"http://www.example.cz/album";
+        if (p % 2) post.attachmentPicture = std::make_unique<TinyPicture>(128, 96);
+        post.createdTime = Now - 3600 - p;
+        post.updatedTime = Now - p;
+        post.likesCount = LikesPerPost;
+        post.canLike = post.canComment = 1;
+        post.commentsRead = CommentsPerPost;
+        std::u16string key = post.postId;
+        ItemNode<PostRecord>* n = nullptr;
+        AppendItem(PostList, std::move(post), key, {}, Now - p, &n);
+        n->flagsRef = &n->payload.flags;
+        n->markRef = &n->payload.source->hidden;
+        for (int c = 0; c < CommentsPerPost; ++c) {
+            CommentRecord comment{key, Id((p + c * 13) % Users), u"Super, těším se na to! http://www.example.cz/x",
+                                  Now - 100 - c, c % 3, 0};
+            ItemNode<CommentRecord>* cn = nullptr;
+            std::u16string author = comment.authorId;
+            AppendItem(CommentList, std::move(comment), key, author, Now - 100 - c, &cn);
+            cn->flagsRef = &cn->payload.read;
+        }
+        for (int l = 0; l < LikesPerPost; ++l) {
+            LikeRecord like{key, Id((p + l * 11) % Users), 0, 0};
+            ItemNode<LikeRecord>* ln = nullptr;
+            std::u16string liker = like.userId;
+            AppendItem(LikeList, std::move(like), key, liker, Now, &ln);
+            ln->flagsRef = &ln->payload.read;
+            ln->markRef = &ln->payload.stale;
+        }
+    }
+}
+
+// What showing a built menu costs on top of building it: every row of the top level
+// is measured for its size and laid out for drawing, as in LayOutRow.
+void LayOutMenu(FixedPitchCanvas& canvas, const Menu& menu) {
+    for (const auto& entry : menu.entries())
+        if (entry.data) {
+            MenuRect full{0, 0, 400, 0};
+            DrawItemText(entry.data->text, canvas, full, TextCalcRect | TextNoPrefix | TextExpandTabs, false, true);
+            MenuRect drawn{48, 0, 448, full.bottom};
+            DrawItemText(entry.data->text, canvas, drawn, TextNoPrefix | TextExpandTabs, false, false);
+        }
+}
+
+// The main menu's posts submenu: 150 rows, each with its submenu of actions, its
+// comments and its likes.
+void BM_ContentPostsMenu(benchmark::State& state) {
+    FillStore();
+    FixedPitchCanvas canvas;
+    size_t items = 0;
+    for (auto _ : state) {
+        PopupSession session;
+        MenuContext cx = CurrentMenuContext(session);
+        MenuPtr menu;
+        {
+            std::lock_guard<std::recursive_mutex> hold(StoreLock());
+            menu = BuildPostsMenu(cx, nullptr, nullptr, false, &Styles::Posts2Header);
+        }
+        LayOutMenu(canvas, *menu);
+        items = session.size();
+    }
+    state.counters["entries"] = static_cast<double>(items);
+}
+BENCHMARK(BM_ContentPostsMenu)->Unit(benchmark::kMillisecond);
+
+// The new-and-updated menu over the same store (everything is new).
+void BM_ContentNewAndUpdatedMenu(benchmark::State& state) {
+    FillStore();
+    FixedPitchCanvas canvas;
+    for (auto _ : state) {
+        PopupSession session;
+        MenuContext cx = CurrentMenuContext(session);
+        MenuPtr menu;
+        {
+            std::lock_guard<std::recursive_mutex> hold(StoreLock());
+            menu = BuildNewAndUpdatedMenu(cx);
+        }
+        LayOutMenu(canvas, *menu);
+    }
+}
+BENCHMARK(BM_ContentNewAndUpdatedMenu)->Unit(benchmark::kMillisecond);
+
+// The whole main menu as the tray builds it (no profile is missing: nothing fetched).
+void BM_ContentMainMenu(benchmark::State& state) {
+    FillStore();
+    int32_t fetches = 0;
+    for (auto _ : state) {
+        PopupSession session;
+        MenuPtr menu = BuildContentMenu(ContentMenu::Main, session, &fetches);
+        benchmark::DoNotOptimize(menu.get());
+    }
+    state.counters["fetches"] = fetches;
+}
+BENCHMARK(BM_ContentMainMenu)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
