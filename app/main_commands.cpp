@@ -28,6 +28,11 @@ MainCommand ResolveMainCommand(int32_t id, int32_t code, bool fromControl, bool 
         c.kind = MainCommand::Exit;
     } else if (id == CmdManageFavorites) {
         c.kind = MainCommand::FavoritesDialog;
+    } else if (code == 0 && id >= ActionHome && id <= ActionMute) {
+        // A command code sent on its own (no menu row carries 1045, for one) goes to
+        // the dispatcher as it is.
+        c.kind = MainCommand::Run;
+        c.action = id;
     }
     return c;
 }

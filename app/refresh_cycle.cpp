@@ -289,11 +289,15 @@ void ResetTrayWhenNothingNew() {
                 CountUnseenItems(NotificationList, false);
     }
     if (total != 0) return;
+    ForgetAnnouncement();
+    Shell().RedrawBanner();
+}
+
+void ForgetAnnouncement() {
     NewCountTotal = 0;
     TrayState = TrayStateNormal;
     Shell().SetTrayIcon(TrayIconNormal);
     Shell().SetTrayTooltip(TrayTooltipIdle);
-    Shell().RedrawBanner();
 }
 
 void OnRefreshTimer() {

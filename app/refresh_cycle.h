@@ -36,6 +36,9 @@ void AfterRefresh();
 void MarkAllRead();
 // After a popup: when nothing new is left (read by highlighting), the tray shows so.
 void ResetTrayWhenNothingNew();
+// Sign-out: the tray no longer shows what was announced to the user who left, and the
+// next user's first announcement is made even with the same total.
+void ForgetAnnouncement();
 // Command 1045: refresh now.
 void UpdateDataCommand();
 

@@ -156,7 +156,7 @@ CommandPlan DispatchCommand(MenuItemData* item, int32_t code) {
     case ActionLogout:
         // The worker writes into the lists that are released: it stops first.
         steps = {Step(CommandStep::StopRefresh), Step(CommandStep::SignOut), Step(CommandStep::ReleaseSignedInData),
-                 Step(CommandStep::RebuildMenuBar), Step(CommandStep::RedrawBanner)};
+                 Step(CommandStep::ForgetAnnouncement), Step(CommandStep::RebuildMenuBar), Step(CommandStep::RedrawBanner)};
         break;
     case ActionCheckUpdate: steps = {Step(CommandStep::OfferUpdate)}; break;
     case ActionShowPageView: steps = {Step(CommandStep::ShowPageView)}; break;

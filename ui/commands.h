@@ -26,6 +26,7 @@ enum class CommandStep : int32_t {
     StopRefresh,           // sign-out: before anything it writes to is released
     SignOut,               // the log-out page in front, then the token is cleared
     ReleaseSignedInData,
+    ForgetAnnouncement,    // tray icon, tooltip and announced total back to idle
     RebuildMenuBar,        // and the tool bar for the sign-in state
     RedrawBanner,          // forced
     OfferUpdate,           // accepted: the program ends; otherwise the "no newer" balloon

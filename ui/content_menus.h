@@ -62,6 +62,17 @@ void AddProfileItem(MenuContext& cx, const UserRecord& user, MenuItemData& item,
 // are not 0, in the order posts, messages, notifications.
 void FormatCounts(std::u16string& buffer, int32_t posts, int32_t messages, int32_t notifications, bool shortForm);
 
+// ---- The main window's user banner. ----
+
+struct UserBanner {
+    bool known = false;         // a signed-in user whose profile is in the store
+    bool showNewPosts = false;  // the tool bar's new-posts button: something is unread
+    std::u16string text;        // name and long counts in the heading font, then the city
+    PictureRef picture;
+};
+// Caller holds the store's lock.
+UserBanner BuildUserBanner();
+
 // ---- The tray's menus. ----
 
 enum class ContentMenu { NewAndUpdated, Main, GoTo };

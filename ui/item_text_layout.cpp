@@ -26,6 +26,8 @@ bool IsItemCode(char16_t c) {
     }
 }
 
+constexpr int32_t RightPartGap = 4;
+
 enum class Placement { AtLeft, CutAtColumn, RightAligned };
 
 struct ItemTextState {
@@ -45,13 +47,17 @@ struct ItemTextState {
         if (run.empty()) return 0;
         // Measured as drawn: with the prefix handling the format asks for.
         TextExtent size = canvas.measureRun(run, TextCalcRect | TextExpandTabs | (format & TextNoPrefix));
+        const int32_t lineEnd = rect.left + lineWidth;
         lineWidth += size.width;
         lineHeight = std::max(lineHeight, size.height);
         lastResult = size.height;
         if (!calc) {
             MenuRect target{left, top, rect.right, rect.bottom};
             if (placement == Placement::CutAtColumn) target.right = std::min(target.right, columnRight);
-            if (placement == Placement::RightAligned) target.left = rect.right - size.width - 4;
+            // Too narrow a rectangle cuts the right part at its edge rather than drawing
+            // it over the line's start (the banner has a fixed width).
+            if (placement == Placement::RightAligned)
+                target.left = std::max(rect.right - size.width - 4, lineEnd + RightPartGap);
             canvas.drawRun(run, target, format);
         }
         return size.width;

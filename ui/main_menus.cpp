@@ -20,6 +20,7 @@ namespace {
 constexpr int32_t TitleLimit = 512;
 constexpr int32_t ReadStatusLimit = 512;
 constexpr int32_t UnreadStatusLimit = 10000;
+constexpr size_t BannerHeadLimit = 2048;
 
 std::u16string Age(int32_t time) {
     std::u16string age;
@@ -51,6 +52,30 @@ void FormatCounts(std::u16string& buffer, int32_t posts, int32_t messages, int32
         buffer += FormatText(Text(part.first), {part.second});
         first = false;
     }
+}
+
+UserBanner BuildUserBanner() {
+    UserBanner banner;
+    if (!OwnUser) return banner;
+    banner.known = true;
+    const int32_t p = CountUnseenItems(PostList, false);
+    const int32_t m = CountUnseenItems(MessageList, false);
+    const int32_t n = CountUnseenItems(NotificationList, false);
+    banner.showNewPosts = p + m + n > 0;
+    std::u16string counts;
+    if (banner.showNewPosts) FormatCounts(counts, p, m, n, false);
+    std::u16string& text = banner.text;
+    text = FontCode(FontHeading) + OwnUser->name;
+    text += CodeRightStart;
+    text += FontCode(FontBold) + counts;
+    text += CodeRightEnd;
+    text += FontCode(FontHeading);
+    text += CodeNewLine;
+    text += FontCode(FontNormal);
+    if (text.size() > BannerHeadLimit) text.resize(BannerHeadLimit);
+    text += OwnUser->city;
+    banner.picture = UserPictureRef(*OwnUser);
+    return banner;
 }
 
 MenuPtr BuildMainMenu(MenuContext& cx) {

@@ -78,6 +78,7 @@ void Carry(const CommandEffect& e) {
     case CommandStep::StopRefresh: StopRefresh(); break;
     case CommandStep::SignOut: SignOut(); break;
     case CommandStep::ReleaseSignedInData: ReleaseSignedInData(); break;
+    case CommandStep::ForgetAnnouncement: ForgetAnnouncement(); break;
     case CommandStep::RebuildMenuBar: Shell().RebuildMenuBar(); break;
     case CommandStep::RedrawBanner: RedrawBanner(true); break;
     case CommandStep::OfferUpdate: CheckForUpdate(); break;

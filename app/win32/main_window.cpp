@@ -16,6 +16,7 @@
 #include "app/win32/single_instance.h"
 #include "app/win32/tray_icon.h"
 #include "app/win32/tray_menus.h"
+#include "app/win32/user_banner.h"
 #include "app/window_rules.h"
 #include "base/resource_ids.h"
 #include "base/settings.h"
@@ -55,7 +56,6 @@ bool toolbarStale = false;
 bool toolbarLaidOut = false;
 RECT bannerRect = {0, 0, 0, BannerHeight};
 int32_t bannerRight = 0;
-BannerPainter bannerPainter = nullptr;
 bool placed = false;  // moved to the rectangle of the settings
 std::u16string pendingAddress;
 TrayClickMachine trayClicks;
@@ -200,7 +200,8 @@ void EraseBanner(HDC dc) {
     RECT client;
     GetClientRect(mainWindow, &client);
     int32_t width = client.right;
-    if (bannerPainter && HaveAccessToken() && bannerRect.left < width) width = bannerRect.left;
+    // The user banner paints its own part.
+    if (toolbarLaidOut && bannerRect.left < width) width = bannerRect.left;
     if (width <= 0) return;
     HBITMAP strip = MakeGradient(GetSysColor(COLOR_BTNFACE), dc, width, BannerHeight,
                                  CurrentColourScheme().header1, true);
@@ -217,7 +218,7 @@ void PaintMain(HWND window) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     HGDIOBJ old = GetFont(FontNormal, dc);
-    if (bannerPainter) bannerPainter(dc, bannerRect);
+    if (toolbarLaidOut) PaintUserBanner(dc, bannerRect);
     SelectObject(dc, old);
     EndPaint(window, &ps);
 }
@@ -546,8 +547,10 @@ void MarkToolbarStale() { toolbarStale = true; }
 
 void RedrawBanner(bool force) {
     if (!mainWindow) return;
+    if (bannerRect.right != bannerRight) DropUserBanner(false);
     bannerRect.right = bannerRight;
     if (!force) return;
+    DropUserBanner(true);
     if (toolbarStale || !toolbarLaidOut) LayoutToolbarButtons();
     RECT client;
     GetClientRect(mainWindow, &client);
@@ -559,11 +562,6 @@ void SetToolbarButtonVisible(int32_t commandId, bool visible) {
     const int32_t id = ToolbarIdForCommand(commandId);
     if (id <= 0 || static_cast<size_t>(id) > toolbarButtons.size()) return;
     if (HWND button = toolbarButtons[static_cast<size_t>(id - 1)]) ShowWindow(button, visible ? SW_SHOW : SW_HIDE);
-}
-
-void SetBannerPainter(BannerPainter painter) {
-    bannerPainter = painter;
-    if (mainWindow) InvalidateRect(mainWindow, nullptr, TRUE);
 }
 
 int32_t RunProgramCommand(int32_t action) { return RunCommand(nullptr, action); }

@@ -49,9 +49,5 @@ void RedrawBanner(bool force);
 // 1052 new posts).
 void SetToolbarButtonVisible(int32_t commandId, bool visible);
 
-// The user-banner painter; none until the banner of the signed-in user exists.
-using BannerPainter = void (*)(HDC dc, const RECT& bannerRect);
-void SetBannerPainter(BannerPainter painter);
-
 // Runs a command code of the program through the dispatcher; returns its result.
 int32_t RunProgramCommand(int32_t action);

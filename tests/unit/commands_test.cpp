@@ -125,7 +125,10 @@ TEST_F(Commands, EveryCodeGivesItsStepsAndOnlyDialogsFromPopupsKeepTheMenuData) 
         {1046, {S::MarkAllRead}, 0},
         {1047, {S::BeginSignIn}, 0},
         // The worker stops before the lists it writes to are released.
-        {1048, {S::StopRefresh, S::SignOut, S::ReleaseSignedInData, S::RebuildMenuBar, S::RedrawBanner}, 0},
+        {1048,
+         {S::StopRefresh, S::SignOut, S::ReleaseSignedInData, S::ForgetAnnouncement, S::RebuildMenuBar,
+          S::RedrawBanner},
+         0},
         {1049, {S::OfferUpdate}, 0},
         {1050, {S::ShowPageView}, 0},
         {1051, {S::ClosePageView}, 0},

@@ -523,6 +523,43 @@ TEST_F(ContentMenusTest, MainTitleCountsAndBoldCaptionsOfSectionsWithNewItems) {
     EXPECT_EQ(counts, FormatText(Text("POSTS"), {3}) + u", " + FormatText(Text("NOTIFICATIONS"), {1}));
 }
 
+TEST_F(ContentMenusTest, UserBannerCountsInLongFormCityAfterTheBreakNewPostsOnlyWithSomethingUnread) {
+    auto banner = [] {
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        return BuildUserBanner();
+    };
+    OwnUser->city = u"Brno";
+    UserBanner quiet = banner();
+    EXPECT_TRUE(quiet.known);
+    EXPECT_FALSE(quiet.showNewPosts);
+    EXPECT_EQ(quiet.text, F2 + u"Me\x05" + F3 + u"\x06" + F2 + u"\n" + F0 + u"Brno");
+    EXPECT_EQ(quiet.picture, UserPictureRef(*OwnUser));
+
+    PlainPost("7_1", "7", Now - 10, "a");
+    PlainPost("8_1", "8", Now - 20, "b");
+    ParseNotifications(ParseJson(Rows({NotificationRow("n1", "7", "")})));
+    UserBanner busy = banner();
+    EXPECT_TRUE(busy.showNewPosts);
+    EXPECT_EQ(busy.text, F2 + u"Me\x05" + F3 + FormatText(Text("POSTS"), {2}) + u", " +
+                             FormatText(Text("NOTIFICATIONS"), {1}) + u"\x06" + F2 + u"\n" + F0 + u"Brno");
+    {
+        // Read items are no longer counted: the button goes.
+        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        CountUnseenItems(PostList, true);
+        CountUnseenItems(NotificationList, true);
+    }
+    EXPECT_FALSE(banner().showNewPosts);
+
+    // The head is cut, never the city.
+    OwnUser->name.assign(3000, u'x');
+    EXPECT_EQ(banner().text, F2 + std::u16string(2046, u'x') + u"Brno");
+    OwnUser = nullptr;
+    UserBanner none = banner();
+    EXPECT_FALSE(none.known);
+    EXPECT_FALSE(none.showNewPosts);
+    EXPECT_TRUE(none.text.empty());
+}
+
 TEST_F(ContentMenusTest, GoToMenuListsTheGoToRowsWithTheirAddresses) {
     MenuContext cx = Cx();
     MenuPtr menu = BuildGoToMenu(cx, false);

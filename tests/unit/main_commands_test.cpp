@@ -48,6 +48,24 @@ TEST(MainCommands, ExitFavouritesAndTheManageItem) {
     EXPECT_EQ(menuExit.row->action, ActionExit);
 }
 
+TEST(MainCommands, BareCommandCodesRunThroughTheDispatcher) {
+    for (int32_t code : {1028, 1045, 1052, 1056}) {
+        MainCommand c = ResolveMainCommand(code, 0, false, true);
+        EXPECT_EQ(c.kind, MainCommand::Run) << code;
+        EXPECT_EQ(c.action, code);
+        EXPECT_EQ(c.row, nullptr);
+    }
+    EXPECT_EQ(DispatchCommand(nullptr, ResolveMainCommand(1045, 0, false, true).action).steps.front().step,
+              CommandStep::RefreshNow);
+    // Codes the window handles itself, and the edges of the range.
+    EXPECT_EQ(ResolveMainCommand(1029, 0, false, true).kind, MainCommand::Exit);
+    EXPECT_EQ(ResolveMainCommand(1053, 0, false, true).kind, MainCommand::FavoritesDialog);
+    EXPECT_EQ(ResolveMainCommand(1027, 0, false, true).kind, MainCommand::Default);
+    EXPECT_EQ(ResolveMainCommand(1057, 0, false, true).kind, MainCommand::Default);
+    EXPECT_EQ(ResolveMainCommand(1045, 0x300, true, true).kind, MainCommand::Default);  // a control's notice
+    EXPECT_EQ(ResolveMainCommand(1045, 1, false, true).kind, MainCommand::Default);     // an accelerator
+}
+
 TEST(MainCommands, AcceleratorsAndControlNotificationsGetTheDefault) {
     EXPECT_EQ(ResolveMainCommand(104, 1, false, false).kind, MainCommand::Default);  // Alt+/ and Alt+?
     EXPECT_EQ(ResolveMainCommand(200, 0x100, true, false).kind, MainCommand::Default);  // address field

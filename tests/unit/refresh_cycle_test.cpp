@@ -263,6 +263,20 @@ TEST_F(AfterRefreshTest, AnnouncesOnlyWhenTheTotalChanges) {
     EXPECT_EQ(shell.notices.size(), 2u);
 }
 
+TEST_F(AfterRefreshTest, ForgettingTheAnnouncementIdlesTheTrayAndLetsTheSameTotalBeAnnouncedAgain) {
+    Unseen(3, 0, 0);
+    AfterRefresh();
+    EXPECT_EQ(shell.tooltips.back(), u"Posts: 3");
+    ForgetAnnouncement();
+    EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook interface");
+    EXPECT_EQ(shell.icons.back(), TrayIconNormal);
+    EXPECT_EQ(TrayState, TrayStateNormal);
+    EXPECT_EQ(NewCountTotal, 0);
+    AfterRefresh();  // signed in again with as many new items
+    EXPECT_EQ(shell.notices.size(), 2u);
+    EXPECT_EQ(shell.tooltips.back(), u"Posts: 3");
+}
+
 TEST_F(AfterRefreshTest, SummaryInTheOrderPostsMessagesNotificationsWithoutZeros) {
     Unseen(1, 2, 3);
     AfterRefresh();

@@ -235,6 +235,23 @@ TEST(ItemTextTest, PersonRowDrawsNameSummaryAndBody) {
     EXPECT_EQ(canvas.currentFont(), FontNormal);
 }
 
+TEST(ItemTextTest, RightPartNeverCoversTheLineStartInANarrowRectangle) {
+    RecordingCanvas canvas;
+    MenuRect rect{48, 0, 100, 48};
+    // Name 5 x 7 = 35 wide ends at 83; the summary (9 x 6) would start at 100 - 54 - 4 = 42.
+    std::u16string text = PersonRow(u"Alena", u"Posts: 55", u"");
+    DrawItemText(text, canvas, rect, TextNoPrefix, false, false);
+    ASSERT_EQ(canvas.runs.size(), 2u);
+    EXPECT_EQ(canvas.runs[1].text, u"Posts: 55");
+    EXPECT_EQ(canvas.runs[1].x, 48 + 35 + 4);
+    // A second line starts over: its right part may use the whole width again.
+    RecordingCanvas second;
+    text = u"Alena\nX\x05" + std::u16string(u"ab") + u"\x06";
+    DrawItemText(text, second, rect, TextNoPrefix, false, false);
+    ASSERT_EQ(second.runs.size(), 3u);
+    EXPECT_EQ(second.runs[2].x, 100 - 12 - 4);
+}
+
 TEST(ItemTextTest, MeasuringAddsTheBodyAndKeepsTheGivenWidth) {
     RecordingCanvas canvas;
     std::u16string text = PersonRow(u"Petr", u"2 likes", u"one two three four five six seven");

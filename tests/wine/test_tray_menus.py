@@ -14,6 +14,7 @@ import unittest
 
 from orvwine import SCENARIOS, OrvWineTest
 from test_refresh import ME, SEEN_FILE, read_seen
+from test_shell import MAIN, NOTICE, ShellHelpers
 
 END_OF_REFRESH = "End of update from Facebook"
 MENU_COLUMN = 640  # the menus open at the cursor's left, over the tray at the top left
@@ -27,7 +28,7 @@ def folded(text):
 
 
 @unittest.skipUnless(shutil.which("tesseract"), "tesseract-ocr is not installed")
-class TrayMenus(OrvWineTest):
+class TrayMenus(ShellHelpers, OrvWineTest):
     scenario = "demo.json"
 
     def start(self, **settings):
@@ -68,20 +69,22 @@ class TrayMenus(OrvWineTest):
         self.screenshot("menu-timeout")
         self.fail("the menu did not %s" % ("show" if shown else "close"))
 
-    def read_screen(self, name, width=MENU_COLUMN, height=1024):
-        """The screen's top left part as words, each with its centre: [(word, x, y)]."""
+    def read_screen(self, name, width=MENU_COLUMN, height=1024, left=0, top=0, psm=4):
+        """A part of the screen (its top left by default) as words, each with its centre
+        on the screen: [(word, x, y)]."""
         shot = self.screenshot(name)
         scaled = shot[:-4] + "-ocr.png"
-        subprocess.run(["convert", shot, "-crop", "%dx%d+0+0" % (width, height), "+repage", "-resize", "400%",
+        subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (width, height, left, top), "+repage", "-resize", "400%",
                         "-colorspace", "Gray", scaled], check=True)
-        out = subprocess.run(["tesseract", scaled, "-", "--psm", "4", "tsv"], capture_output=True, text=True).stdout
+        out = subprocess.run(["tesseract", scaled, "-", "--psm", str(psm), "tsv"], capture_output=True, text=True).stdout
         os.remove(scaled)
         words = []
+        left_, top_ = left, top
         for line in out.splitlines()[1:]:
             cols = line.split("\t")
             if len(cols) == 12 and cols[11].strip():
-                left, top, w, h = (int(v) for v in cols[6:10])
-                words.append((cols[11], (left + w / 2) / 4, (top + h / 2) / 4))
+                x, y, w, h = (int(v) for v in cols[6:10])
+                words.append((cols[11], left_ + (x + w / 2) / 4, top_ + (y + h / 2) / 4))
         return words
 
     def screen_text(self, words):
@@ -190,3 +193,61 @@ class TrayMenus(OrvWineTest):
                 self.screenshot("scheme%d-posts" % scheme)
                 self.keys("Escape", "Escape")
                 self.exit_program()
+
+    def test_middle_click_opens_go_to_and_the_notice_opens_new_and_updated(self):
+        tray = self.start(notifyNewAndUpdated=1)
+        # The first refresh announced the demo's news with a notice at the lower right.
+        notice = self.wait_for_window(name=NOTICE, timeout=20)
+        g = self.window_geometry(notice)
+        self.click(notice, 120, 40)
+        self.wait_for_menu(x=g["X"] - 20, y=g["Y"] - 200)
+        words = self.read_screen("notice-click", width=1280, height=1024)
+        text = self.screen_text(words)
+        self.assertIn(folded("New and updated"), text)
+        self.assertIn(folded("Mark all as readed"), text)
+        self.keys("Escape")
+        time.sleep(1)
+        self.screenshot("notice-click-closed")
+
+        self.click(tray, 10, 10, button=2)
+        self.wait_for_menu()
+        # One block of text: the rows' icons break tesseract's column guess.
+        text = self.screen_text(self.read_screen("go-to", left=24, width=200, height=250, psm=6))
+        self.check_in_order(text, ["Go to", "Facebook", "My profile", "Messages", "Photos", "Events", "Links",
+                                   "Pokes"])
+        self.keys("Escape")
+        self.wait_for_menu(shown=False)
+
+    def yellow_pixels(self, shot, left, top, width, height):
+        """How many pixels of the box are the new-posts button's yellow star."""
+        ppm = subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (width, height, left, top), "+repage",
+                              "ppm:-"], capture_output=True, check=True).stdout
+        header = ppm.split(b"\n", 3)
+        w, h = (int(v) for v in header[1].split())
+        body = header[3]
+        return sum(1 for i in range(0, w * h * 3, 3) if body[i] > 200 and body[i + 1] > 140 and body[i + 2] < 90)
+
+    def test_banner_names_the_user_and_counts_until_all_is_read(self):
+        self.start()
+        main = self.open_from_tray()
+        time.sleep(1.5)
+        g = self.window_geometry(main)
+        # The banner: right of the tool bar's last button.
+        strip = dict(left=g["X"] + 620, top=g["Y"], width=g["WIDTH"] - 620, height=48)
+        text = self.screen_text(self.read_screen("banner", **strip))
+        self.assertIn(folded("Tomáš Procházka"), text)
+        self.assertIn(folded("Praha"), text)
+        self.assertRegex(text, "posts[0-9]+messages[0-9]+")
+        shot = self.screenshot("banner")
+        # The tool bar's new-posts button (its yellow star, right of the status button) shows.
+        buttons = dict(left=g["X"] + 556, top=g["Y"], width=36, height=48)
+        self.assertGreater(self.yellow_pixels(shot, **buttons), 50)
+
+        # Everything read: the counts and the button go at the banner's next redraw.
+        self.orvctl("command", "1046")
+        time.sleep(1.5)
+        text = self.screen_text(self.read_screen("banner-read", **strip))
+        self.assertIn(folded("Procházka"), text)
+        self.assertNotRegex(text, "posts[0-9]+")
+        self.assertEqual(self.yellow_pixels(self.screenshot("banner-read"), **buttons), 0)
+        self.exit_program()
