@@ -297,7 +297,7 @@ void ForgetAnnouncement() {
     NewCountTotal = 0;
     TrayState = TrayStateNormal;
     Shell().SetTrayIcon(TrayIconNormal);
-    Shell().SetTrayTooltip(TrayTooltipIdle);
+    Shell().SetTrayTooltip(IdleTooltip());
 }
 
 void OnRefreshTimer() {
