@@ -251,3 +251,72 @@ class TrayMenus(ShellHelpers, OrvWineTest):
         self.assertNotRegex(text, "posts[0-9]+")
         self.assertEqual(self.yellow_pixels(self.screenshot("banner-read"), **buttons), 0)
         self.exit_program()
+
+    # ---- commands from the post menus ----
+
+    def requests_to(self, method, suffix):
+        return [r for r in self.emulator.requests() if r["method"] == method and r["path"].endswith(suffix)]
+
+    def wait_for_request(self, method, suffix, count=1, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = self.requests_to(method, suffix)
+            if len(found) >= count:
+                return found
+            time.sleep(0.25)
+        self.fail("no %s *%s; requests: %s" % (method, suffix, [(r["method"], r["path"]) for r in self.emulator.requests()]))
+
+    def open_first_post_submenu(self, tray):
+        """Right click on the tray, the posts submenu, then the newest post's own submenu.
+        Returns the words on the screen and the x where the post's submenu starts."""
+        self.click(tray, 10, 10, button=3)
+        self.wait_for_menu()
+        x, y = self.word_at(self.read_screen("main-menu", width=400, height=400), "Posts")
+        self.xdotool("mousemove", str(x), str(y), check=True)
+        self.wait_for_menu(x=x + 400, y=y)
+        words = self.read_screen("posts", width=1280, height=600)
+        first = self.shown_authors()[0].split()[0]
+        px, py = next((int(wx), int(wy)) for w, wx, wy in words if folded(w) == folded(first) and wx > 300)
+        self.xdotool("mousemove", str(px + 60), str(py + 8), check=True)
+        time.sleep(1.5)
+        words = self.read_screen("post-submenu", width=1280, height=1024)
+        # The post's own submenu: the column of its only "Add comment" row.
+        add = [x for w, x, _ in words if folded(w) == "add"]
+        self.assertTrue(add, " ".join(w for w, _, _ in words))
+        return words, int(add[0]) - 30
+
+    def row_of(self, words, caption, right_of):
+        """Centre of the menu row right of x that reads `caption` (a leading "I" is read
+        as "|" as often as not, so it is left out of the match)."""
+        want = folded(caption[2:] if caption.startswith("I ") else caption)
+        for w, x, y in words:
+            if x > right_of and self.row_text(words, y, right_of).endswith(want) and want.startswith(folded(w)[:3]):
+                return int(x), int(y)
+        self.fail("no row %r right of %d: %s" % (caption, right_of, " ".join(w for w, _, _ in words)))
+
+    def row_text(self, words, y, right_of):
+        return folded(" ".join(w for w, x, wy in words if x > right_of and abs(wy - y) < 5))
+
+    def test_right_click_like_then_unlike_in_a_post_submenu(self):
+        tray = self.start()
+        words, left = self.open_first_post_submenu(tray)
+        text = self.screen_text([w for w in words if w[1] > left])
+        liked = folded("I don't like it") in text
+        caption, method, other = ("I don't like it", "DELETE", "POST") if liked else ("Like", "POST", "DELETE")
+        x, y = self.row_of(words, caption, left)
+        self.xdotool("mousemove", str(x), str(y), "click", "3", check=True)
+        first = self.wait_for_request(method, "/likes")[0]["path"]
+        self.assertRegex(first, r"^/[0-9]+_[0-9]+/likes$")
+        time.sleep(1)
+        # The menu stays open and the row now offers the opposite.
+        opposite = "like" if liked else "dontlikeit"
+        self.assertTrue(self.row_text(self.read_screen("after-like", width=1280, height=1024), y, left)
+                        .endswith(opposite))
+        self.xdotool("click", "3", check=True)
+        again = self.wait_for_request(other, "/likes")
+        self.assertEqual(again[0]["path"], first)
+        time.sleep(1)
+        self.assertTrue(self.row_text(self.read_screen("after-unlike", width=1280, height=1024), y, left)
+                        .endswith(folded(caption)[-4:]))
+        self.keys("Escape", "Escape", "Escape")
+        self.exit_program()
