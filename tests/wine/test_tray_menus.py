@@ -16,7 +16,7 @@ from orvwine import SCENARIOS, OrvWineTest
 from test_refresh import ME, SEEN_FILE, read_seen
 from test_shell import MAIN, NOTICE, ShellHelpers
 
-END_OF_REFRESH = "End of update from Facebook"
+END_OF_REFRESH = ("End of update from Facebook", "Konec aktualizace z Facebooku")
 MENU_COLUMN = 640  # the menus open at the cursor's left, over the tray at the top left
 
 
@@ -266,12 +266,12 @@ class TrayMenus(ShellHelpers, OrvWineTest):
             time.sleep(0.25)
         self.fail("no %s *%s; requests: %s" % (method, suffix, [(r["method"], r["path"]) for r in self.emulator.requests()]))
 
-    def open_first_post_submenu(self, tray):
+    def open_first_post_submenu(self, tray, posts="Posts", first_row="Show"):
         """Right click on the tray, the posts submenu, then the newest post's own submenu.
         Returns the words on the screen and the x where the post's submenu starts."""
         self.click(tray, 10, 10, button=3)
         self.wait_for_menu()
-        x, y = self.word_at(self.read_screen("main-menu", width=400, height=400), "Posts")
+        x, y = self.word_at(self.read_screen("main-menu", width=400, height=400), posts)
         self.xdotool("mousemove", str(x), str(y), check=True)
         self.wait_for_menu(x=x + 400, y=y)
         words = self.read_screen("posts", width=1280, height=600)
@@ -280,10 +280,16 @@ class TrayMenus(ShellHelpers, OrvWineTest):
         self.xdotool("mousemove", str(px + 60), str(py + 8), check=True)
         time.sleep(1.5)
         words = self.read_screen("post-submenu", width=1280, height=1024)
-        # The post's own submenu: the column of its only "Add comment" row.
-        add = [x for w, x, _ in words if folded(w) == "add"]
-        self.assertTrue(add, " ".join(w for w, _, _ in words))
-        return words, int(add[0]) - 30
+        # The post's own submenu: the column of its first row, "Show post".
+        show = [x for w, x, _ in words if folded(w) == folded(first_row) and x > px + 100]
+        self.assertTrue(show, " ".join(w for w, _, _ in words))
+        return words, int(show[0]) - 30
+
+    def type_text(self, window, text):
+        # Unicode key events from inside Wine (xdotool drops remapped keys under load).
+        self.xdotool("windowactivate", "--sync", window)
+        time.sleep(0.3)
+        self.orvctl("type", text)
 
     def row_of(self, words, caption, right_of):
         """Centre of the menu row right of x that reads `caption` (a leading "I" is read
@@ -296,6 +302,13 @@ class TrayMenus(ShellHelpers, OrvWineTest):
 
     def row_text(self, words, y, right_of):
         return folded(" ".join(w for w, x, wy in words if x > right_of and abs(wy - y) < 5))
+
+    def row_matching(self, words, pattern, right_of):
+        """Centre of the first word of the row right of x whose text matches `pattern`."""
+        for w, x, y in words:
+            if x > right_of and re.match(pattern, self.row_text(words, y, right_of)):
+                return int(x), int(y)
+        self.fail("no row like %r right of %d: %s" % (pattern, right_of, " ".join(w for w, _, _ in words)))
 
     def test_right_click_like_then_unlike_in_a_post_submenu(self):
         tray = self.start()
@@ -319,4 +332,41 @@ class TrayMenus(ShellHelpers, OrvWineTest):
         self.assertTrue(self.row_text(self.read_screen("after-unlike", width=1280, height=1024), y, left)
                         .endswith(folded(caption)[-4:]))
         self.keys("Escape", "Escape", "Escape")
+        self.exit_program()
+
+    def test_comment_in_czech_reaches_the_service_and_is_confirmed_in_both_languages(self):
+        texts = {
+            "cs": dict(language=0, posts="Příspěvky", show="Zobrazit", add="^p.?.?idatkoment", title="Vložit komentář",
+                       box="Orv - upozornění", text="Příliš žluťoučký kůň úpěl ďábelské ódy – komentář z nabídky"),
+            "en": dict(language=1, posts="Posts", show="Show", add="^addcomment", title="Insert comment",
+                       box="Orv - notice", text="Čeština v angličtině: řeřicha, ďolík, úžeh"),
+        }
+        for name, t in texts.items():
+            with self.subTest(language=name):
+                if name != "cs":
+                    os.remove(self.log_path)
+                try:
+                    self.comment_from_tray(name, t)
+                finally:
+                    # A failed round leaves no program behind for the next one.
+                    subprocess.run(["/usr/lib/wine/wineserver64", "-k"], env=self.display.env)
+
+    def comment_from_tray(self, name, t):
+        tray = self.start(language=t["language"])
+        words, left = self.open_first_post_submenu(tray, t["posts"], t["show"])
+        x, y = self.row_matching(words, t["add"], left)
+        self.xdotool("mousemove", str(x), str(y), "click", "1", check=True)
+        dialog = self.wait_for_window(name="^%s$" % t["title"], timeout=15)
+        self.type_text(dialog, t["text"])
+        time.sleep(0.5)
+        self.screenshot("comment-%s" % name)
+        self.press(dialog, "Tab", "space")
+        box = self.wait_for_window(name="^%s$" % t["box"], timeout=20)
+        self.screenshot("comment-posted-%s" % name)
+        posted = self.wait_for_request("POST", "/comments")
+        self.assertRegex(posted[-1]["path"], r"^/[0-9]+_[0-9]+/comments$")
+        rows = self.emulator.call("/_emulator/table?name=comment")
+        self.assertIn(t["text"], [r["text"] for r in rows])
+        self.press(box, "Return")
+        self.wait_no_window("^%s$" % t["box"])
         self.exit_program()
