@@ -43,15 +43,30 @@ void ApplySettingsBytes(Settings& settings, const uint8_t* data, size_t size) {
     }
 }
 
+namespace {
+constexpr int32_t WeekOfMinutes = 7 * 24 * 60;
+constexpr int32_t YearOfHours = 366 * 24;
+
+// Calls visit(field, most, default) for each duration the file holds.
+template <typename Visit>
+void ForEachDuration(Settings& settings, const Settings& defaults, Visit visit) {
+    visit(settings.refreshInterval, WeekOfMinutes, defaults.refreshInterval);
+    visit(settings.hideNoticeAfter, WeekOfMinutes, defaults.hideNoticeAfter);
+    visit(settings.hideReadPostsAfter, YearOfHours, defaults.hideReadPostsAfter);
+}
+}  // namespace
+
 void CheckSettingsRanges(Settings& settings, const Settings& defaults) {
-    constexpr int32_t WeekOfMinutes = 7 * 24 * 60;
-    constexpr int32_t YearOfHours = 366 * 24;
-    auto check = [](int32_t& value, int32_t most, int32_t fallback) {
+    ForEachDuration(settings, defaults, [](int32_t& value, int32_t most, int32_t fallback) {
         if (value < 0 || value > most) value = fallback;
-    };
-    check(settings.refreshInterval, WeekOfMinutes, defaults.refreshInterval);
-    check(settings.hideNoticeAfter, WeekOfMinutes, defaults.hideNoticeAfter);
-    check(settings.hideReadPostsAfter, YearOfHours, defaults.hideReadPostsAfter);
+    });
+}
+
+void LimitSettingsRanges(Settings& settings) {
+    ForEachDuration(settings, settings, [](int32_t& value, int32_t most, int32_t) {
+        if (value < 0) value = 0;
+        if (value > most) value = most;
+    });
 }
 
 bool LoadSettings(const SettingsEnvironment& env, const std::u16string& fileName) {

@@ -55,6 +55,8 @@ void ApplySettingsBytes(Settings& settings, const uint8_t* data, size_t size);
 // "since" that overflows): negative or beyond a week of minutes or a year of hours,
 // they take the default. 0 stays.
 void CheckSettingsRanges(Settings& settings, const Settings& defaults);
+// What the user typed is kept within the same ranges, so the next start reads it back.
+void LimitSettingsRanges(Settings& settings);
 
 // Fills AppSettings with the defaults, reads the file over them (durations checked) and
 // marks the settings loaded. Returns false when the file could not be opened (first start: the caller

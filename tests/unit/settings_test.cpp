@@ -144,6 +144,23 @@ TEST_F(SettingsFile, DamagedDurationsReadAsDefaults) {
     }
 }
 
+// The preferences dialog takes five digits; what it keeps must read back unchanged.
+TEST_F(SettingsFile, TypedDurationsAreKeptWithinWhatTheNextStartReads) {
+    AppSettings = DefaultSettings(env);
+    AppSettings.refreshInterval = 99999;
+    AppSettings.hideReadPostsAfter = 9000;
+    AppSettings.hideNoticeAfter = 30;
+    LimitSettingsRanges(AppSettings);
+    const Settings typed = AppSettings;
+    EXPECT_EQ(typed.refreshInterval, 10080);
+    EXPECT_EQ(typed.hideReadPostsAfter, 8784);
+    EXPECT_EQ(typed.hideNoticeAfter, 30);
+    auto bytes = SettingsToBytes(typed);
+    WriteBytes(std::string(bytes.begin(), bytes.end()));
+    ASSERT_TRUE(LoadSettings(env, name));
+    EXPECT_EQ(SettingsToBytes(AppSettings), bytes);
+}
+
 TEST_F(SettingsFile, OutOfRangeIndexesAreTamed) {
     Settings s;
     s.ColourScheme = 9;

@@ -192,6 +192,15 @@ class OrvWineTest(unittest.TestCase):
         return subprocess.run([WINE, path, *args], env=self.display.env, cwd=self.folder,
                               capture_output=True, text=True, timeout=timeout)
 
+    def orvctl(self, *args):
+        """Runs orvctl.exe and requires it to succeed."""
+        r = self.run_tool("orvctl.exe", *args)
+        self.assertEqual(r.returncode, 0, "orvctl %s: %s" % (" ".join(args), r.stderr))
+
+    def exit_program(self):
+        self.orvctl("exit")
+        self.assertEqual(self.wait_exit(timeout=30), 0)
+
     def log_lines(self):
         try:
             with open(self.log_path, encoding="utf-8") as f:

@@ -21,14 +21,6 @@ class FaultTest(OrvWineTest):
         self.write_settings(**fields)
         self.start_orv()
 
-    def orvctl(self, *args):
-        r = self.run_tool("orvctl.exe", *args)
-        self.assertEqual(r.returncode, 0, "orvctl %s: %s" % (" ".join(args), r.stderr))
-
-    def exit_program(self):
-        self.orvctl("exit")
-        self.assertEqual(self.wait_exit(timeout=30), 0)
-
     def count_lines(self, text):
         return sum(1 for line in self.log_lines() if text in line)
 
@@ -112,3 +104,29 @@ class FaultTest(OrvWineTest):
         self.assertEqual(len(ids), len(set(ids)))
         expected = re.search(r"Notifications: (\d+)", announced[0])
         self.assertEqual(len(ids), int(expected.group(1)))
+
+    def test_a_silent_service_holds_no_refresh_and_no_exit(self):
+        # The users query of a refresh gets no answer for four minutes: the request gives up
+        # on its own, the refresh says which step failed, and the next one runs.
+        self.start()
+        self.wait_for_count(" - " + END_OF_REFRESH, 1)
+        self.fail_service("delay", path="/method/fql.query", times=1, seconds=240)
+        self.orvctl("command", "1045")
+        self.wait_for_count(FAILED, 1, timeout=90)
+        self.assertTrue(any(line.endswith("(user)") for line in self.log_lines() if FAILED in line),
+                        self.log_lines())
+        self.orvctl("command", "1045")
+        self.wait_for_count(" - " + END_OF_REFRESH, 2, timeout=60)
+
+        # Exit while a request hangs: the program does not wait for it.
+        asked = len(self.emulator.requests())
+        self.fail_service("delay", path="/method/fql.query", times=1, seconds=240)
+        self.orvctl("command", "1045")
+        deadline = time.time() + 30
+        while time.time() < deadline and not any(
+                r["path"].startswith("/method/fql.query") for r in self.emulator.requests()[asked:]):
+            time.sleep(0.5)
+        time.sleep(1)
+        began = time.time()
+        self.exit_program()
+        self.assertLess(time.time() - began, 10)

@@ -93,14 +93,6 @@ class RefreshTest(OrvWineTest):
         self.write_settings(**fields)
         self.start_orv()
 
-    def orvctl(self, *args):
-        r = self.run_tool("orvctl.exe", *args)
-        self.assertEqual(r.returncode, 0, "orvctl %s: %s" % (" ".join(args), r.stderr))
-
-    def exit_program(self):
-        self.orvctl("exit")
-        self.assertEqual(self.wait_exit(timeout=30), 0)
-
     def refreshes_done(self):
         return sum(1 for line in self.log_lines() if line.endswith(" - " + END_OF_REFRESH))
 

@@ -26,6 +26,7 @@ void InitPreferences(HWND dialog, DialogRow& row) {
 int32_t SavePreferences(HWND dialog, const DialogControl&) {
     Win32DialogControls ui(dialog);
     SaveBoundControls(DialogTable[DialogPreferences].controls, ui);
+    LimitSettingsRanges(AppSettings);
     RunAtLogon(RunAtLogonState, 0);
     {
         std::lock_guard<std::recursive_mutex> hold(StoreLock());
