@@ -306,7 +306,7 @@ class TrayMenus(ShellHelpers, OrvWineTest):
     def row_matching(self, words, pattern, right_of):
         """Centre of the first word of the row right of x whose text matches `pattern`."""
         for w, x, y in words:
-            if x > right_of and re.match(pattern, self.row_text(words, y, right_of)):
+            if x > right_of and re.search(pattern, self.row_text(words, y, right_of)):
                 return int(x), int(y)
         self.fail("no row like %r right of %d: %s" % (pattern, right_of, " ".join(w for w, _, _ in words)))
 
@@ -369,4 +369,38 @@ class TrayMenus(ShellHelpers, OrvWineTest):
         self.assertIn(t["text"], [r["text"] for r in rows])
         self.press(box, "Return")
         self.wait_no_window("^%s$" % t["box"])
+        self.exit_program()
+
+    def test_hidden_friend_leaves_the_posts_and_is_listed_under_users_with_hidden_posts(self):
+        tray = self.start()
+        words, left = self.open_first_post_submenu(tray)
+        # The newest post's author (OCR may misread a letter of the name on the row).
+        author = self.shown_authors()[0]
+        hidden, first_name = folded(author), folded(author.split()[0])
+        x, y = self.row_matching(words, "^hidepostsof" + first_name, left)
+        self.xdotool("mousemove", str(x), str(y), "click", "1", check=True)
+        self.wait_for_menu(shown=False)
+
+        self.click(tray, 10, 10, button=3)
+        self.wait_for_menu()
+        main = self.read_screen("main-after-hide", width=400, height=400)
+        x, y = self.word_at(main, "Posts")
+        self.xdotool("mousemove", str(x), str(y), check=True)
+        self.wait_for_menu(x=x + 400, y=y)
+        posts = self.screen_text([w for w in self.read_screen("posts-after-hide", width=1280, height=1024)
+                                  if w[1] > x + 60])
+        self.assertNotIn(hidden, posts)
+        others = [a for a in self.shown_authors() if folded(a) != hidden]
+        self.check_in_order(posts, others[:3])
+
+        x, y = self.word_at(main, "Settings")
+        self.xdotool("mousemove", str(x), str(y), check=True)
+        time.sleep(1.5)
+        words = self.read_screen("settings-after-hide", width=1280, height=1024)
+        ux, uy = self.row_matching(words, "userswithhidden", x + 60)
+        self.xdotool("mousemove", str(ux), str(uy), check=True)
+        time.sleep(1.5)
+        words = self.read_screen("hidden-users", width=1280, height=1024)
+        self.assertIn(first_name, self.screen_text([w for w in words if w[1] > ux + 60]))
+        self.keys("Escape", "Escape", "Escape")
         self.exit_program()
