@@ -29,11 +29,8 @@ bool HasUnreadMessage(std::u16string_view threadId) {
 MenuPtr BuildMessagesMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, const ItemStyle* headerStyle,
                           bool onlyNew) {
     PopupSession& s = cx.session;
-    MenuPtr created;
-    if (!menu) {
-        created = CreateMenuModel();
-        menu = created.get();
-    }
+    RowTarget target(menu);
+    menu = target.menu;
     MenuItemData item = MakeItemTemplate(0);
     MenuItemData* last = nullptr;
     for (auto& node : ThreadList) {
@@ -72,14 +69,7 @@ MenuPtr BuildMessagesMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* men
         if (MenuItemData* row = AddSubmenuItem(s, nullptr, menu, item, std::move(submenu), 0)) last = row;
         else ResetItemTemplate(item);
     }
-    if (!last && created) return nullptr;
-    if (headerStyle) {
-        ClearRowState(item);
-        AddMenuItem(s, menu, headerStyle, item, 0, 0, 0);
-    }
-    if (created && last) last->divider = 0;
-    if (lastItemOut) *lastItemOut = last;
-    return created;
+    return target.finish(s, item, last, headerStyle, lastItemOut);
 }
 
 MenuPtr BuildThreadMenu(MenuContext& cx, int32_t* unreadOut, const ThreadRecord& thread) {
@@ -146,11 +136,8 @@ MenuPtr BuildThreadMenu(MenuContext& cx, int32_t* unreadOut, const ThreadRecord&
 MenuPtr BuildNotificationsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, bool onlyNew,
                                const ItemStyle* headerStyle) {
     PopupSession& s = cx.session;
-    MenuPtr created;
-    if (!menu) {
-        created = CreateMenuModel();
-        menu = created.get();
-    }
+    RowTarget target(menu);
+    menu = target.menu;
     MenuItemData item = MakeItemTemplate(0);
     MenuItemData* last = nullptr;
     for (auto& node : NotificationList) {
@@ -178,12 +165,5 @@ MenuPtr BuildNotificationsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu
         if (!notification.link.empty()) item.link = s.keep(notification.link);
         if (MenuItemData* row = AddMenuItem(s, menu, nullptr, item, 0, -1, 0)) last = row;
     }
-    if (!last && created) return nullptr;
-    if (headerStyle) {
-        ClearRowState(item);
-        AddMenuItem(s, menu, headerStyle, item, 0, 0, 0);
-    }
-    if (created && last) last->divider = 0;
-    if (lastItemOut) *lastItemOut = last;
-    return created;
+    return target.finish(s, item, last, headerStyle, lastItemOut);
 }

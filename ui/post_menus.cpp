@@ -78,16 +78,12 @@ MenuPtr BuildPostsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, 
     if (PostList.empty()) return nullptr;
     const int32_t now = cx.now;
     MenuItemData item = MakeItemTemplate(DefaultMenuWidth);
-    MenuPtr created;
-    if (!menu) {
-        created = CreateMenuModel();
-        menu = created.get();
-    }
+    RowTarget target(menu);
+    menu = target.menu;
     // Only the first row of the menu takes the alternate colours: the reset clears them.
     item.altColours = 1;
     item.indent = 12;
     MenuItemData* last = nullptr;
-    bool anyRow = false;
     const int64_t readShownSince = static_cast<int64_t>(now) - static_cast<int64_t>(cx.hideReadPostsAfter) * 3600;
 
     for (auto& node : PostList) {
@@ -121,22 +117,12 @@ MenuPtr BuildPostsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, 
         item.post = RefOf(post);
         item.minTextHeight = 24;
         MenuPtr submenu = BuildPostSubmenu(cx, person, post, onlyNew);
-        if (MenuItemData* row = AddSubmenuItem(cx.session, nullptr, menu, item, std::move(submenu), 0)) {
-            last = row;
-            anyRow = true;
-        }
+        if (MenuItemData* row = AddSubmenuItem(cx.session, nullptr, menu, item, std::move(submenu), 0)) last = row;
         item.minTextHeight = 0;
         item.user = {};
     }
 
-    if ((anyRow || !created) && headerStyle) {
-        ClearRowState(item);
-        AddMenuItem(cx.session, menu, headerStyle, item, 0, 0, 0);
-    }
-    if (!anyRow && created) return nullptr;
-    if (created && last) last->divider = 0;
-    if (lastItemOut) *lastItemOut = last;
-    return created;
+    return target.finish(cx.session, item, last, headerStyle, lastItemOut);
 }
 
 MenuPtr BuildPostSubmenu(MenuContext& cx, UserRecord& author, PostRecord& post, bool onlyNew) {
