@@ -101,20 +101,18 @@ bool SplitHostPort(std::u16string_view hostAndPort, std::u16string& name, int32_
     return true;
 }
 
-std::optional<std::string> SendHttpRequest(std::u16string_view target, std::u16string_view host,
-                                           int32_t port, int32_t* length, std::u16string_view verb,
-                                           std::string_view body, int32_t flags) {
-    if (target.empty()) return std::nullopt;
-    BusyTrayIcon busy;
+namespace {
 
-    HttpRequest request;
+// The request of one call with its header block; false when the target cannot be used.
+bool BuildRequest(std::u16string_view target, std::u16string_view host, int32_t port, std::u16string_view verb,
+                  std::string_view body, int32_t flags, HttpRequest& request) {
     if (!host.empty()) {
-        if (!SplitHostPort(host, request.host, port)) return std::nullopt;
+        if (!SplitHostPort(host, request.host, port)) return false;
         request.port = port;
         request.secure = port == 443 || (flags & HTTP_SECURE) != 0;
         request.path.assign(target);
     } else if (!SplitAnyUrl(target, port, request)) {
-        return std::nullopt;
+        return false;
     }
     // The Host line names the port whenever it is not the scheme's own.
     std::u16string hostLine = request.host;
@@ -126,7 +124,19 @@ std::optional<std::string> SendHttpRequest(std::u16string_view target, std::u16s
     request.body.assign(body);
     request.flags = flags & (HTTP_FOLLOW_LOCATION | HTTP_RELOAD);
     request.headers = BuildRequestHeaders(hostLine, !request.body.empty());
+    return true;
+}
 
+}  // namespace
+
+std::optional<std::string> SendHttpRequest(std::u16string_view target, std::u16string_view host,
+                                           int32_t port, int32_t* length, std::u16string_view verb,
+                                           std::string_view body, int32_t flags) {
+    if (target.empty()) return std::nullopt;
+    BusyTrayIcon busy;
+
+    HttpRequest request;
+    if (!BuildRequest(target, host, port, verb, body, flags, request)) return std::nullopt;
     HttpTransport* sender = CurrentTransport();
     if (sender == nullptr) return std::nullopt;
     HttpResponse response = sender->Send(request);
@@ -135,4 +145,23 @@ std::optional<std::string> SendHttpRequest(std::u16string_view target, std::u16s
     if (length != nullptr && *length == -1) return std::nullopt;
     if (length != nullptr) *length = static_cast<int32_t>(response.body.size());
     return std::move(response.body);
+}
+
+HttpResponse DownloadWholeFile(std::u16string_view path, std::u16string_view host, int32_t port, int32_t flags,
+                               size_t limit) {
+    if (path.empty()) return HttpResponse{};
+    BusyTrayIcon busy;
+
+    HttpRequest request;
+    if (!BuildRequest(path, host, port, u"GET", {}, flags, request)) return HttpResponse{};
+    request.limit = limit;
+    HttpTransport* sender = CurrentTransport();
+    if (sender == nullptr) return HttpResponse{};
+    HttpResponse response = sender->Send(request);
+    if (response.body.size() > limit) {
+        response.body.resize(limit);
+        response.cut = true;
+    }
+    if (response.body.empty()) response.ok = false;
+    return response;
 }

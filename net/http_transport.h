@@ -24,12 +24,15 @@ struct HttpRequest {
     std::string body;       // empty: no body (and no Content-Type line)
     int32_t flags = 0;      // HTTP_FOLLOW_LOCATION, HTTP_RELOAD
     std::u16string headers; // the extra header block, built by BuildRequestHeaders
+    size_t limit = HttpResponseLimit;  // bytes of body read at most
 };
 
 struct HttpResponse {
     bool ok = false;        // false: connect, send or read failed
     int32_t status = 0;     // of the last hop; never looked at by the callers
-    std::string body;       // at most HttpResponseLimit bytes
+    std::string body;       // at most the request's limit
+    int64_t contentLength = -1;  // as the answer announced it; -1 when it named none
+    bool cut = false;       // the body went on beyond the limit
 };
 
 class HttpTransport {
@@ -65,3 +68,9 @@ bool SplitHostPort(std::u16string_view hostAndPort, std::u16string& name, int32_
 std::optional<std::string> SendHttpRequest(std::u16string_view target, std::u16string_view host,
                                            int32_t port, int32_t* length, std::u16string_view verb,
                                            std::string_view body, int32_t flags);
+
+// A GET of a file read whole up to `limit` bytes, with what the answer announced, so
+// that the caller can tell a complete file from a cut one. `ok` is false when the
+// request failed or the body is empty.
+HttpResponse DownloadWholeFile(std::u16string_view path, std::u16string_view host, int32_t port, int32_t flags,
+                               size_t limit);

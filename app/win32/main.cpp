@@ -26,7 +26,9 @@
 #include "net/run_at_logon.h"
 #include "net/service_address.h"
 #include "net/service_calls.h"
+#include "net/update.h"
 #include "net/win32/run_at_logon.h"
+#include "net/win32/update_platform.h"
 #include "net/win32/wininet_transport.h"
 #include "store/favorites.h"
 #include "store/seen_state.h"
@@ -99,7 +101,7 @@ void RunMessageLoop(HWND main) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         const KeyRoute* route = nullptr;
-        if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
+        if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && !ExitingForUpdate()) {
             if (msg.hwnd == AddressField()) {
                 if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) SubmitAddressField();
             } else {
@@ -116,6 +118,18 @@ void RunMessageLoop(HWND main) {
         DispatchMessageW(&msg);
     }
 }
+// Shutdown, in this order. Parts that never started are left alone.
+void ShutDown(ULONG_PTR gdiplusToken) {
+    StopRefresh();
+    SaveSettings();
+    SaveSeenState();
+    WSACleanup();
+    CloseAllPopupNotices();
+    if (TrayAdded()) TrayDelete();
+    if (gdiplusToken) Gdiplus::GdiplusShutdown(gdiplusToken);
+    ShutdownBrowser();
+    SetShellPort(nullptr);
+}
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
@@ -129,6 +143,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     InstallShellPort();
     InstallContentMenuHooks();
     InstallCommandDispatcher();
+    SetUpdateOffer(OfferUpdate);
 
     WSADATA wsa;
     if (WSAStartup(0x0101, &wsa) != 0) return 0;
@@ -148,8 +163,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     RemoveStaleTemporaryFiles(std::filesystem::current_path());
     LoadServiceAddress();
     InstallWinInetTransport();
+    InstallUpdatePlatform(main);
     InstallMenuDrawing(main);
     LoadSettingsAndInterface(main);
+
+    // A hidden start is one made by the update; a failed one says so, in the user's
+    // language now that the settings are read.
+    const bool normalStart = UpdateStartIsNormal(showCommand == SW_HIDE);
+    if (!normalStart) {
+        Sleep(1000);  // the previous program is still ending
+        FinishStartMadeByUpdate();
+    } else if (OfferUpdate() == 1) {
+        // The new program runs: straight to shutdown, the loop is never entered.
+        ShutDown(0);
+        return 0;
+    }
 
     InitTrayIcon(main, instance);
     TrayAdd(TrayIcon(TrayIconNormal));
@@ -163,16 +191,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     CreateBrowserArea();
 
     RunMessageLoop(main);
-
-    // Shutdown, in this order.
-    StopRefresh();
-    SaveSettings();
-    SaveSeenState();
-    WSACleanup();
-    CloseAllPopupNotices();
-    TrayDelete();
-    Gdiplus::GdiplusShutdown(gdiplusToken);
-    ShutdownBrowser();
-    SetShellPort(nullptr);
+    ShutDown(gdiplusToken);
     return 0;
 }

@@ -157,6 +157,19 @@ int32_t StatusOf(HINTERNET request) {
     return static_cast<int32_t>(status);
 }
 
+// The announced body length, -1 when the answer named none.
+int64_t ContentLengthOf(HINTERNET request) {
+    wchar_t buffer[32] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, buffer, &size, nullptr)) return -1;
+    int64_t value = 0;
+    for (const wchar_t* c = buffer; *c; ++c) {
+        if (*c < L'0' || *c > L'9' || value > (int64_t{1} << 40)) return -1;
+        value = value * 10 + (*c - L'0');
+    }
+    return buffer[0] ? value : -1;
+}
+
 // The Location header of a response, made absolute against the address it came from.
 std::wstring LocationOf(HINTERNET request, const std::wstring& origin) {
     wchar_t buffer[LocationUnits] = {};
@@ -228,6 +241,7 @@ HttpResponse Perform(Exchange& call, const HttpRequest& request) {
     HINTERNET current = RequestOf(call);
     if (current == nullptr) return response;
     response.status = StatusOf(current);
+    response.contentLength = ContentLengthOf(current);
     std::string& data = response.body;
     std::vector<char> chunk(ReadChunk);
     for (;;) {
@@ -235,9 +249,12 @@ HttpResponse Perform(Exchange& call, const HttpRequest& request) {
         if (!InternetReadFile(current, chunk.data(), ReadChunk, &got)) return HttpResponse{};
         if (got == 0) break;
         Progress(call);
-        size_t room = HttpResponseLimit - data.size();
+        size_t room = request.limit - data.size();
         data.append(chunk.data(), std::min<size_t>(got, room));
-        if (data.size() >= HttpResponseLimit) break;  // the rest is not wanted
+        if (got > room) {
+            response.cut = true;
+            break;  // the rest is not wanted
+        }
     }
     response.ok = true;
     return response;

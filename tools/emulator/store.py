@@ -11,6 +11,7 @@ import threading
 import time
 
 import fql
+from downloads import Publication, PublishError
 
 # Column kinds: how a value is stored and how it goes out.
 #   int  - ids and times, JSON numbers
@@ -175,9 +176,15 @@ class Store:
             raise StoreError('"published_version" must be a number')
         if isinstance(version, str) and not re.fullmatch(r"(?:[0-9A-Fa-f]{2})*", version):
             raise StoreError('"published_version" as a string holds raw bytes in hex')
-        update_exe = scenario.get("update_exe")
-        if update_exe is not None and not isinstance(update_exe, str):
-            raise StoreError('"update_exe" must be a string')
+        # A scenario's program is unsigned unless it says otherwise: the demo must never
+        # get a stand-in installed.
+        try:
+            publication = Publication.build(version, scenario.get("update_exe"),
+                                            scenario.get("update_signature", "none"),
+                                            scenario.get("update_delivery", "whole"),
+                                            scenario.get("_dir"))
+        except PublishError as e:
+            raise StoreError(str(e))
 
         db = sqlite3.connect(":memory:", check_same_thread=False, isolation_level=None)
         self.db = db
@@ -194,8 +201,7 @@ class Store:
         self.logged_in = False
         self.granted = False
         self.pending_authorize = ""
-        self.published_version = version
-        self.update_exe = update_exe
+        self.publication = publication
         self.scenario_dir = scenario.get("_dir")
         self.serial = 9000000
         for table in SCHEMA:
@@ -567,14 +573,13 @@ class Store:
 
     # ----- downloads -----
 
-    def version_bytes(self):
+    def publish(self, publication):
         with self.lock:
-            v = self.published_version
-        if v is None:
-            return None
-        if isinstance(v, str):
-            return bytes.fromhex(v)
-        return (int(v) & 0xFFFFFFFF).to_bytes(4, "little")
+            self.publication = publication
+
+    def current_publication(self):
+        with self.lock:
+            return self.publication
 
 
 def _q(name):

@@ -11,6 +11,7 @@ import traceback
 from urllib.parse import quote, unquote, unquote_plus
 
 import fql
+from downloads import Publication, PublishError
 from store import GraphError, StoreError
 
 APP_ID = "271828182845904"
@@ -146,18 +147,6 @@ def not_found():
                 "<h1>Page Not Found</h1><p>The page you requested was not found.</p>", 404)
 
 
-def exe_bytes():
-    """A small file that passes for a Windows executable (starts with MZ)."""
-    head = bytearray(b"MZ\x90\x00\x03\x00\x00\x00\x04\x00\x00\x00\xff\xff\x00\x00")
-    head += bytes(64 - len(head))
-    head[60:64] = (128).to_bytes(4, "little")
-    head += b"\x0e\x1f\xba\x0e\x00\xb4\x09\xcd\x21\xb8\x01\x4c\xcd\x21"
-    head += b"This program cannot be run in DOS mode.\r\r\n$"
-    head += bytes(128 - len(head)) + b"PE\x00\x00"
-    body = bytes(head) + bytes((i * 7 + 3) & 0xFF for i in range(5000))
-    return body
-
-
 class FailRule:
     def __init__(self, path, times, mode, seconds):
         self.path = path
@@ -259,9 +248,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def send(self, status, headers, body, head_only=False):
         self.send_response(status)
+        announced = str(len(body))
         for key, value in headers.items():
-            self.send_header(key, value)
-        self.send_header("Content-Length", str(len(body)))
+            if key == "Content-Length":
+                announced = value
+            else:
+                self.send_header(key, value)
+        self.send_header("Content-Length", announced)
         self.send_header("Cache-Control", "no-store")
         # Headers and body leave in one write: a second small write on a kept-alive
         # connection waits for the client's delayed acknowledgement (Nagle).
@@ -269,6 +262,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if not head_only:
             self._headers_buffer.append(body)
         self.flush_headers()
+        if announced != str(len(body)):
+            # Less than announced: the line drops here.
+            self.close_connection = True
 
     def handle_any(self, method):
         emu = self.emulator
@@ -364,12 +360,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
                         "<p>You are leaving Facebook.</p><p><a href=\"%s\">%s</a></p>"
                         % (html.escape(target), html.escape(target)))
         if path.lower() == "/download/orv.ver":
-            data = store.version_bytes()
+            data = store.current_publication().version
             if data is None:
                 return 404, {"Content-Type": "text/html"}, b""
             return 200, {"Content-Type": "application/octet-stream"}, data
         if path.lower() == "/download/orv.exe":
-            return self.update_exe()
+            status, headers, data, announced = store.current_publication().program_answer()
+            if announced is not None:
+                headers = dict(headers, **{"Content-Length": str(announced)})
+            return status, headers, data
+        if path.lower() == "/download/orv.exe.sig":
+            return store.current_publication().signature_answer()
         if path.startswith("/counter"):
             return 200, {"Content-Type": "image/gif"}, COUNTER_GIF
         if path.startswith("/pictures/"):
@@ -476,26 +477,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
                        html.escape(here)))
 
     # ----- files -----
-
-    def update_exe(self):
-        store = self.emulator.store
-        mode = store.update_exe
-        if mode is None:
-            return 404, {"Content-Type": "text/html"}, b""
-        if mode == "valid":
-            return 200, {"Content-Type": "application/octet-stream"}, exe_bytes()
-        if mode == "html":
-            return page("Error 404 - Not found",
-                        "<h1>Not found</h1><p>The requested file is not available.</p>")
-        # any other text names a file to serve, for tests that need a real program
-        path = mode
-        if not os.path.isabs(path) and store.scenario_dir:
-            path = os.path.join(store.scenario_dir, path)
-        try:
-            with open(path, "rb") as f:
-                return 200, {"Content-Type": "application/octet-stream"}, f.read()
-        except OSError:
-            return 404, {"Content-Type": "text/html"}, b""
 
     def picture(self, name):
         store = self.emulator.store
@@ -634,6 +615,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
             with emu.lock:
                 emu.fail_rules.append(FailRule(fail_path, times, mode, seconds))
             return control_answer(ok)
+        if call == "publish":
+            try:
+                publication = Publication.build(
+                    data.get("version"), data.get("exe"), data.get("signature", "test"),
+                    data.get("delivery", "whole"), os.getcwd())
+            except PublishError as e:
+                raise StoreError(str(e))
+            store.publish(publication)
+            return control_answer(dict(ok, **publication.describe()))
         if call == "fail/clear":
             with emu.lock:
                 emu.fail_rules = []

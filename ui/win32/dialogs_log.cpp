@@ -1,10 +1,13 @@
 // The information-and-log dialog (the log by channel) and the about box.
 #include <algorithm>
 #include <atomic>
+#include <string>
 #include <vector>
 
+#include "base/format_text.h"
 #include "base/log.h"
 #include "base/text_table.h"
+#include "net/update.h"
 #include "ui/win32/dialogs.h"
 
 namespace {
@@ -86,7 +89,7 @@ void InitAbout(HWND dialog, DialogRow&) {
     std::u16string text = LookupText("ABOUTTEXT");
     text += u"\r\n\r\n";
     text += LookupText("ABOUTDONATE");
-    text += u"\r\n\r\nOrv 1.0.30";
+    text += u"\r\n\r\nOrv 1.0." + AsciiToUtf16(std::to_string(ProgramVersion));
     SetDlgItemTextW(dialog, AboutText, W(text));
     // Read from the top, with the close button ready for Enter.
     SetFocus(GetDlgItem(dialog, IDOK));
