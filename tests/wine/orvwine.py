@@ -189,8 +189,22 @@ class OrvWineTest(unittest.TestCase):
     def run_tool(self, exe, *args, timeout=30):
         """Runs another Windows program of the build (e.g. orvctl.exe) in the same prefix."""
         path = exe if os.path.isabs(exe) else os.path.join(BUILD, exe)
-        return subprocess.run([WINE, path, *args], env=self.display.env, cwd=self.folder,
-                              capture_output=True, text=True, timeout=timeout)
+        # Output goes to files, not pipes: when this process is the one that brings up
+        # the Wine server and its services, they inherit its output and keep a pipe open
+        # long after the tool has ended.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            proc = subprocess.Popen([WINE, path, *args], env=self.display.env, cwd=self.folder,
+                                    stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+            try:
+                code = proc.wait(timeout)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+                raise
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(proc.args, code, out.read().decode(errors="replace"),
+                                               err.read().decode(errors="replace"))
 
     def orvctl(self, *args):
         """Runs orvctl.exe and requires it to succeed."""

@@ -53,8 +53,10 @@ class ApprovedSignIn(SignInCase):
         self.assertEqual(fql["query"]["format"], "JSON")
 
         requests = self.emulator.requests()
-        # The daily hit counter goes out while the settings load, then the home page.
-        self.assertEqual([r["path"] for r in requests[:2]], ["/counter", "/home.php"])
+        # The daily hit counter goes out while the settings load, the published version is
+        # read for the update offer, and only then does the browser open the home page.
+        self.assertEqual([r["path"] for r in requests[:3]],
+                         ["/counter", "/download/orv.ver", "/home.php"])
         authorize = [r for r in requests if r["path"] == "/oauth/authorize"]
         self.assertEqual(len(authorize), 1)
         self.assertEqual(authorize[0]["query"], {

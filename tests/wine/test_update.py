@@ -10,6 +10,7 @@ import time
 import unittest
 
 from orvwine import EXE, ROOT, OrvWineTest
+from test_refresh import SEEN_FILE
 
 BUILD31 = os.path.join(ROOT, "build", "win64-build31", "Orv.exe")
 QUESTION = "^Orv - Facebook interface - 1.0.30$"
@@ -69,6 +70,16 @@ class UpdateCase(OrvWineTest):
             path = self.file_path(name)
             state[name] = read(path) if os.path.isfile(path) else "<folder>"
         return state
+
+    def wait_for_paths(self, path, timeout=30):
+        """The paths requested so far, once `path` is among them."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            paths = [r["path"] for r in self.emulator.requests()]
+            if path in paths:
+                return paths
+            time.sleep(0.25)
+        self.fail("%s never requested; log was:\n%s" % (path, "\n".join(self.log_lines())))
 
     def program_running(self):
         return self.run_tool("orvctl.exe", "wait", "1").returncode == 0
@@ -131,12 +142,22 @@ class BadUpdates(UpdateCase):
         self.assertTrue(self.program_running())
 
     def test_each_bad_download_touches_nothing(self):
-        # A version file of the wrong length offers nothing at start.
+        # A version file of the wrong length offers nothing at start. The question would
+        # hold the start before the browser opens its first page, so that page shows
+        # the offer step is over.
         self.publish(version="1f00000000")
         self.start_orv()
-        self.assertEqual(self.run_tool("orvctl.exe", "wait", "30").returncode, 0)
-        time.sleep(3)
+        paths = self.wait_for_paths("/home.php")
+        self.assertLess(paths.index("/download/orv.ver"), paths.index("/home.php"))
         self.assertFalse(self.find_windows(name=QUESTION))
+        self.assertEqual(self.run_tool("orvctl.exe", "wait", "10").returncode, 0)
+        # The first refresh ends by saving the per-user file, renamed into place whole;
+        # the next one is minutes away, so from here only an update could touch the folder.
+        self.wait_for_log("End of update from Facebook")
+        deadline = time.time() + 30
+        while not os.path.exists(self.file_path(SEEN_FILE)) and time.time() < deadline:
+            time.sleep(0.2)
+        self.assertTrue(os.path.exists(self.file_path(SEEN_FILE)), "the first refresh saved nothing")
 
         self.publish(delivery="html")
         self.check_refused("The download is not a program")
