@@ -404,3 +404,14 @@ class TrayMenus(ShellHelpers, OrvWineTest):
         self.assertIn(first_name, self.screen_text([w for w in words if w[1] > ux + 60]))
         self.keys("Escape", "Escape", "Escape")
         self.exit_program()
+
+    def test_command_1045_starts_a_refresh(self):
+        self.start()
+        ends = lambda: sum(1 for l in self.log_lines() if l.endswith(END_OF_REFRESH))
+        self.assertEqual(ends(), 1)
+        self.orvctl("command", "1045")
+        deadline = time.time() + 120
+        while time.time() < deadline and ends() < 2:
+            time.sleep(0.5)
+        self.assertEqual(ends(), 2, "\n".join(self.log_lines()[-5:]))
+        self.exit_program()
