@@ -14,6 +14,7 @@
 #include "net/access_token.h"
 #include "net/http_transport.h"
 #include "net/service_calls.h"
+#include "net/signin.h"
 #include "store/data_store.h"
 #include "store/notifications.h"
 #include "store/posts.h"
@@ -62,15 +63,14 @@ struct WorkerThread : std::thread {
         if (joinable()) detach();
     }
 } worker;
+DataStore* workerStore = nullptr;  // the store the worker runs on, under workerLock
 std::atomic<bool> running{false};
-
-bool Stopping() { return RefreshStopRequested.load(); }
 
 void Log(const char* key) { AppendLog(LookupText(key), LogReports); }
 
 // First refresh after a sign-in: who is signed in, and what he has seen before. False
 // when the service did not say.
-bool ReadOwnUser() {
+bool ReadOwnUser(DataStore& store) {
     Log("LOG_READINGUSER");
     std::u16string uid;
     {
@@ -78,20 +78,24 @@ bool ReadOwnUser() {
         if (rows.first()) uid = GetJsonText(rows.first()->children, "uid");
     }
     if (uid.empty()) return false;
-    if (Stopping()) return true;
+    if (store.stopRequested) return true;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        OwnUid = uid;
-        OwnUser = FindProfile(uid, true);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        store.ownUid = uid;
     }
-    LoadSeenState();
+    UserRecord* own = FindProfile(store, uid, true);
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        store.ownUser = own;
+    }
+    LoadSeenState(store);
     std::u16string name;
     bool known = false;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        if (OwnUser) {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (store.ownUser) {
             known = true;
-            name = OwnUser->name;
+            name = store.ownUser->name;
         }
     }
     if (known) AppendLog(name, LogReports);
@@ -113,13 +117,18 @@ std::u16string IdleTooltip() {
     return ServiceUnreachable ? std::u16string(LookupText("STATUS_UNREACHABLE")) : std::u16string(TrayTooltipIdle);
 }
 
-void WorkerRoutine(int32_t lastStart) {
-    RunRefreshBody(lastStart);
+void WorkerRoutine(DataStore* store, int32_t lastStart) {
+    RunRefreshBody(*store, lastStart);
     running = false;
 }
 }  // namespace
 
-bool RunRefreshMerge(int32_t since, RefreshFailures* failed) {
+void InstallRefreshHooks() {
+    SetTokenChangeHook([] { LastRefreshEnd = 0; });
+}
+
+bool RunRefreshMerge(DataStore& store, int32_t since, RefreshFailures* failed) {
+    auto Stopping = [&store] { return store.stopRequested.load(); };
     Log("LOG_AKTUALIZACE");
     JsonTree users = Query(UsersQuery, since, u"user", failed);
     if (Stopping()) return false;
@@ -130,36 +139,36 @@ bool RunRefreshMerge(int32_t since, RefreshFailures* failed) {
     JsonTree notifications = Query(NotificationsQuery, since, u"notification", failed);
     if (Stopping()) return false;
 
-    ParseProfiles(std::move(users), true, ProfileUser);
+    ParseProfiles(store, std::move(users), true, ProfileUser);
     if (Stopping()) return false;
     Log("LOG_AKTSTREAM");
-    ParsePosts(std::move(stream));
+    ParsePosts(store, std::move(stream));
     if (Stopping()) return false;
     Log("LOG_AKTSTATUSES");
-    ParseStatuses(std::move(statuses));
+    ParseStatuses(store, std::move(statuses));
     if (Stopping()) return false;
     Log("LOG_AKTNOTICES");
-    ParseNotifications(std::move(notifications));
+    ParseNotifications(store, std::move(notifications));
     if (Stopping()) return false;
     Log("LOG_AKTMESSAGES");
-    if (!ParseThreads(since) && failed) failed->push_back(u"thread");
+    if (!ParseThreads(store, since) && failed) failed->push_back(u"thread");
     return !Stopping();
 }
 
-void RunRefreshBody(int32_t lastStart) {
+void RunRefreshBody(DataStore& store, int32_t lastStart) {
     const int32_t start = CurrentTime();
     const int32_t since = (lastStart != 0 ? lastStart : start) - AppSettings.hideReadPostsAfter * 3600;
     bool signedIn;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        NoticePicture = nullptr;
-        signedIn = !OwnUid.empty();
+        std::lock_guard<std::mutex> hold(store.mutex());
+        store.noticePicture = nullptr;
+        signedIn = !store.ownUid.empty();
     }
     RefreshFailures failed;
     // Nothing is listed before the user's seen state is loaded: it would all be new.
-    if (!signedIn && !ReadOwnUser()) failed.push_back(u"user");
-    if (Stopping()) return;
-    if (failed.empty() && !RunRefreshMerge(since, &failed)) return;
+    if (!signedIn && !ReadOwnUser(store)) failed.push_back(u"user");
+    if (store.stopRequested) return;
+    if (failed.empty() && !RunRefreshMerge(store, since, &failed)) return;
 
     if (!failed.empty()) {
         // What came is announced; the next refresh asks again from the last good
@@ -179,10 +188,10 @@ void RunRefreshBody(int32_t lastStart) {
         // The failure stood in for what was announced: show that again.
         int32_t p, m, n;
         {
-            std::lock_guard<std::recursive_mutex> hold(StoreLock());
-            p = CountUnseenItems(PostList, false);
-            m = CountUnseenItems(MessageList, false);
-            n = CountUnseenItems(NotificationList, false);
+            std::lock_guard<std::mutex> hold(store.mutex());
+            p = CountUnseenItems(store.posts, false);
+            m = CountUnseenItems(store.messages, false);
+            n = CountUnseenItems(store.notifications, false);
         }
         Shell().SetTrayTooltip(RefreshSummary(p, m, n));
     }
@@ -190,18 +199,22 @@ void RunRefreshBody(int32_t lastStart) {
     RefreshDone = 1;
     LastRefreshStart = start;
     LastRefreshEnd = CurrentTime();
-    SetSeenListsComplete(true);
-    SaveSeenState();
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        store.seenListsComplete = true;
+    }
+    SaveSeenState(store);
 }
 
-void StartRefresh() {
+void StartRefresh(DataStore& store) {
     if (running || !HaveAccessToken()) return;
     std::lock_guard<std::mutex> hold(workerLock);
     if (worker.joinable()) worker.join();  // the previous one has returned
-    RefreshStopRequested = false;
+    store.stopRequested = false;
+    workerStore = &store;
     running = true;
     try {
-        worker = std::thread(WorkerRoutine, LastRefreshStart.load());
+        worker = std::thread(WorkerRoutine, &store, LastRefreshStart.load());
     } catch (const std::system_error&) {
         running = false;
     }
@@ -211,7 +224,7 @@ void StopRefresh() {
     {
         std::lock_guard<std::mutex> hold(workerLock);
         if (worker.joinable()) {
-            RefreshStopRequested = true;
+            if (workerStore) workerStore->stopRequested = true;
             if (HttpTransport* transport = CurrentTransport()) transport->Abandon();
             worker.join();
             if (HttpTransport* transport = CurrentTransport()) transport->Resume();
@@ -219,7 +232,8 @@ void StopRefresh() {
         // Nothing may be cut off in the middle of a file.
         while (FileBusy) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         running = false;
-        RefreshStopRequested = false;
+        if (workerStore) workerStore->stopRequested = false;
+        workerStore = nullptr;
     }
     Shell().SetTrayIcon(TrayIconNormal);
 }
@@ -233,19 +247,19 @@ std::u16string RefreshSummary(int32_t posts, int32_t messages, int32_t notificat
     return text;
 }
 
-void AfterRefresh() {
+void AfterRefresh(DataStore& store) {
     if (AppSettings.notifyOnlyWithHiddenWindow == 1 && Shell().MainWindowVisible()) {
-        MarkAllRead();
+        MarkAllRead(store);
         return;
     }
     int32_t n, p, m;
     const Picture* picture;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        n = CountUnseenItems(NotificationList, false);
-        p = CountUnseenItems(PostList, false);
-        m = CountUnseenItems(MessageList, false);
-        picture = NoticePicture;
+        std::lock_guard<std::mutex> hold(store.mutex());
+        n = CountUnseenItems(store.notifications, false);
+        p = CountUnseenItems(store.posts, false);
+        m = CountUnseenItems(store.messages, false);
+        picture = store.noticePicture;
     }
     int32_t total = n + p + m;
     if (total <= 0 || total == NewCountTotal || ContentMenuOpen) return;
@@ -265,15 +279,15 @@ void AfterRefresh() {
     }
 }
 
-void MarkAllRead() {
+void MarkAllRead(DataStore& store) {
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        CountUnseenItems(PostList, true);
-        CountUnseenItems(MessageList, true);
-        CountUnseenItems(NotificationList, true);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        CountUnseenItems(store.posts, true);
+        CountUnseenItems(store.messages, true);
+        CountUnseenItems(store.notifications, true);
     }
     SaveSettings();
-    SaveSeenState();
+    SaveSeenState(store);
     Shell().RedrawBanner();
     NewCountTotal = 0;
     TrayState = TrayStateNormal;
@@ -281,12 +295,12 @@ void MarkAllRead() {
     Shell().SetTrayTooltip(IdleTooltip());
 }
 
-void ResetTrayWhenNothingNew() {
+void ResetTrayWhenNothingNew(DataStore& store) {
     int32_t total;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        total = CountUnseenItems(PostList, false) + CountUnseenItems(MessageList, false) +
-                CountUnseenItems(NotificationList, false);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        total = CountUnseenItems(store.posts, false) + CountUnseenItems(store.messages, false) +
+                CountUnseenItems(store.notifications, false);
     }
     if (total != 0) return;
     ForgetAnnouncement();
@@ -300,18 +314,18 @@ void ForgetAnnouncement() {
     Shell().SetTrayTooltip(IdleTooltip());
 }
 
-void OnRefreshTimer() {
+void OnRefreshTimer(DataStore& store) {
     const int32_t now = CurrentTime();
     if (static_cast<int64_t>(now) - LastRefreshEnd > static_cast<int64_t>(AppSettings.refreshInterval) * 60) {
-        if (!running) StartRefresh();
+        if (!running) StartRefresh(store);
         else LastRefreshEnd = now;
     }
     if (RefreshDone) {
-        AfterRefresh();
+        AfterRefresh(store);
         RefreshDone = 0;
     }
 }
 
-void UpdateDataCommand() {
-    if (!running) StartRefresh();
+void UpdateDataCommand(DataStore& store) {
+    if (!running) StartRefresh(store);
 }

@@ -77,7 +77,8 @@ BENCHMARK(BM_PostsMenuCopy)->Unit(benchmark::kMicrosecond);
 // everything released in one sweep.
 void BM_PostsMenuBuild(benchmark::State& state) {
     std::vector<std::u16string> texts = MakeTexts();
-    PopupSession session;
+    DataStore store;
+    PopupSession session(store);
     for (auto _ : state) {
         Menu menu;
         MenuItemData tmpl = MakeItemTemplate(230);
@@ -110,12 +111,18 @@ std::u16string Id(int i) { return AsciiToUtf16(std::to_string(100000000 + i)); }
 
 // The store as a refresh leaves it: everything new, every post with its comments and
 // likes, half of the posts with an attachment picture.
+DataStore& BenchStore() {
+    static DataStore store;
+    return store;
+}
+
 void FillStore() {
     static bool filled = false;
     if (filled) return;
     filled = true;
     SetClockForTesting([] { return Now; });
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    DataStore& store = BenchStore();
+    std::lock_guard<std::mutex> hold(store.mutex());
     for (int u = 0; u < Users; ++u) {
         UserRecord user;
         user.id = Id(u);
@@ -128,14 +135,14 @@ void FillStore() {
         user.statusTime = Now - 600 - u;
         ItemNode<UserRecord>* n = nullptr;
         std::u16string key = user.id;
-        AppendItem(UserList, std::move(user), key, {}, Now - u, &n);
+        AppendItem(store.users, std::move(user), key, {}, Now - u, &n);
         n->flagsRef = &n->payload.flags;
         n->markRef = &n->payload.hidden;
     }
     std::vector<UserRecord*> users;
-    for (auto& n : UserList) users.push_back(&n.payload);
-    OwnUid = users[0]->id;
-    OwnUser = users[0];
+    for (auto& n : store.users) users.push_back(&n.payload);
+    store.ownUid = users[0]->id;
+    store.ownUser = users[0];
     for (int p = 0; p < Posts; ++p) {
         PostRecord post;
         post.postId = Id(p % Users) + u"_" + Id(p);
@@ -155,7 +162,7 @@ void FillStore() {
         post.commentsRead = CommentsPerPost;
         std::u16string key = post.postId;
         ItemNode<PostRecord>* n = nullptr;
-        AppendItem(PostList, std::move(post), key, {}, Now - p, &n);
+        AppendItem(store.posts, std::move(post), key, {}, Now - p, &n);
         n->flagsRef = &n->payload.flags;
         n->markRef = &n->payload.source->hidden;
         for (int c = 0; c < CommentsPerPost; ++c) {
@@ -163,14 +170,14 @@ void FillStore() {
                                   Now - 100 - c, c % 3, 0};
             ItemNode<CommentRecord>* cn = nullptr;
             std::u16string author = comment.authorId;
-            AppendItem(CommentList, std::move(comment), key, author, Now - 100 - c, &cn);
+            AppendItem(store.comments, std::move(comment), key, author, Now - 100 - c, &cn);
             cn->flagsRef = &cn->payload.read;
         }
         for (int l = 0; l < LikesPerPost; ++l) {
             LikeRecord like{key, Id((p + l * 11) % Users), 0, 0};
             ItemNode<LikeRecord>* ln = nullptr;
             std::u16string liker = like.userId;
-            AppendItem(LikeList, std::move(like), key, liker, Now, &ln);
+            AppendItem(store.likes, std::move(like), key, liker, Now, &ln);
             ln->flagsRef = &ln->payload.read;
             ln->markRef = &ln->payload.stale;
         }
@@ -196,11 +203,11 @@ void BM_ContentPostsMenu(benchmark::State& state) {
     FixedPitchCanvas canvas;
     size_t items = 0;
     for (auto _ : state) {
-        PopupSession session;
+        PopupSession session(BenchStore());
         MenuContext cx = CurrentMenuContext(session);
         MenuPtr menu;
         {
-            std::lock_guard<std::recursive_mutex> hold(StoreLock());
+            std::lock_guard<std::mutex> hold(BenchStore().mutex());
             menu = BuildPostsMenu(cx, nullptr, nullptr, false, &Styles::Posts2Header);
         }
         LayOutMenu(canvas, *menu);
@@ -215,11 +222,11 @@ void BM_ContentNewAndUpdatedMenu(benchmark::State& state) {
     FillStore();
     FixedPitchCanvas canvas;
     for (auto _ : state) {
-        PopupSession session;
+        PopupSession session(BenchStore());
         MenuContext cx = CurrentMenuContext(session);
         MenuPtr menu;
         {
-            std::lock_guard<std::recursive_mutex> hold(StoreLock());
+            std::lock_guard<std::mutex> hold(BenchStore().mutex());
             menu = BuildNewAndUpdatedMenu(cx);
         }
         LayOutMenu(canvas, *menu);
@@ -232,7 +239,7 @@ void BM_ContentMainMenu(benchmark::State& state) {
     FillStore();
     int32_t fetches = 0;
     for (auto _ : state) {
-        PopupSession session;
+        PopupSession session(BenchStore());
         MenuPtr menu = BuildContentMenu(ContentMenu::Main, session, &fetches);
         benchmark::DoNotOptimize(menu.get());
     }

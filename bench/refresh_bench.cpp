@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <new>
 #include <string>
 #include <unordered_map>
@@ -190,12 +191,11 @@ BenchService& Service() {
     return *service;
 }
 
+std::unique_ptr<DataStore> store = std::make_unique<DataStore>();
+
+// A fresh store, as after a start.
 void ResetStore() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    ReleaseSignedInData();
-    FreeLikeList();
-    FreeItemList(NotificationList);
-    ResetSeenStateForTesting();
+    store = std::make_unique<DataStore>();
     LastRefreshStart = 0;
     ClearLogForTesting();
 }
@@ -225,10 +225,10 @@ void Counters(benchmark::State& state, size_t bytes, size_t peak) {
     state.counters["answers_MB"] = bytes / 1e6;
     state.counters["requests"] = static_cast<double>(Service().served.size());
     state.counters["peak_heap_MB"] = peak / 1e6;
-    state.counters["posts"] = static_cast<double>(PostList.size());
-    state.counters["comments"] = static_cast<double>(CommentList.size());
-    state.counters["likes"] = static_cast<double>(LikeList.size());
-    state.counters["messages"] = static_cast<double>(MessageList.size());
+    state.counters["posts"] = static_cast<double>(store->posts.size());
+    state.counters["comments"] = static_cast<double>(store->comments.size());
+    state.counters["likes"] = static_cast<double>(store->likes.size());
+    state.counters["messages"] = static_cast<double>(store->messages.size());
 }
 
 size_t ServedBytes() {
@@ -250,7 +250,7 @@ void BM_RefreshBody(benchmark::State& state) {
         Service().served.clear();
         peakBytes = liveBytes.load();
         state.ResumeTiming();
-        RunRefreshBody(0);
+        RunRefreshBody(*store, 0);
         state.PauseTiming();
         peak = peakBytes;  // the whole heap: store, answers, file image
         bytes = ServedBytes();
@@ -264,11 +264,15 @@ void BM_RefreshBody(benchmark::State& state) {
 void SignInForMerge(bool remembered) {
     ResetStore();
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        OwnUid = u"42";
-        OwnUser = FindProfile(u"42", true);
+        std::lock_guard<std::mutex> hold(store->mutex());
+        store->ownUid = u"42";
     }
-    if (remembered) LoadSeenState();
+    UserRecord* own = FindProfile(*store, u"42", true);
+    {
+        std::lock_guard<std::mutex> hold(store->mutex());
+        store->ownUser = own;
+    }
+    if (remembered) LoadSeenState(*store);
     Service().served.clear();
 }
 
@@ -279,7 +283,7 @@ void BM_RefreshMerge(benchmark::State& state) {
     Setup();
     UseFolder("merge");
     ResetStore();
-    RunRefreshBody(0);  // leaves the seen-state file the merges restore from
+    RunRefreshBody(*store, 0);  // leaves the seen-state file the merges restore from
     const bool remembered = state.range(0) != 0;
     size_t peak = 0, bytes = 0;
     for (auto _ : state) {
@@ -287,7 +291,7 @@ void BM_RefreshMerge(benchmark::State& state) {
         SignInForMerge(remembered);
         peakBytes = liveBytes.load();
         state.ResumeTiming();
-        RunRefreshMerge(Since);
+        RunRefreshMerge(*store, Since);
         state.PauseTiming();
         peak = peakBytes;
         bytes = ServedBytes();
@@ -301,9 +305,9 @@ void BM_ParseAnswersOnly(benchmark::State& state) {
     Setup();
     UseFolder("parse");
     ResetStore();
-    RunRefreshBody(0);
+    RunRefreshBody(*store, 0);
     SignInForMerge(true);
-    RunRefreshMerge(Since);
+    RunRefreshMerge(*store, Since);
     std::vector<const std::string*> answers = Service().served;
     ResetStore();
     size_t bytes = 0;
@@ -320,21 +324,21 @@ void BM_ParseAnswersOnly(benchmark::State& state) {
 
 // A store of 20,000 saved items, and its file loaded with the same entries.
 void FillForSeenState() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
     ResetStore();
-    OwnUid = u"42";
+    std::lock_guard<std::mutex> hold(store->mutex());
+    store->ownUid = u"42";
     for (int p = 0; p < 150; ++p) {
         std::u16string post = Utf8ToUtf16(Uid(p) + "_" + T(5000 + p));
         for (int c = 0; c < 100; ++c) {
             ItemNode<CommentRecord>* n = nullptr;
             std::u16string author = Utf8ToUtf16(Uid(p + c * 7));
-            AppendItem(CommentList, CommentRecord{post, author, u"", Now - c, 0, 1}, post, author, Now - c, &n);
+            AppendItem(store->comments, CommentRecord{post, author, u"", Now - c, 0, 1}, post, author, Now - c, &n);
             n->flagsRef = &n->payload.read;
         }
         for (int l = 0; l < 33; ++l) {
             ItemNode<LikeRecord>* n = nullptr;
             std::u16string user = Utf8ToUtf16(Uid(p + l * 11));
-            AppendItem(LikeList, LikeRecord{post, user, 1, 0}, post, user, Now, &n);
+            AppendItem(store->likes, LikeRecord{post, user, 1, 0}, post, user, Now, &n);
             n->flagsRef = &n->payload.read;
             n->markRef = &n->payload.stale;
         }
@@ -342,7 +346,7 @@ void FillForSeenState() {
     for (int i = 0; i < 50; ++i) {
         ItemNode<NotificationRecord>* n = nullptr;
         std::u16string id = Utf8ToUtf16(T(70000 + i));
-        AppendItem(NotificationList, NotificationRecord{id, u"", u"", u"", 0, Now, u"", 1}, id, {}, Now, &n);
+        AppendItem(store->notifications, NotificationRecord{id, u"", u"", u"", 0, Now, u"", 1}, id, {}, Now, &n);
         n->flagsRef = &n->payload.read;
     }
 }
@@ -360,9 +364,9 @@ void BM_SeenStateSave(benchmark::State& state) {
     Setup();
     UseFolder("save");
     FillForSeenState();
-    SaveSeenState();
-    LoadSeenState();  // the tables hold the same 20,000 entries: every node is matched
-    for (auto _ : state) SaveSeenState();
+    SaveSeenState(*store);
+    LoadSeenState(*store);  // the tables hold the same 20,000 entries: every node is matched
+    for (auto _ : state) SaveSeenState(*store);
     state.counters["entries"] = static_cast<double>(SeenEntries());
     std::string bytes;
     ReadWholeFile(SeenStateFileName(u"42"), bytes);
@@ -373,9 +377,9 @@ void BM_SeenStateLoad(benchmark::State& state) {
     Setup();
     UseFolder("load");
     FillForSeenState();
-    SaveSeenState();
-    for (auto _ : state) LoadSeenState();
-    state.counters["entries"] = static_cast<double>(SeenComments.size() + SeenLikes.size() + SeenNotifications.size());
+    SaveSeenState(*store);
+    for (auto _ : state) LoadSeenState(*store);
+    state.counters["entries"] = static_cast<double>(store->seen.comments.size() + store->seen.likes.size() + store->seen.notifications.size());
 }
 
 BENCHMARK(BM_RefreshBody)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -412,9 +416,9 @@ void Once() {
     Setup();
     UseFolder("once");
     ResetStore();
-    RunRefreshBody(0);
+    RunRefreshBody(*store, 0);
     SignInForMerge(true);
-    RunRefreshMerge(Since);
+    RunRefreshMerge(*store, Since);
     std::vector<const std::string*> answers = Service().served;
     ParseAnswers(answers);
 }

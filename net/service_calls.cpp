@@ -133,10 +133,8 @@ std::string MessageFormBody(std::u16string_view text) {
     return body;
 }
 
-PicturePtr DownloadPicture(std::u16string_view url) {
-    std::optional<std::string> body = SendHttpRequest(url, {}, 80, nullptr, u"GET", {}, HTTP_FOLLOW_LOCATION);
-    if (!body) return nullptr;
-    return DecodePicture(*body);
+std::optional<std::string> DownloadBytes(std::u16string_view url) {
+    return SendHttpRequest(url, {}, 80, nullptr, u"GET", {}, HTTP_FOLLOW_LOCATION);
 }
 
 int32_t LocalMidnight(int32_t now) {

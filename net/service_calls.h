@@ -2,11 +2,11 @@
 // Graph writes, plus the picture downloads and the daily hit counter.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "net/json_reader.h"
-#include "store/picture.h"
 
 enum GraphMethod : int32_t { GRAPH_POST = 0, GRAPH_DELETE = 1, GRAPH_GET = 2 };
 
@@ -35,8 +35,8 @@ bool GraphCall(std::u16string_view path, GraphMethod method, const std::string& 
 // The multipart body in which comments and statuses are posted, byte for byte.
 std::string MessageFormBody(std::u16string_view text);
 
-// GET of a picture URL (following redirects), decoded; nullptr on any failure.
-PicturePtr DownloadPicture(std::u16string_view url);
+// GET of a URL (following redirects): the body, or nothing on any failure.
+std::optional<std::string> DownloadBytes(std::u16string_view url);
 
 // Requests the hit counter at most once per local calendar day (AppSettings.counterDay).
 void DailyHitCount();

@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "base/log.h"
-#include "app/refresh_cycle.h"
 #include "base/text_table.h"
 #include "net/access_token.h"
 #include "net/service_address.h"
@@ -25,6 +24,16 @@ std::atomic<bool> signingIn{false};
 
 std::mutex navigatorLock;
 SignInNavigator navigator;
+TokenChangeHook tokenChanged;
+
+void TokenChanged() {
+    TokenChangeHook hook;
+    {
+        std::lock_guard<std::mutex> hold(navigatorLock);
+        hook = tokenChanged;
+    }
+    if (hook) hook();
+}
 
 bool Contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
@@ -115,7 +124,7 @@ PageLoadedActions OnServicePageLoaded(std::u16string_view address, const PageLoa
         SetAccessToken(token);
         AppendLog(LookupText("LOG_HAVETOKEN"), LogReports);
         SetSigningIn(false);
-        LastRefreshEnd = 0;
+        TokenChanged();
         actions.tokenCaptured = true;
         actions.navigate = BrowserNavigation{RootPageUrl(), false, context.openMainAtStart, true};
         actions.result = 1;
@@ -147,5 +156,10 @@ void BeginSignIn() {
         navigate = navigator;
     }
     if (navigate) navigate(BrowserNavigation{AuthorizeUrl(), true, false, true});
-    LastRefreshEnd = 0;
+    TokenChanged();
+}
+
+void SetTokenChangeHook(TokenChangeHook hook) {
+    std::lock_guard<std::mutex> hold(navigatorLock);
+    tokenChanged = std::move(hook);
 }

@@ -64,6 +64,11 @@ struct PageLoadedContext {
 // SigningIn.
 PageLoadedActions OnServicePageLoaded(std::u16string_view address, const PageLoadedContext& context);
 
+// Told whenever a token is captured or thrown away; the refresh cycle makes the next
+// refresh due at once. Empty: nothing.
+using TokenChangeHook = std::function<void()>;
+void SetTokenChangeHook(TokenChangeHook hook);
+
 // Throws the token away and opens the authorize page in the service view (no history
 // entry, main window left alone, first tab selected). UI thread; the browser host
 // installs the navigation it uses.

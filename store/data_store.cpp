@@ -1,74 +1,127 @@
 #include "store/data_store.h"
 
-#include "store/comments.h"
-#include "store/profiles.h"
-#include "store/seen_state.h"
+#include <algorithm>
 
-ItemList<UserRecord> UserList;
-ItemList<PostRecord> PostList;
-ItemList<CommentRecord> CommentList;
-ItemList<LikeRecord> LikeList;
-ItemList<NotificationRecord> NotificationList;
-ItemList<ThreadRecord> ThreadList;
-ItemList<MessageRecord> MessageList;
-ItemList<FavoriteRecord> FavoriteList;
+#include "base/settings.h"
 
-std::u16string OwnUid;
-UserRecord* OwnUser = nullptr;
-const Picture* NoticePicture = nullptr;
-
-std::atomic<bool> RefreshStopRequested{false};
-
-std::recursive_mutex& StoreLock() {
-    static std::recursive_mutex lock;
-    return lock;
+UserRecord* DataStore::FindUser(std::u16string_view id) const {
+    UserNode* n = FindItem(users, id);
+    return n ? &n->payload : nullptr;
 }
 
-void FreePostList() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    for (auto& user : UserList) user.payload.statusPost = nullptr;
-    // The notice picture may be an attachment's only through a source, never a post's
-    // own; still, nothing of the posts may stay referenced.
-    FreeItemList(PostList);
+DataStore::PostNode* DataStore::FindPost(std::u16string_view postId) const { return FindItem(posts, postId); }
+
+DataStore::ThreadNode* DataStore::FindThread(std::u16string_view threadId) const {
+    return FindItem(threads, threadId);
 }
 
-void FreeThreadList() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    FreeItemList(ThreadList);
-    FreeItemList(MessageList);
+DataStore::NotificationNode* DataStore::FindNotification(std::u16string_view notificationId) const {
+    return FindItem(notifications, notificationId);
 }
 
-void FreeUserList() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+DataStore::MessageNode* DataStore::FindMessage(std::u16string_view messageId) const {
+    const auto& nodes = messages.withKey2(messageId);
+    return nodes.empty() ? nullptr : nodes.front();
+}
+
+std::vector<DataStore::CommentNode*> DataStore::CommentsOf(std::u16string_view postId) {
+    SortComments();
+    const auto& linked = comments.withKey1(postId);
+    std::vector<CommentNode*> out(linked.begin(), linked.end());
+    const bool ascending = CommentsAscending();
+    std::stable_sort(out.begin(), out.end(), [ascending](const CommentNode* a, const CommentNode* b) {
+        return ascending ? a->stamp < b->stamp : a->stamp > b->stamp;
+    });
+    return out;
+}
+
+const std::vector<DataStore::LikeNode*>& DataStore::LikesOf(std::u16string_view postId) const {
+    return likes.withKey1(postId);
+}
+
+const std::vector<DataStore::MessageNode*>& DataStore::MessagesOf(std::u16string_view threadId) const {
+    return messages.withKey1(threadId);
+}
+
+bool DataStore::CommentsAscending() const { return AppSettings.commentsNewestFirst == 0; }
+
+void DataStore::SortComments() {
+    const bool ascending = CommentsAscending();
+    if (commentOrderAt_ == comments.changes() && commentOrderAscending_ == ascending) return;
+    SortItemsByStamp(comments, ascending);
+    lastCommentOfStamp_.clear();
+    for (auto& node : comments)
+        lastCommentOfStamp_.insert_or_assign(lastCommentOfStamp_.end(),
+                                             ascending ? int64_t(node.stamp) : -int64_t(node.stamp), &node);
+    commentOrderAt_ = comments.changes();
+    commentOrderAscending_ = ascending;
+}
+
+DataStore::CommentNode* DataStore::InsertComment(CommentRecord record, std::u16string key1, std::u16string key2,
+                                                 int32_t stamp) {
+    SortComments();  // the list is sorted and the stamps mapped from here on
+    const int64_t key = commentOrderAscending_ ? int64_t(stamp) : -int64_t(stamp);
+    auto at = lastCommentOfStamp_.upper_bound(key);
+    CommentNode* prev = at == lastCommentOfStamp_.begin() ? nullptr : std::prev(at)->second;
+    CommentNode* n = comments.insertAfter(prev, std::move(record), std::move(key1), std::move(key2), stamp);
+    if (!n) return nullptr;
+    lastCommentOfStamp_.insert_or_assign(at, key, n);
+    commentOrderAt_ = comments.changes();
+    return n;
+}
+
+void DataStore::FreePostListLocked() {
+    for (auto& user : users) user.payload.statusPost = nullptr;
+    FreeItemList(posts);
+}
+
+void DataStore::FreeThreadListLocked() {
+    FreeItemList(threads);
+    FreeItemList(messages);
+}
+
+void DataStore::FreeUserListLocked() {
     // Posts need their source and threads name their other party: neither may outlive
     // the profiles.
-    FreePostList();
-    FreeThreadList();
-    NoticePicture = nullptr;
-    OwnUser = nullptr;
-    OwnUid.clear();
-    FreeItemList(UserList);
-    ForgetProfileIndex();
+    FreePostListLocked();
+    FreeThreadListLocked();
+    noticePicture = nullptr;
+    ownUser = nullptr;
+    ownUid.clear();
+    FreeItemList(users);
 }
 
-void FreeCommentList() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    FreeItemList(CommentList);
-    ForgetCommentIndex();
+void DataStore::FreePostList() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    FreePostListLocked();
 }
 
-void FreeLikeList() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    FreeItemList(LikeList);
-    ForgetLikeIndex();
+void DataStore::FreeThreadList() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    FreeThreadListLocked();
 }
 
-void ReleaseSignedInData() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    FreeCommentList();
-    FreeLikeList();
-    FreeItemList(NotificationList);
-    FreeUserList();  // takes the posts and threads that point at the profiles with it
-    // The next user must neither see nor save what the last one had read.
-    ForgetSeenTables();
+void DataStore::FreeUserList() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    FreeUserListLocked();
+}
+
+void DataStore::FreeCommentList() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    FreeItemList(comments);
+}
+
+void DataStore::FreeLikeList() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    FreeItemList(likes);
+}
+
+void DataStore::ReleaseSignedInData() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    FreeItemList(comments);
+    FreeItemList(likes);
+    FreeItemList(notifications);
+    FreeUserListLocked();  // takes the posts and threads that point at the profiles with it
+    seen = SeenTables();
+    seenListsComplete = false;
 }

@@ -1,48 +1,112 @@
-// The process-wide lists of the data store and the one lock around them.
+// Everything the program knows about the signed-in user's network: the record lists
+// with their indexes, the loaded seen-state tables, the signed-in user and the one
+// lock around them. app/ creates one and hands it to whoever needs it.
+//
+// Locking: mutex() is plain (not recursive). Hold it only while lists are read or
+// changed, never across a network request or a file write: the worker fetches first and
+// merges under it, the UI thread builds a menu or runs a command under it. Lock order:
+// the seen-state file lock (store/seen_state.cpp), then mutex(); nothing else is held
+// while mutex() is. Only the worker adds or removes records while it runs; the UI thread
+// may change flags and marks, and frees lists only after StopRefresh().
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "store/item_list.h"
 #include "store/records.h"
+#include "store/seen_state.h"
 
-extern ItemList<UserRecord> UserList;
-extern ItemList<PostRecord> PostList;
-extern ItemList<CommentRecord> CommentList;
-extern ItemList<LikeRecord> LikeList;
-extern ItemList<NotificationRecord> NotificationList;
-extern ItemList<ThreadRecord> ThreadList;
-extern ItemList<MessageRecord> MessageList;
-extern ItemList<FavoriteRecord> FavoriteList;
+class DataStore {
+public:
+    using UserNode = ItemNode<UserRecord>;
+    using PostNode = ItemNode<PostRecord>;
+    using CommentNode = ItemNode<CommentRecord>;
+    using LikeNode = ItemNode<LikeRecord>;
+    using NotificationNode = ItemNode<NotificationRecord>;
+    using ThreadNode = ItemNode<ThreadRecord>;
+    using MessageNode = ItemNode<MessageRecord>;
 
-// The signed-in user: id (empty until the first refresh reads it) and his profile.
-extern std::u16string OwnUid;
-extern UserRecord* OwnUser;
+    DataStore() = default;
+    DataStore(const DataStore&) = delete;
+    DataStore& operator=(const DataStore&) = delete;
 
-// Picture of the profile behind the first new or updated item of the current refresh
-// (not owned; cleared at the start of every refresh and when the users are released).
-extern const Picture* NoticePicture;
+    ItemList<UserRecord> users;                  // key1 user id
+    ItemList<PostRecord> posts;                  // key1 post id
+    ItemList<CommentRecord> comments;            // key1 post id, key2 author id; kept sorted
+    ItemList<LikeRecord> likes;                  // key1 post id, key2 liker id
+    ItemList<NotificationRecord> notifications;  // key1 notification id
+    ItemList<ThreadRecord> threads;              // key1 thread id
+    ItemList<MessageRecord> messages;            // key1 thread id, key2 message id
+    ItemList<FavoriteRecord> favorites;          // key1 title
+    SeenTables seen;                             // the loaded per-user file
+    // The signed-in user: id (empty until the first refresh reads it) and his profile.
+    std::u16string ownUid;
+    UserRecord* ownUser = nullptr;
+    // Picture of the profile behind the first new or updated item of the current
+    // refresh (not owned; cleared at the start of every refresh and with the users).
+    const Picture* noticePicture = nullptr;
+    // Set while a stop of the worker is requested; fetches and merges give up.
+    std::atomic<bool> stopRequested{false};
+    // Whether the seen-state file was loaded once in this run (the left-Control reset
+    // applies to the first load only).
+    bool seenLoadedOnce = false;
+    // Whether a refresh listed everything since the seen tables were loaded. Until one
+    // has, a save keeps every loaded entry of an item not listed, however old: a refresh
+    // that failed must not leave less behind than was read. Under mutex().
+    bool seenListsComplete = false;
 
-// Held by the worker for each parse step and by the UI thread for each menu build or
-// command. Recursive, because parsers call FindProfile, which takes it too.
-std::recursive_mutex& StoreLock();
+    std::mutex& mutex() { return mutex_; }
 
-// Set while a stop of the worker is requested; the parsers give up between rows.
-extern std::atomic<bool> RefreshStopRequested;
+    // ---- Lookups. Hold mutex(). Views into the lists: valid while the mutex is held
+    // and, on the UI thread, until the next refresh frees what they point at. ----
+    UserRecord* FindUser(std::u16string_view id) const;
+    PostNode* FindPost(std::u16string_view postId) const;
+    ThreadNode* FindThread(std::u16string_view threadId) const;
+    NotificationNode* FindNotification(std::u16string_view notificationId) const;
+    MessageNode* FindMessage(std::u16string_view messageId) const;
+    // The comments of a post in the list's order (oldest first unless the settings ask
+    // for newest first).
+    std::vector<CommentNode*> CommentsOf(std::u16string_view postId);
+    // The likes of a post and the messages of a thread, in the order they were listed.
+    const std::vector<LikeNode*>& LikesOf(std::u16string_view postId) const;
+    const std::vector<MessageNode*>& MessagesOf(std::u16string_view threadId) const;
 
-// Release routines. Posts and threads point at users and users at posts, so nothing
-// may outlive what it points at: FreePostList clears every user's status post;
-// FreeUserList first releases the posts (which need their source) and the threads with
-// their messages (which name their other party), then clears OwnUser, OwnUid and
-// NoticePicture. Each takes StoreLock itself.
-void FreePostList();
-void FreeUserList();
-void FreeCommentList();
-void FreeThreadList();  // threads and messages
-void FreeLikeList();    // not part of sign-out; for tests and tools
+    // ---- Changes that keep the comment list sorted. Hold mutex(). ----
+    // Links a new comment where the sorted list wants it (after those of equal stamp).
+    CommentNode* InsertComment(CommentRecord record, std::u16string key1, std::u16string key2, int32_t stamp);
+    // Sorts the comments by the current order setting unless they are sorted already.
+    void SortComments();
 
-// Sign-out: posts, comments, likes, notifications, threads with their messages, then
-// users; and the seen tables.
-void ReleaseSignedInData();
+    // ---- Release. Each takes mutex() itself: call it without holding it, and after
+    // StopRefresh() when the worker may run. Posts and threads point at users and users
+    // at posts, so nothing may outlive what it points at. ----
+    void FreePostList();     // also clears every user's status post
+    void FreeThreadList();   // threads and their messages
+    void FreeUserList();     // posts and threads first; clears ownUser, ownUid, noticePicture
+    void FreeCommentList();
+    void FreeLikeList();
+    // Sign-out: comments, likes, notifications, then the users with the posts and
+    // threads that point at them; and the seen tables, so the next user neither sees nor
+    // saves what the last one had read.
+    void ReleaseSignedInData();
+
+private:
+    void FreePostListLocked();
+    void FreeThreadListLocked();
+    void FreeUserListLocked();
+
+    bool CommentsAscending() const;
+
+    std::mutex mutex_;
+    // Where a new comment goes: the list's last node of each stamp (keyed by the stamp
+    // in list order, negated when newest come first). Judged current by the comment
+    // list's change count, so no change elsewhere can leave it stale.
+    std::map<int64_t, CommentNode*> lastCommentOfStamp_;
+    uint64_t commentOrderAt_ = ~uint64_t(0);
+    bool commentOrderAscending_ = true;
+};

@@ -65,7 +65,7 @@ std::u16string FavoritesText(const ItemList<FavoriteRecord>& list) {
     return text;
 }
 
-bool LoadFavorites() {
+bool LoadFavorites(DataStore& store) {
     std::string bytes;
     if (!ReadWholeFile(FavoritesFileName, bytes)) return false;
     std::u16string text;
@@ -73,17 +73,18 @@ bool LoadFavorites() {
     for (size_t i = 0; i + 1 < bytes.size(); i += 2)
         text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                              (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    FreeItemList(FavoriteList);
-    ParseFavoritesText(text, FavoriteList);
+    ItemList<FavoriteRecord> read;
+    ParseFavoritesText(text, read);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    store.favorites = std::move(read);
     return true;
 }
 
-bool SaveFavorites() {
+bool SaveFavorites(DataStore& store) {
     std::u16string text;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        text = FavoritesText(FavoriteList);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        text = FavoritesText(store.favorites);
     }
     // An emptied list leaves an empty file, so that deleted favourites stay deleted.
     if (text.empty()) {
@@ -100,19 +101,19 @@ bool SaveFavorites() {
     return WriteWholeFile(FavoritesFileName, bytes.data(), bytes.size()) == bytes.size();
 }
 
-bool AddFavorite(std::u16string_view title, std::u16string_view address) {
+bool AddFavorite(DataStore& store, std::u16string_view title, std::u16string_view address) {
     if (title.empty() || address.empty()) return false;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        std::lock_guard<std::mutex> hold(store.mutex());
         FavoriteRecord record{Storable(title, false), Storable(address, true)};
         std::u16string key = record.title;
-        if (!AppendItem(FavoriteList, std::move(record), std::move(key))) return false;
+        if (!AppendItem(store.favorites, std::move(record), std::move(key))) return false;
     }
-    SaveFavorites();
+    SaveFavorites(store);
     return true;
 }
 
-void RemoveFavoriteAt(int32_t position) {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    if (auto* node = ItemAt(FavoriteList, position)) FavoriteList.remove(node);
+void RemoveFavoriteAt(DataStore& store, int32_t position) {
+    std::lock_guard<std::mutex> hold(store.mutex());
+    if (auto* node = ItemAt(store.favorites, position)) store.favorites.remove(node);
 }

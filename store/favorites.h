@@ -11,11 +11,14 @@
 constexpr const char16_t* FavoritesFileName = u"favorites.txt";
 constexpr size_t FavoriteFieldLimit = 1023;  // units kept of a title or an address
 
-bool LoadFavorites();
-bool SaveFavorites();
+class DataStore;
+
+// Each takes the store's mutex itself, never while the file is read or written.
+bool LoadFavorites(DataStore& store);
+bool SaveFavorites(DataStore& store);
 // Empty title or address adds nothing. Saves the file.
-bool AddFavorite(std::u16string_view title, std::u16string_view address);
-void RemoveFavoriteAt(int32_t position);
+bool AddFavorite(DataStore& store, std::u16string_view title, std::u16string_view address);
+void RemoveFavoriteAt(DataStore& store, int32_t position);
 
 // The file's text (without the final 0) and its reading, for tests.
 std::u16string FavoritesText(const ItemList<FavoriteRecord>& list);

@@ -1,12 +1,15 @@
 // The one container of the program: a singly linked list appended at the tail. Each
 // node carries up to two keys, a time stamp, its own record (the payload) and
 // references to the item's flags word and mark word. Node addresses stay stable while
-// the list lives, because records refer to each other.
+// the list lives, because records refer to each other. A node's keys never change once
+// it is linked: the list's own indexes by key rely on it.
 #pragma once
 #include <algorithm>
 #include <cstdint>
 #include <new>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -58,6 +61,10 @@ public:
             std::swap(head_, other.head_);
             std::swap(tail_, other.tail_);
             std::swap(size_, other.size_);
+            std::swap(byKey1_, other.byKey1_);
+            std::swap(byKey2_, other.byKey2_);
+            ++changes_;
+            ++other.changes_;
         }
         return *this;
     }
@@ -74,7 +81,19 @@ public:
         }
         head_ = tail_ = nullptr;
         size_ = 0;
+        byKey1_.drop();
+        byKey2_.drop();
+        ++changes_;
     }
+
+    // Counts every change of the list's membership or order, so that anything derived
+    // from the list can tell whether it is still current.
+    uint64_t changes() const { return changes_; }
+
+    // The nodes with this first (second) key, in the order they were linked; an empty
+    // key has none. Built on first use and kept current by every change of the list.
+    const std::vector<Node*>& withKey1(std::u16string_view key) const { return byKey1_.find(*this, key, true); }
+    const std::vector<Node*>& withKey2(std::u16string_view key) const { return byKey2_.find(*this, key, false); }
 
     class iterator {
     public:
@@ -106,6 +125,7 @@ public:
         else head_ = n;
         tail_ = n;
         ++size_;
+        linked(n);
         return n;
     }
 
@@ -127,6 +147,7 @@ public:
         }
         if (tail_ == prev) tail_ = n;
         ++size_;
+        linked(n);
         return n;
     }
 
@@ -170,19 +191,82 @@ public:
             else head_ = n;
             tail_ = n;
         }
+        ++changes_;  // the indexes keep their nodes: only the order changed
     }
 
 private:
+    // Nodes by one of their keys, views of the nodes' own key texts (which live as long
+    // as their nodes).
+    class KeyIndex {
+    public:
+        const std::vector<Node*>& find(const ItemList& list, std::u16string_view key, bool first) const {
+            static const std::vector<Node*> none;
+            if (key.empty()) return none;
+            if (!built_) {
+                for (Node* n = list.head_; n; n = n->next) add(n, first);
+                built_ = true;
+            }
+            auto found = nodes_.find(key);
+            return found == nodes_.end() ? none : found->second;
+        }
+        void add(Node* n, bool first) const {
+            const std::u16string& key = first ? n->key1 : n->key2;
+            if (!key.empty()) nodes_[key].push_back(n);
+        }
+        void linked(Node* n, bool first) const {
+            if (built_) add(n, first);
+        }
+        void unlinked(Node* n, bool first) const {
+            if (!built_) return;
+            const std::u16string& key = first ? n->key1 : n->key2;
+            if (key.empty()) return;
+            auto found = nodes_.find(key);
+            if (found == nodes_.end()) return;
+            auto& nodes = found->second;
+            auto at = std::find(nodes.begin(), nodes.end(), n);
+            if (at != nodes.end()) nodes.erase(at);
+            if (nodes.empty()) {
+                nodes_.erase(found);
+            } else if (found->first.data() == key.data()) {
+                // The entry's key viewed the leaving node's text: it views a staying one's.
+                auto entry = nodes_.extract(found);
+                Node* keeper = entry.mapped().front();
+                entry.key() = first ? keeper->key1 : keeper->key2;
+                nodes_.insert(std::move(entry));
+            }
+        }
+        void drop() {
+            nodes_.clear();
+            built_ = false;
+        }
+
+    private:
+        mutable std::unordered_map<std::u16string_view, std::vector<Node*>> nodes_;
+        mutable bool built_ = false;
+    };
+
+    void linked(Node* n) {
+        byKey1_.linked(n, true);
+        byKey2_.linked(n, false);
+        ++changes_;
+    }
+
     void unlink(Node* prev, Node* n) {
         if (prev) prev->next = n->next;
         else head_ = n->next;
         if (tail_ == n) tail_ = prev;
         --size_;
+        byKey1_.unlinked(n, true);
+        byKey2_.unlinked(n, false);
+        ++changes_;
     }
 
     Node* head_ = nullptr;
     Node* tail_ = nullptr;
     size_t size_ = 0;
+    uint64_t changes_ = 0;
+    KeyIndex byKey1_;
+    KeyIndex byKey2_;
 };
 
 // ---- The list operations, with the names the rest of the program uses. ----
@@ -199,19 +283,19 @@ T* AppendItem(ItemList<T>& list, typename ItemList<T>::value_type data, std::u16
     return n ? &n->payload : nullptr;
 }
 
+// The first node linked with this first key.
 template <class T>
 ItemNode<T>* FindItem(const ItemList<T>& list, std::u16string_view key) {
-    if (key.empty()) return nullptr;
-    for (auto& n : list)
-        if (!n.key1.empty() && n.key1 == key) return &n;
-    return nullptr;
+    const auto& nodes = list.withKey1(key);
+    return nodes.empty() ? nullptr : nodes.front();
 }
 
+// The first node linked with both keys.
 template <class T>
 ItemNode<T>* FindItemByKeys(const ItemList<T>& list, std::u16string_view key1, std::u16string_view key2) {
-    if (key1.empty() || key2.empty()) return nullptr;
-    for (auto& n : list)
-        if (n.key1 == key1 && n.key2 == key2) return &n;
+    if (key2.empty()) return nullptr;
+    for (ItemNode<T>* n : list.withKey1(key1))
+        if (n->key2 == key2) return n;
     return nullptr;
 }
 

@@ -14,16 +14,19 @@ void ReplaceIfGiven(std::u16string& slot, std::u16string value) {
     if (!value.empty()) slot = std::move(value);
 }
 
-void MergeNotification(const JsonValue* row) {
+void MergeNotification(DataStore& store, const JsonValue* row) {
     std::u16string id = GetJsonText(row, "notification_id");
-    if (ItemNode<NotificationRecord>* n = FindItem(NotificationList, id)) {
-        NotificationRecord& listed = n->payload;
-        ReplaceIfGiven(listed.bodyText, GetJsonText(row, "body_text"));
-        ReplaceIfGiven(listed.titleText, GetJsonText(row, "title_text"));
-        ReplaceIfGiven(listed.link, GetJsonText(row, "href"));
-        ReplaceIfGiven(listed.senderId, GetJsonText(row, "sender_id"));
-        listed.updatedTime = GetJsonInt(row, "updated_time");
-        return;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (ItemNode<NotificationRecord>* n = store.FindNotification(id)) {
+            NotificationRecord& listed = n->payload;
+            ReplaceIfGiven(listed.bodyText, GetJsonText(row, "body_text"));
+            ReplaceIfGiven(listed.titleText, GetJsonText(row, "title_text"));
+            ReplaceIfGiven(listed.link, GetJsonText(row, "href"));
+            ReplaceIfGiven(listed.senderId, GetJsonText(row, "sender_id"));
+            listed.updatedTime = GetJsonInt(row, "updated_time");
+            return;
+        }
     }
     NotificationRecord record;
     record.notificationId = id;
@@ -33,59 +36,68 @@ void MergeNotification(const JsonValue* row) {
     record.createdTime = GetJsonInt(row, "created_time");
     record.updatedTime = GetJsonInt(row, "updated_time");
     record.link = GetJsonText(row, "href");
-    UserRecord* sender = FindProfile(record.senderId, true);
+    UserRecord* sender = FindProfile(store, record.senderId, true);
+    std::u16string name;
+    if (sender) {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        name = sender->name;
+    }
     Shell().SetTrayTooltip(
-        sender ? FormatText(LookupText("READINGUSERNOFICATIONS"), {sender->name}, TooltipLimit) : std::u16string());
+        sender ? FormatText(LookupText("READINGUSERNOFICATIONS"), {name}, TooltipLimit) : std::u16string());
+    std::lock_guard<std::mutex> hold(store.mutex());
     int32_t stamp = record.updatedTime;
     ItemNode<NotificationRecord>* n = nullptr;
-    if (!AppendItem(NotificationList, std::move(record), id, {}, stamp, &n)) return;
+    if (!AppendItem(store.notifications, std::move(record), id, {}, stamp, &n)) return;
     NotificationRecord& listed = n->payload;
     n->flagsRef = &listed.read;
-    const SeenEntry* seen = FindSeen(SeenNotifications, id);
+    const SeenEntry* seen = FindSeen(store.seen.notifications, id);
     if (seen && seen->stamp == listed.updatedTime) listed.read = seen->flags;
 }
 
-void MergeStatus(const JsonValue* row) {
-    UserRecord* user = FindProfile(GetJsonTextView(row, "uid"), true);
+void MergeStatus(DataStore& store, const JsonValue* row) {
+    UserRecord* user = FindProfile(store, GetJsonTextView(row, "uid"), true);
     int32_t time = GetJsonInt(row, "time");
-    if (!user || time <= user->statusTime) return;  // rows come newest first
-    user->statusTime = time;
-    user->flags = 0;
-    const SeenEntry* seen = FindSeen(SeenUsers, user->id);
-    if (seen && seen->stamp == time) user->flags = seen->flags;
-    SetItemStamp(UserList, user->id, time);
-    user->statusText = GetJsonText(row, "message");
-    user->statusKey = FormatText(u"%s_%s", {user->id, GetJsonTextView(row, "status_id")}, TooltipLimit);
-    Shell().SetTrayTooltip(FormatText(LookupText("READINGUSERSTATUS"), {user->name}, TooltipLimit));
-    if (ItemNode<PostRecord>* post = FindItem(PostList, user->statusKey)) user->statusPost = &post->payload;
+    std::u16string name;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (!user || time <= user->statusTime) return;  // rows come newest first
+        user->statusTime = time;
+        user->flags = 0;
+        const SeenEntry* seen = FindSeen(store.seen.users, user->id);
+        if (seen && seen->stamp == time) user->flags = seen->flags;
+        SetItemStamp(store.users, user->id, time);
+        user->statusText = GetJsonText(row, "message");
+        user->statusKey = FormatText(u"%s_%s", {user->id, GetJsonTextView(row, "status_id")}, TooltipLimit);
+        if (ItemNode<PostRecord>* post = store.FindPost(user->statusKey)) user->statusPost = &post->payload;
+        name = user->name;
+    }
+    Shell().SetTrayTooltip(FormatText(LookupText("READINGUSERSTATUS"), {name}, TooltipLimit));
 }
 }  // namespace
 
-bool ParseNotifications(JsonTree rows) {
+bool ParseNotifications(DataStore& store, JsonTree rows) {
     if (rows.empty()) return false;
     for (const JsonValue* node = rows.first(); node; node = node->next) {
-        if (RefreshStopRequested) break;
+        if (store.stopRequested) break;
         const JsonValue* row = node->children;
         if (!row) break;
         if (GetJsonTextView(row, "notification_id").empty()) continue;  // nothing to know it by
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        MergeNotification(row);
+        MergeNotification(store, row);
     }
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    SortItemsByStamp(NotificationList, false);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    SortItemsByStamp(store.notifications, false);
     return true;
 }
 
-bool ParseStatuses(JsonTree rows) {
+bool ParseStatuses(DataStore& store, JsonTree rows) {
     if (rows.empty()) return false;
     for (const JsonValue* node = rows.first(); node; node = node->next) {
-        if (RefreshStopRequested) break;
+        if (store.stopRequested) break;
         const JsonValue* row = node->children;
         if (!row) continue;
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        MergeStatus(row);
+        MergeStatus(store, row);
     }
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    SortItemsByStamp(UserList, false);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    SortItemsByStamp(store.users, false);
     return true;
 }

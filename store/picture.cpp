@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "net/service_calls.h"
+
 namespace {
 std::mutex decoderLock;
 PictureDecoder decoder;
@@ -19,4 +21,10 @@ PicturePtr DecodePicture(const std::string& bytes) {
         d = decoder;
     }
     return d && !bytes.empty() ? d(bytes) : nullptr;
+}
+
+PicturePtr DownloadPicture(std::u16string_view url) {
+    std::optional<std::string> body = DownloadBytes(url);
+    if (!body) return nullptr;
+    return DecodePicture(*body);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class Picture {
 public:
@@ -21,3 +22,6 @@ using PicturePtr = std::unique_ptr<Picture>;
 using PictureDecoder = std::function<PicturePtr(const std::string& bytes)>;
 void SetPictureDecoder(PictureDecoder decoder);
 PicturePtr DecodePicture(const std::string& bytes);
+
+// GET of a picture URL (following redirects), decoded; nullptr on any failure.
+PicturePtr DownloadPicture(std::u16string_view url);

@@ -52,18 +52,22 @@ struct SeenCopy {
 };
 
 // Builds and lists the record of a post not listed yet; nullptr when its source
-// cannot be found.
-ItemNode<PostRecord>* CreatePost(const JsonValue* row, std::u16string_view postId, SeenCopy& seen) {
+// cannot be found. Fetches the profiles and the attachment first, then lists the post
+// under the lock.
+ItemNode<PostRecord>* CreatePost(DataStore& store, const JsonValue* row, std::u16string_view postId,
+                                 SeenCopy& seen) {
     PostRecord post;
     post.message = GetJsonText(row, "message");
     post.permalink = GetJsonText(row, "permalink");
     int32_t type = GetJsonInt(row, "type");
-    post.source = FindProfile(GetJsonTextView(row, "source_id"), true);
-    if (post.source) post.source->isPostSource = 1;
-    if (const SeenEntry* entry = FindSeen(SeenPosts, postId)) seen = {true, entry->flags, entry->stamp};
-    post.actor = FindProfile(GetJsonTextView(row, "actor_id"), true);
-    post.target = FindProfile(GetJsonTextView(row, "target_id"), true);
-    if (!post.source) return nullptr;
+    post.source = FindProfile(store, GetJsonTextView(row, "source_id"), true);
+    post.actor = FindProfile(store, GetJsonTextView(row, "actor_id"), true);
+    post.target = FindProfile(store, GetJsonTextView(row, "target_id"), true);
+    if (!post.source) {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (const SeenEntry* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};
+        return nullptr;
+    }
     post.createdTime = GetJsonInt(row, "created_time");
     post.updatedTime = GetJsonInt(row, "updated_time");
     post.canLike = GetJsonBool(row, "likes.can_like");
@@ -72,11 +76,14 @@ ItemNode<PostRecord>* CreatePost(const JsonValue* row, std::u16string_view postI
     post.attachmentLink = GetJsonText(row, "attachment.media.href");
     post.attachmentDescription = GetJsonText(row, "attachment.description");
     post.attachmentPicture = AttachmentPicture(GetJsonTextView(row, "attachment.media.src"));
+    std::lock_guard<std::mutex> hold(store.mutex());
+    post.source->isPostSource = 1;
+    if (const SeenEntry* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};
     if (post.message.empty()) MakeUpMessage(post, type);
     post.postId = std::u16string(postId);
     int32_t stamp = post.updatedTime;
     ItemNode<PostRecord>* n = nullptr;
-    if (!AppendItem(PostList, std::move(post), std::u16string(postId), {}, stamp, &n)) return nullptr;
+    if (!AppendItem(store.posts, std::move(post), std::u16string(postId), {}, stamp, &n)) return nullptr;
     PostRecord& listed = n->payload;
     n->flagsRef = &listed.flags;
     n->markRef = &listed.source->hidden;
@@ -85,62 +92,79 @@ ItemNode<PostRecord>* CreatePost(const JsonValue* row, std::u16string_view postI
     return n;
 }
 
-void MergeRow(const JsonValue* row, std::u16string_view postId) {
-    ItemNode<PostRecord>* n = FindItem(PostList, postId);
+// Only the worker lists and releases posts while it runs, so the node stays put while
+// the lock is let go for the likes' and comments' reads.
+void MergeRow(DataStore& store, const JsonValue* row, std::u16string_view postId) {
+    ItemNode<PostRecord>* n;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        n = store.FindPost(postId);
+    }
     bool created = false;
     SeenCopy seen;
     if (!n) {
-        n = CreatePost(row, postId, seen);
+        n = CreatePost(store, row, postId, seen);
         if (!n) return;
         created = true;
     }
     PostRecord& post = n->payload;
-    UserRecord& source = *post.source;
-    int32_t updated = GetJsonInt(row, "updated_time");
-    if (updated != post.updatedTime) {
+    const int32_t updated = GetJsonInt(row, "updated_time");
+    bool readLikes = false, readComments = false;
+    std::u16string sourceName;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (updated == post.updatedTime) {
+            n->stamp = post.updatedTime;
+            return;
+        }
         post.updatedTime = updated;
-        Shell().SetTrayTooltip(FormatText(LookupText("READINGPOST"), {source.name}, TooltipLimit));
+        sourceName = post.source->name;
         post.likedByMe = GetJsonBool(row, "likes.user_likes");
+        const bool shown = post.source->hidden == 0;
         int32_t likes = GetJsonInt(row, "likes.count");
-        if (likes != post.likesCount && source.hidden == 0) {
+        if (likes != post.likesCount && shown) {
             post.likesCount = likes;
-            ReadLikes(post.postId);
+            readLikes = true;
         }
-        bool quiet = false;
-        if (GetJsonInt(row, "comments.count") != post.commentsRead && source.hidden == 0) {
-            // Quiet only when the comments came and none of them is unread: a re-read
-            // that failed cannot tell, so the update counts.
-            bool failed = false;
-            quiet = !ReadComments(post.postId, &post.commentsRead, &failed) && !failed;
-        }
-        if (created) {
-            post.flags &= ~ItemRead;
-            if (seen.found) {
-                post.flags |= seen.flags & ~ItemRead;
-                if (seen.stamp == updated && source.hidden == 0) post.flags = seen.flags;
-            }
-        } else if (!quiet || source.hidden == 1) {
-            post.flags &= ~ItemRead;
-        }
-        if (!NoticePicture && (post.flags & (ItemRead | ItemMuted)) == 0 && source.hidden == 0)
-            NoticePicture = source.picture.get();
+        readComments = GetJsonInt(row, "comments.count") != post.commentsRead && shown;
     }
+    Shell().SetTrayTooltip(FormatText(LookupText("READINGPOST"), {sourceName}, TooltipLimit));
+    if (readLikes) ReadLikes(store, post.postId);
+    bool quiet = false;
+    if (readComments) {
+        // Quiet only when the comments came and none of them is unread: a re-read that
+        // failed cannot tell, so the update counts.
+        bool failed = false;
+        quiet = !ReadComments(store, post.postId, &post.commentsRead, &failed) && !failed;
+    }
+    std::lock_guard<std::mutex> hold(store.mutex());
+    UserRecord& source = *post.source;
+    if (created) {
+        post.flags &= ~ItemRead;
+        if (seen.found) {
+            post.flags |= seen.flags & ~ItemRead;
+            if (seen.stamp == updated && source.hidden == 0) post.flags = seen.flags;
+        }
+    } else if (!quiet || source.hidden == 1) {
+        post.flags &= ~ItemRead;
+    }
+    if (!store.noticePicture && (post.flags & (ItemRead | ItemMuted)) == 0 && source.hidden == 0)
+        store.noticePicture = source.picture.get();
     n->stamp = post.updatedTime;
 }
 }  // namespace
 
-bool ParsePosts(JsonTree rows) {
+bool ParsePosts(DataStore& store, JsonTree rows) {
     if (rows.empty()) return false;
     for (const JsonValue* node = rows.first(); node; node = node->next) {
-        if (RefreshStopRequested) break;
+        if (store.stopRequested) break;
         const JsonValue* row = node->children;
         if (!row) continue;
         std::u16string postId = GetJsonText(row, "post_id");
         if (postId.empty()) break;
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        MergeRow(row, postId);
+        MergeRow(store, row, postId);
     }
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    SortItemsByStamp(PostList, false);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    SortItemsByStamp(store.posts, false);
     return true;
 }

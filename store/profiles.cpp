@@ -17,26 +17,6 @@ const char16_t* const ProfileQueries[] = {
 };
 constexpr size_t QueryLimit = 1023;
 
-// Profiles are looked up for every author, liker and sender: an index by id keeps that
-// from walking the whole list each time. Users are only appended here and released
-// as a whole, so a size mismatch is the one sign of a stale index.
-// Keys are views of the records' own ids, which live as long as their nodes.
-std::unordered_map<std::u16string_view, UserRecord*> profileIndex;
-const ItemNode<UserRecord>* indexedHead = nullptr;
-
-void RefreshIndex() {
-    if (profileIndex.size() == UserList.size() && indexedHead == UserList.head()) return;
-    profileIndex.clear();
-    for (auto& node : UserList) profileIndex.emplace(node.payload.id, &node.payload);
-    indexedHead = UserList.head();
-}
-
-UserRecord* CachedProfile(std::u16string_view id) {
-    RefreshIndex();
-    auto found = profileIndex.find(id);
-    return found == profileIndex.end() ? nullptr : found->second;
-}
-
 void FillProfile(UserRecord& r, const JsonValue* row, int32_t kind) {
     r.name = GetJsonText(row, "name");
     r.kind = kind;
@@ -70,43 +50,40 @@ void FillProfile(UserRecord& r, const JsonValue* row, int32_t kind) {
 }
 }  // namespace
 
-void ForgetProfileIndex() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    profileIndex.clear();
-    indexedHead = nullptr;
-}
-
 PicturePtr FetchPicture(std::u16string_view url) {
     if (url.empty()) return nullptr;
     return DownloadPicture(url);
 }
 
-UserRecord* FindProfile(std::u16string_view id, bool fetch) {
+UserRecord* FindProfile(DataStore& store, std::u16string_view id, bool fetch) {
     if (id.empty() || id == u"null") return nullptr;
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    if (UserRecord* cached = CachedProfile(id)) return cached;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (UserRecord* cached = store.FindUser(id)) return cached;
+    }
     if (!fetch) return nullptr;
     for (int32_t kind = ProfileUser; kind <= ProfileEvent; ++kind) {
-        if (RefreshStopRequested) return nullptr;
+        if (store.stopRequested) return nullptr;
         JsonTree rows = FqlQuery(FormatText(ProfileQueries[kind], {id}, QueryLimit));
         if (rows.empty()) continue;
-        ParseProfiles(std::move(rows), false, kind);
+        ParseProfiles(store, std::move(rows), false, kind);
         // An answer without this id (an error object, another id) means "not this kind".
-        if (UserRecord* found = CachedProfile(id)) return found;
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (UserRecord* found = store.FindUser(id)) return found;
     }
     return nullptr;  // nothing is remembered: the next call asks again
 }
 
-bool ParseProfiles(JsonTree rows, bool updateMode, int32_t kind) {
+bool ParseProfiles(DataStore& store, JsonTree rows, bool updateMode, int32_t kind) {
     if (rows.empty()) return false;
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
     for (const JsonValue* node = rows.first(); node; node = node->next) {
-        if (RefreshStopRequested) break;
+        if (store.stopRequested) break;
         const JsonValue* row = node->children;
         if (!row) continue;
         int32_t rowKind = kind;
         if (updateMode) {
-            if (UserRecord* cached = FindProfile(GetJsonTextView(row, "uid"), false)) {
+            std::lock_guard<std::mutex> hold(store.mutex());
+            if (UserRecord* cached = store.FindUser(GetJsonTextView(row, "uid"))) {
                 cached->onlinePresence = GetJsonText(row, "online_presence");
                 cached->statusText = GetJsonText(row, "status.message");
                 continue;
@@ -116,21 +93,25 @@ bool ParseProfiles(JsonTree rows, bool updateMode, int32_t kind) {
         UserRecord scratch;
         FillProfile(scratch, row, rowKind);
         if (scratch.id.empty()) continue;
-        if (CachedProfile(scratch.id)) continue;  // never two records for one id
+        {
+            std::lock_guard<std::mutex> hold(store.mutex());
+            if (store.FindUser(scratch.id)) continue;  // never two records for one id
+        }
+        // The pictures come before the profile is listed, outside the lock.
+        scratch.picture = FetchPicture(scratch.pictureUrl);
+        scratch.largePicture = FetchPicture(scratch.largePictureUrl);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (store.FindUser(scratch.id)) continue;  // listed by another thread meanwhile
         std::u16string key = scratch.id;
         int32_t stamp = scratch.profileUpdateTime;
         ItemNode<UserRecord>* n = nullptr;
-        if (!AppendItem(UserList, std::move(scratch), std::move(key), {}, stamp, &n)) continue;
+        if (!AppendItem(store.users, std::move(scratch), std::move(key), {}, stamp, &n)) continue;
         UserRecord& user = n->payload;
-        profileIndex.emplace(user.id, &user);
-        indexedHead = UserList.head();
         n->flagsRef = &user.flags;
         n->markRef = &user.hidden;
         user.flags |= ItemRead;
         user.hidden = 0;
-        if (const SeenEntry* seen = FindSeen(SeenUsers, user.id)) user.hidden = seen->mark;
-        if (!user.picture) user.picture = FetchPicture(user.pictureUrl);
-        if (!user.largePicture) user.largePicture = FetchPicture(user.largePictureUrl);
+        if (const SeenEntry* seen = FindSeen(store.seen.users, user.id)) user.hidden = seen->mark;
     }
     return true;
 }

@@ -1,4 +1,4 @@
-// Profiles of users, pages, groups and events in UserList, fetched on demand.
+// Profiles of users, pages, groups and events in the store's users, fetched on demand.
 #pragma once
 #include <cstdint>
 #include <string_view>
@@ -6,16 +6,17 @@
 #include "net/json_reader.h"
 #include "store/records.h"
 
-// The profile for `id` from UserList; with fetch, a missing one is queried as a user,
-// page, group and event in turn. Failures are not remembered.
-UserRecord* FindProfile(std::u16string_view id, bool fetch);
+class DataStore;
 
-// Merges profile rows of one kind. In update mode a cached user only gets his online
-// presence and status text. False for an empty answer.
-bool ParseProfiles(JsonTree rows, bool updateMode, int32_t kind);
+// The profile for `id` from the store; with fetch, a missing one is queried as a user,
+// page, group and event in turn. Failures are not remembered. Call it without holding
+// the store's mutex: it takes it itself, and never across a request.
+UserRecord* FindProfile(DataStore& store, std::u16string_view id, bool fetch);
 
-// Drops the lookup index of UserList (called when the list is released).
-void ForgetProfileIndex();
+// Merges profile rows of one kind; new profiles bring their pictures. In update mode a
+// cached user only gets his online presence and status text. False for an empty
+// answer. Without the store's mutex held, as above.
+bool ParseProfiles(DataStore& store, JsonTree rows, bool updateMode, int32_t kind);
 
 // GET of a picture URL, decoded; nullptr when the URL is empty or nothing decodes.
 PicturePtr FetchPicture(std::u16string_view url);

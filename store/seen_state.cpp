@@ -13,13 +13,6 @@
 #include "store/profiles.h"
 #include "base/whole_file.h"
 
-SeenTable SeenUsers;
-SeenTable SeenPosts;
-SeenTable SeenComments;
-SeenTable SeenMessages;
-SeenTable SeenLikes;
-SeenTable SeenNotifications;
-
 namespace {
 // Version 1 tells an absent key by a first byte 0, so it cannot hold a key whose first
 // unit has a zero low byte (U+0100, for example). A file holding such a key is written
@@ -30,11 +23,9 @@ constexpr uint32_t SeenStateTaggedVersion = 2;
 // Flags, mark, two absent keys and the stamp: no entry is shorter.
 constexpr size_t SmallestEntry = 14;
 
-std::mutex saveLock;  // saves come from both threads
+std::mutex saveLock;  // saves come from both threads; taken before the store's mutex
 std::mutex probeLock;
 std::function<bool()> leftControlProbe;
-bool loadedThisRun = false;
-bool listsComplete = false;  // under StoreLock
 
 bool LeftControlDown() {
     std::lock_guard<std::mutex> hold(probeLock);
@@ -101,7 +92,8 @@ private:
 // Comments are told apart by their stamp (one author may comment twice); the other
 // items are one per key pair, whatever their stamp.
 template <class T>
-void WriteSection(Writer& out, const ItemList<T>& list, const SeenTable& table, int32_t now, bool stampIsKey) {
+void WriteSection(Writer& out, const ItemList<T>& list, const SeenTable& table, int32_t now, bool stampIsKey,
+                  bool listsComplete) {
     // Before a refresh has listed everything, age drops nothing.
     const int64_t oldest = listsComplete ? static_cast<int64_t>(now) - SeenCarryForwardSeconds : INT64_MIN;
     size_t countAt = out.out.size();
@@ -296,19 +288,25 @@ const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std:
     return at < 0 ? nullptr : &table.entries()[static_cast<size_t>(at)];
 }
 
-std::string SeenStateBytes(int32_t now) {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+namespace {
+std::string StoreBytes(const DataStore& store, int32_t now) {
     for (bool tagged : {false, true}) {
         Writer out(tagged);
-        WriteSection(out, UserList, SeenUsers, now, false);
-        WriteSection(out, PostList, SeenPosts, now, false);
-        WriteSection(out, CommentList, SeenComments, now, true);
-        WriteSection(out, MessageList, SeenMessages, now, false);
-        WriteSection(out, LikeList, SeenLikes, now, false);
-        WriteSection(out, NotificationList, SeenNotifications, now, false);
+        WriteSection(out, store.users, store.seen.users, now, false, store.seenListsComplete);
+        WriteSection(out, store.posts, store.seen.posts, now, false, store.seenListsComplete);
+        WriteSection(out, store.comments, store.seen.comments, now, true, store.seenListsComplete);
+        WriteSection(out, store.messages, store.seen.messages, now, false, store.seenListsComplete);
+        WriteSection(out, store.likes, store.seen.likes, now, false, store.seenListsComplete);
+        WriteSection(out, store.notifications, store.seen.notifications, now, false, store.seenListsComplete);
         if (!out.needsTags()) return std::move(out.out);
     }
     return std::string();  // not reached: a tagged writer never needs tags
+}
+}  // namespace
+
+std::string SeenStateBytes(DataStore& store, int32_t now) {
+    std::lock_guard<std::mutex> hold(store.mutex());
+    return StoreBytes(store, now);
 }
 
 std::string SeenTablesBytes(const SeenTables& tables) {
@@ -364,29 +362,30 @@ std::u16string SeenStateFileName(std::u16string_view uid) {
     return FormatText(u"orv_%s.dat", {uid}, 127);
 }
 
-bool SaveSeenState() {
+bool SaveSeenState(DataStore& store) {
     std::lock_guard<std::mutex> serial(saveLock);
     std::u16string name;
     std::string bytes;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        if (OwnUid.empty()) return false;
-        name = SeenStateFileName(OwnUid);
-        bytes = SeenStateBytes(CurrentTime());
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (store.ownUid.empty()) return false;
+        name = SeenStateFileName(store.ownUid);
+        bytes = StoreBytes(store, CurrentTime());
     }
     WriteWholeFile(name, bytes.data(), bytes.size());
     return true;
 }
 
-bool LoadSeenState() {
+bool LoadSeenState(DataStore& store) {
     std::u16string name;
+    bool first;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        if (OwnUid.empty()) return false;
-        name = SeenStateFileName(OwnUid);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (store.ownUid.empty()) return false;
+        name = SeenStateFileName(store.ownUid);
+        first = !store.seenLoadedOnce;
+        store.seenLoadedOnce = true;
     }
-    bool first = !loadedThisRun;
-    loadedThisRun = true;
     if (first && LeftControlDown()) {
         std::lock_guard<std::mutex> serial(saveLock);
         FileBusy = 1;
@@ -401,22 +400,17 @@ bool LoadSeenState() {
     bytes.clear();
     std::vector<std::u16string> hiddenUsers;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        std::lock_guard<std::mutex> hold(store.mutex());
         // Another user's tables never stay behind, also when this one has no file.
-        SeenUsers = std::move(tables.users);
-        SeenPosts = std::move(tables.posts);
-        SeenComments = std::move(tables.comments);
-        SeenMessages = std::move(tables.messages);
-        SeenLikes = std::move(tables.likes);
-        SeenNotifications = std::move(tables.notifications);
-        listsComplete = false;
-        for (const SeenEntry& e : SeenUsers.entries())
+        store.seen = std::move(tables);
+        store.seenListsComplete = false;
+        for (const SeenEntry& e : store.seen.users.entries())
             if (e.mark != 0) hiddenUsers.push_back(e.key1);
     }
     if (!read) return false;
     for (const auto& id : hiddenUsers) {
-        if (RefreshStopRequested) break;
-        FindProfile(id, true);
+        if (store.stopRequested) break;
+        FindProfile(store, id, true);
     }
     Shell().RebuildMenuBar();
     return true;
@@ -425,22 +419,4 @@ bool LoadSeenState() {
 void SetLeftControlProbe(std::function<bool()> probe) {
     std::lock_guard<std::mutex> hold(probeLock);
     leftControlProbe = std::move(probe);
-}
-
-void SetSeenListsComplete(bool complete) {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    listsComplete = complete;
-}
-
-void ForgetSeenTables() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    SeenUsers = SeenPosts = SeenComments = SeenMessages = SeenLikes = SeenNotifications = SeenTable();
-    listsComplete = false;
-}
-
-void ResetSeenStateForTesting() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    SeenUsers = SeenPosts = SeenComments = SeenMessages = SeenLikes = SeenNotifications = SeenTable();
-    loadedThisRun = false;
-    listsComplete = true;  // as after a good refresh, unless a test says otherwise
 }

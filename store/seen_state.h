@@ -9,6 +9,8 @@
 
 #include "store/records.h"
 
+class DataStore;
+
 // A loaded table, in file order, with an index by first key (the writer looks every
 // node of a list up in it).
 class SeenTable {
@@ -54,21 +56,15 @@ struct SeenTables {
     SeenTable users, posts, comments, messages, likes, notifications;  // file order
 };
 
-extern SeenTable SeenUsers;
-extern SeenTable SeenPosts;
-extern SeenTable SeenComments;
-extern SeenTable SeenMessages;
-extern SeenTable SeenLikes;
-extern SeenTable SeenNotifications;
-
 constexpr int32_t SeenCarryForwardSeconds = 604800;  // seven days
 
 // First entry with key1, key2 when both sides have one, and stamp unless it is 0.
 const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std::u16string_view key2 = {},
                           int32_t stamp = 0);
 
-// The file image of the current lists plus the carried-forward entries.
-std::string SeenStateBytes(int32_t now);
+// The file image of the store's lists plus the carried-forward entries (takes the
+// store's mutex).
+std::string SeenStateBytes(DataStore& store, int32_t now);
 // The file image of the tables alone, as they were loaded.
 std::string SeenTablesBytes(const SeenTables& tables);
 // Reads a file image. A damaged one reads as far as its last whole entry (a count the
@@ -77,18 +73,10 @@ bool ParseSeenState(std::string_view bytes, SeenTables& tables);
 
 std::u16string SeenStateFileName(std::u16string_view uid);
 
-// Whether a refresh listed everything since the tables were loaded. Until one has, a
-// save keeps every loaded entry of an item not listed, however old: a refresh that
-// failed must not leave less behind than was read.
-void SetSeenListsComplete(bool complete);
-
-// False (and no file touched) when nobody is signed in.
-bool SaveSeenState();
-bool LoadSeenState();
+// False (and no file touched) when nobody is signed in. Neither holds the store's mutex
+// while it reads or writes the file.
+bool SaveSeenState(DataStore& store);
+bool LoadSeenState(DataStore& store);
 
 // Whether the left Control key is down; the shell installs the real probe.
 void SetLeftControlProbe(std::function<bool()> probe);
-// Sign-out: the tables of the user who leaves are forgotten.
-void ForgetSeenTables();
-// Tests only: forget the tables and that a load happened in this run.
-void ResetSeenStateForTesting();

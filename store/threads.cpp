@@ -21,31 +21,8 @@ const char16_t* const MessageQuery =
     u"SELECT thread_id,message_id,author_id,body,created_time,attachment FROM message WHERE thread_id=%s AND "
     u"created_time>=%d";
 
-// Message ids of MessageList, so that a refresh does not walk the list once per row.
-// Views of the nodes' own keys; rebuilt when the list changed elsewhere.
-struct MessageIndex {
-    size_t size = 0;
-    const ItemNode<MessageRecord>* head = nullptr;
-    std::unordered_set<std::u16string_view> ids;
-} messageIndex;
-
-bool MessageListed(std::u16string_view messageId) {
-    if (messageIndex.size != MessageList.size() || messageIndex.head != MessageList.head()) {
-        messageIndex.ids.clear();
-        for (const auto& node : MessageList) messageIndex.ids.insert(node.key2);
-        messageIndex.size = MessageList.size();
-        messageIndex.head = MessageList.head();
-    }
-    return messageIndex.ids.count(messageId) != 0;
-}
-
-void IndexMessage(const ItemNode<MessageRecord>& node) {
-    messageIndex.ids.insert(node.key2);
-    messageIndex.size = MessageList.size();
-    messageIndex.head = MessageList.head();
-}
-
-void ListMessage(const JsonValue* row, std::u16string_view threadId, std::u16string messageId) {
+// Lists one fetched message; its author was fetched before. Under the lock.
+void ListMessage(DataStore& store, const JsonValue* row, std::u16string_view threadId, std::u16string messageId) {
     MessageRecord record;
     record.threadId = GetJsonText(row, "thread_id");
     if (record.threadId.empty()) record.threadId = std::u16string(threadId);
@@ -53,39 +30,44 @@ void ListMessage(const JsonValue* row, std::u16string_view threadId, std::u16str
     record.createdTime = GetJsonInt(row, "created_time");
     record.messageId = std::move(messageId);
     record.authorId = GetJsonText(row, "author_id");
-    UserRecord* author = FindProfile(record.authorId, true);
-    Shell().SetTrayTooltip(
-        author ? FormatText(LookupText("READINGMESSAGE"), {author->name}, TooltipLimit) : std::u16string());
+    UserRecord* author = record.authorId.empty() ? nullptr : store.FindUser(record.authorId);
     if (record.text.empty()) record.text = GetJsonText(row, "attachment.description");
     record.link = GetJsonText(row, "attachment.href");
     if (record.link.empty()) record.link = ExtractLink(record.text);
     std::u16string key1 = record.threadId, key2 = record.messageId;
     int32_t stamp = record.createdTime;
     ItemNode<MessageRecord>* n = nullptr;
-    if (!AppendItem(MessageList, std::move(record), std::move(key1), std::move(key2), stamp, &n)) return;
-    IndexMessage(*n);
+    if (!AppendItem(store.messages, std::move(record), std::move(key1), std::move(key2), stamp, &n)) return;
     MessageRecord& listed = n->payload;
     n->flagsRef = &listed.read;
     // The user's own messages are read from the start.
-    listed.read = !OwnUid.empty() && listed.authorId == OwnUid ? 1 : 0;
-    const SeenEntry* seen = FindSeen(SeenMessages, listed.threadId, listed.messageId);
+    listed.read = !store.ownUid.empty() && listed.authorId == store.ownUid ? 1 : 0;
+    const SeenEntry* seen = FindSeen(store.seen.messages, listed.threadId, listed.messageId);
     if (seen && seen->stamp == listed.createdTime) listed.read = seen->flags;
-    if (!NoticePicture && listed.read == 0 && author && author->hidden == 0) NoticePicture = author->picture.get();
+    if (!store.noticePicture && listed.read == 0 && author && author->hidden == 0)
+        store.noticePicture = author->picture.get();
 }
 
-UserRecord* OtherParty(const JsonValue* row) {
+UserRecord* OtherParty(DataStore& store, const JsonValue* row) {
     const JsonValue* recipients = FindJsonNode(row, "recipients");
     if (!recipients) return nullptr;
     for (const JsonValue* e = recipients->children; e; e = e->next) {
-        UserRecord* party = FindProfile(JsonValueText(e), true);
-        if (party != OwnUser) return party;
+        UserRecord* party = FindProfile(store, JsonValueText(e), true);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (party != store.ownUser) return party;
     }
     return nullptr;
 }
 
-void MergeThread(const JsonValue* row, int32_t since) {
+// Only the worker lists and releases threads while it runs, so the node stays put
+// while the lock is let go for the messages' read.
+void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
     std::u16string threadId = GetJsonText(row, "thread_id");
-    ItemNode<ThreadRecord>* n = FindItem(ThreadList, threadId);
+    ItemNode<ThreadRecord>* n;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        n = store.FindThread(threadId);
+    }
     if (!n) {
         ThreadRecord record;
         record.folderId = GetJsonInt(row, "folder_id");
@@ -95,16 +77,21 @@ void MergeThread(const JsonValue* row, int32_t since) {
         record.snippet = GetJsonText(row, "snippet");
         record.subject = GetJsonText(row, "subject");
         record.updatedTime = GetJsonInt(row, "updated_time");
-        record.otherParty = OtherParty(row);
-        ReadMessages(threadId, since);
+        record.otherParty = OtherParty(store, row);
+        ReadMessages(store, threadId, since);
         int32_t stamp = record.updatedTime;
-        if (!AppendItem(ThreadList, std::move(record), threadId, {}, stamp, &n)) return;
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (!AppendItem(store.threads, std::move(record), threadId, {}, stamp, &n)) return;
         n->flagsRef = &n->payload.flags;
     }
     ThreadRecord& thread = n->payload;
     int32_t updated = GetJsonInt(row, "updated_time");
-    if (updated == thread.updatedTime) return;
-    ReadMessages(thread.threadId, since);
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (updated == thread.updatedTime) return;
+    }
+    ReadMessages(store, thread.threadId, since);
+    std::lock_guard<std::mutex> hold(store.mutex());
     thread.updatedTime = updated;
     thread.messageCount = GetJsonInt(row, "message_count");
     thread.snippet = GetJsonText(row, "snippet");
@@ -112,30 +99,50 @@ void MergeThread(const JsonValue* row, int32_t since) {
 }
 }  // namespace
 
-bool ParseThreads(int32_t since) {
+bool ParseThreads(DataStore& store, int32_t since) {
     bool ok = false;
     JsonTree rows = FqlQuery(FormatText(ThreadQuery, {int32_t(0), since}, QueryLimit), &ok);
     for (const JsonValue* node = rows.first(); node; node = node->next) {
-        if (RefreshStopRequested) break;
+        if (store.stopRequested) break;
         const JsonValue* row = node->children;
         if (!row) break;
         if (GetJsonTextView(row, "thread_id").empty()) continue;  // nothing to know it by
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        MergeThread(row, since);
+        MergeThread(store, row, since);
     }
     return ok;
 }
 
-bool ReadMessages(std::u16string_view threadId, int32_t since) {
+bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since) {
     JsonTree rows = FqlQuery(FormatText(MessageQuery, {threadId, since}, QueryLimit));
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    for (const JsonValue* node = rows.first(); node; node = node->next) {
-        if (RefreshStopRequested) break;
-        const JsonValue* row = node->children;
-        if (!row) break;
-        std::u16string messageId = GetJsonText(row, "message_id");
-        if (messageId.empty() || MessageListed(messageId)) continue;
-        ListMessage(row, threadId, std::move(messageId));
+    // The messages not listed yet, in the answer's order.
+    std::vector<std::pair<const JsonValue*, std::u16string>> fresh;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        std::unordered_set<std::u16string_view> taken;
+        for (const JsonValue* node = rows.first(); node; node = node->next) {
+            const JsonValue* row = node->children;
+            if (!row) break;
+            std::u16string_view messageId = GetJsonTextView(row, "message_id");
+            if (messageId.empty() || store.FindMessage(messageId) || !taken.insert(messageId).second) continue;
+            fresh.emplace_back(row, std::u16string(messageId));
+        }
+    }
+    // Their authors without the lock, each followed by its tooltip; then the merge.
+    size_t fetched = 0;
+    for (; fetched < fresh.size() && !store.stopRequested; ++fetched) {
+        UserRecord* author = FindProfile(store, GetJsonTextView(fresh[fetched].first, "author_id"), true);
+        std::u16string name;
+        if (author) {
+            std::lock_guard<std::mutex> hold(store.mutex());
+            name = author->name;
+        }
+        Shell().SetTrayTooltip(author ? FormatText(LookupText("READINGMESSAGE"), {name}, TooltipLimit)
+                                      : std::u16string());
+    }
+    std::lock_guard<std::mutex> hold(store.mutex());
+    for (size_t i = 0; i < fetched; ++i) {
+        if (store.FindMessage(fresh[i].second)) continue;
+        ListMessage(store, fresh[i].first, threadId, std::move(fresh[i].second));
     }
     return true;
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-// False when the thread query brought no answer.
-bool ParseThreads(int32_t since);
-bool ReadMessages(std::u16string_view threadId, int32_t since);
+class DataStore;
+
+// ParseThreads is false when the thread query brought no answer. Both fetch without the store's mutex and merge under it: call them without holding it.
+bool ParseThreads(DataStore& store, int32_t since);
+bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since);

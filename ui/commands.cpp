@@ -33,12 +33,12 @@ CommandPlan DialogFromPopup(int32_t index) {
 }
 
 // Hides or shows the posts of the item's user; the item then offers the other action.
-void SetUserHidden(MenuItemData* item, bool hide) {
+void SetUserHidden(DataStore& store, MenuItemData* item, bool hide) {
     if (!item || !item->user) return;
     std::u16string name;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        UserRecord* user = LookUpUser(item->user);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        UserRecord* user = LookUpUser(store, item->user);
         if (!user) return;
         user->hidden = hide ? 1 : 0;
         name = user->name;
@@ -47,12 +47,12 @@ void SetUserHidden(MenuItemData* item, bool hide) {
     item->text = KeepItemText(*item, FormatText(LookupText(hide ? "SHOWUSER" : "HIDEUSER"), {name}));
 }
 
-void ToggleMute(MenuItemData* item) {
+void ToggleMute(DataStore& store, MenuItemData* item) {
     if (!item || !item->post) return;
     bool muted;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        PostRecord* post = LookUpPost(item->post);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        PostRecord* post = LookUpPost(store, item->post);
         if (!post) return;
         post->flags ^= ItemMuted;
         muted = (post->flags & ItemMuted) != 0;
@@ -62,23 +62,23 @@ void ToggleMute(MenuItemData* item) {
 
 // The comment dialog works on the post's id, not on the record: the popup's data is
 // gone by the time the user sends.
-CommandPlan CommentOn(MenuItemData* item) {
+CommandPlan CommentOn(DataStore& store, MenuItemData* item) {
     if (!item || !item->post) return {};
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        PostRecord* post = LookUpPost(item->post);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        PostRecord* post = LookUpPost(store, item->post);
         if (!post) return {};
         SetCommentTarget(post->postId, post->actor != nullptr);
     }
     return DialogFromPopup(DialogComment);
 }
 
-CommandPlan SendMessageTo(MenuItemData* item) {
+CommandPlan SendMessageTo(DataStore& store, MenuItemData* item) {
     if (!item || !item->user) return {};
     std::u16string id;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        if (UserRecord* user = LookUpUser(item->user)) id = user->id;
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (UserRecord* user = LookUpUser(store, item->user)) id = user->id;
     }
     if (id.empty()) return {};
     CommandPlan plan;
@@ -87,12 +87,12 @@ CommandPlan SendMessageTo(MenuItemData* item) {
 }
 }  // namespace
 
-bool LikeOrUnlike(const RecordRef& postRef, MenuItemData* item) {
+bool LikeOrUnlike(DataStore& store, const RecordRef& postRef, MenuItemData* item) {
     std::u16string postId;
     bool liked;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        PostRecord* post = LookUpPost(postRef);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        PostRecord* post = LookUpPost(store, postRef);
         if (!post) return false;
         postId = post->postId;
         liked = post->likedByMe != 0;
@@ -102,27 +102,27 @@ bool LikeOrUnlike(const RecordRef& postRef, MenuItemData* item) {
     bool done = !postId.empty() && path.size() <= LikePathLimit &&
                 GraphCall(path, liked ? GRAPH_DELETE : GRAPH_POST);
     if (done) {
-        std::u16string ownId;
+        std::u16string ownUid;
         {
             // The post is looked up again: the worker may have changed the list meanwhile.
-            std::lock_guard<std::recursive_mutex> hold(StoreLock());
+            std::lock_guard<std::mutex> hold(store.mutex());
             liked = !liked;
-            if (PostRecord* post = LookUpPost(postRef)) {
+            if (PostRecord* post = LookUpPost(store, postRef)) {
                 post->likedByMe = liked ? 1 : 0;
                 if (liked) ++post->likesCount;
                 else if (post->likesCount > 0) --post->likesCount;
             }
-            ownId = OwnUid;
+            ownUid = store.ownUid;
         }
-        // These take the lock themselves.
-        if (liked) AddOwnLike(ownId, postId);
-        else RemoveOwnLike(postId, ownId);
+        // These take the store's mutex themselves.
+        if (liked) AddOwnLike(store, ownUid, postId);
+        else RemoveOwnLike(store, postId, ownUid);
     }
     if (item) item->text = LookupText(liked ? "NOLIKE" : "ILIKEIT");
     return done;
 }
 
-CommandPlan DispatchCommand(MenuItemData* item, int32_t code) {
+CommandPlan DispatchCommand(DataStore& store, MenuItemData* item, int32_t code) {
     CommandPlan plan;
     auto& steps = plan.steps;
     switch (code) {
@@ -131,17 +131,17 @@ CommandPlan DispatchCommand(MenuItemData* item, int32_t code) {
         break;
     case ActionExit: steps = {Step(CommandStep::DestroyMainWindow)}; break;
     case ActionLike:
-        if (item && item->post) LikeOrUnlike(item->post, item);
+        if (item && item->post) LikeOrUnlike(store, item->post, item);
         break;
     case ActionBrowserBack: steps = {Step(CommandStep::BrowserBack)}; break;
     case ActionSearchHome: steps = {Step(CommandStep::SearchHome)}; break;
     case ActionAddFavorite: steps = {Step(CommandStep::OpenDialog, DialogAddFavorite)}; break;
-    case ActionAddComment: return CommentOn(item);
-    case ActionSendMessage: return SendMessageTo(item);
-    case ActionHideUser: SetUserHidden(item, true); break;
+    case ActionAddComment: return CommentOn(store, item);
+    case ActionSendMessage: return SendMessageTo(store, item);
+    case ActionHideUser: SetUserHidden(store, item, true); break;
     case ActionMarkCommentsRead:
         if (item && item->post) {
-            MarkCommentsRead(item->post.key1);  // takes the lock itself
+            MarkCommentsRead(store, item->post.key1);  // takes the lock itself
         }
         break;
     case ActionBrowserForward: steps = {Step(CommandStep::BrowserForward)}; break;
@@ -149,7 +149,7 @@ CommandPlan DispatchCommand(MenuItemData* item, int32_t code) {
     case ActionPreferences: return DialogFromPopup(DialogPreferences);
     case ActionReporting: return DialogFromPopup(DialogInformation);
     case ActionAbout: return DialogFromPopup(DialogAbout);
-    case ActionShowUser: SetUserHidden(item, false); break;
+    case ActionShowUser: SetUserHidden(store, item, false); break;
     case ActionUpdateData: steps = {Step(CommandStep::RefreshNow)}; break;
     case ActionMarkAllRead: steps = {Step(CommandStep::MarkAllRead)}; break;
     case ActionLogin: steps = {Step(CommandStep::BeginSignIn)}; break;
@@ -164,7 +164,7 @@ CommandPlan DispatchCommand(MenuItemData* item, int32_t code) {
     case ActionNewPosts: steps = {Step(CommandStep::ShowNewAndUpdatedMenu)}; break;
     case ActionCopyLink: steps = {Step(CommandStep::CopyAddress)}; break;
     case ActionStatusUpdate: steps = {Step(CommandStep::OpenDialog, DialogStatus)}; break;
-    case ActionMute: ToggleMute(item); break;
+    case ActionMute: ToggleMute(store, item); break;
     default: break;  // 1030 and codes of no command
     }
     return plan;

@@ -43,6 +43,8 @@ struct CommandEffect {
     bool showMain = false;
 };
 
+class DataStore;
+
 struct CommandPlan {
     // 1 when the plan closes the popup before a dialog opens.
     int32_t result = 0;
@@ -52,12 +54,12 @@ struct CommandPlan {
 // Runs one command code for a popup item (nullptr for menu-bar entries and buttons).
 // Codes that need an item, a post or a user do nothing without them. The item's text
 // and action change where the command says so (a right-clicked menu stays open).
-CommandPlan DispatchCommand(MenuItemData* item, int32_t code);
+CommandPlan DispatchCommand(DataStore& store, MenuItemData* item, int32_t code);
 
 // Like or unlike (1031) of a post through the service: the flag, the count and the
 // signed-in user's like change together, and only when the service took the request.
 // The item's text then offers the action for the post's state. False when refused.
-bool LikeOrUnlike(const RecordRef& post, MenuItemData* item);
+bool LikeOrUnlike(DataStore& store, const RecordRef& post, MenuItemData* item);
 
 // The search engine whose home page 1033 opens.
 constexpr const char16_t* SearchHomeUrl = u"http://www.google.com/";

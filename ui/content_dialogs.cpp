@@ -38,36 +38,36 @@ PostResult SendCommentText(std::u16string_view postId, std::u16string_view typed
     return Post(u"/" + std::u16string(postId) + u"/comments", typed);
 }
 
-PostResult PostStatusText(std::u16string_view typed) {
+PostResult PostStatusText(DataStore& store, std::u16string_view typed) {
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        if (!OwnUser) return PostResult::NotSignedIn;
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (!store.ownUser) return PostResult::NotSignedIn;
     }
     return Post(u"/me/feed", typed);
 }
 
-bool AddFavoriteFromDialog(std::u16string_view name, std::u16string_view address) {
+bool AddFavoriteFromDialog(DataStore& store, std::u16string_view name, std::u16string_view address) {
     if (name.size() > FavoriteNameLimit) name = name.substr(0, FavoriteNameLimit);
-    return AddFavorite(name, AddressWithoutToken(address));
+    return AddFavorite(store, name, AddressWithoutToken(address));
 }
 
-int32_t DeleteFavoritesAt(const std::vector<int32_t>& selected) {
+int32_t DeleteFavoritesAt(DataStore& store, const std::vector<int32_t>& selected) {
     int32_t last = -1;
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(store.mutex());
     for (size_t i = 0; i < selected.size(); ++i) {
         // Every removal moves the later favourites up by one.
         const int32_t index = selected[i] - static_cast<int32_t>(i);
-        if (auto* node = ItemAt(FavoriteList, index)) {
-            FavoriteList.remove(node);
+        if (auto* node = ItemAt(store.favorites, index)) {
+            store.favorites.remove(node);
             last = index;
         }
     }
     return last > 0 ? last - 1 : -1;
 }
 
-std::vector<std::u16string> FavoriteTitles() {
+std::vector<std::u16string> FavoriteTitles(DataStore& store) {
     std::vector<std::u16string> titles;
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    for (const auto& node : FavoriteList) titles.push_back(node.payload.title);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    for (const auto& node : store.favorites) titles.push_back(node.payload.title);
     return titles;
 }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+class DataStore;
+
 // Units of text read from the comment and status fields.
 constexpr size_t PostTextLimit = 2048;
 // Units of a favourite's name read from the add-favourite dialog.
@@ -34,16 +36,16 @@ enum class PostResult {
 // POST "/{post id}/comments" with the text as the multipart message.
 PostResult SendCommentText(std::u16string_view postId, std::u16string_view typed);
 // POST "/me/feed"; needs the signed-in user's profile.
-PostResult PostStatusText(std::u16string_view typed);
+PostResult PostStatusText(DataStore& store, std::u16string_view typed);
 
 // The add-favourite button: an empty name or address adds nothing (the dialog stays);
 // an access token in the address is never kept.
-bool AddFavoriteFromDialog(std::u16string_view name, std::u16string_view address);
+bool AddFavoriteFromDialog(DataStore& store, std::u16string_view name, std::u16string_view address);
 
 // The favourite-sites dialog's delete: `selected` holds the item data (favourite index
 // at the time the list was filled) of the selected lines, ascending. Removes those
 // favourites from memory (the file is written on close) and returns the line to select
 // afterwards, -1 for none.
-int32_t DeleteFavoritesAt(const std::vector<int32_t>& selected);
+int32_t DeleteFavoritesAt(DataStore& store, const std::vector<int32_t>& selected);
 // The titles of the list, in order (the index is each line's item data).
-std::vector<std::u16string> FavoriteTitles();
+std::vector<std::u16string> FavoriteTitles(DataStore& store);

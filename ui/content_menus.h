@@ -14,8 +14,11 @@ struct UserRecord;
 struct PostRecord;
 struct ThreadRecord;
 
+class DataStore;
+
 struct MenuContext {
     PopupSession& session;
+    DataStore& store;               // the session's store
     int32_t now = 0;                // CurrentTime() when the build started
     bool signedIn = false;          // AccessToken is not empty
     int32_t hideReadPostsAfter = 0; // hours
@@ -38,7 +41,7 @@ MenuPtr BuildCommentsMenu(MenuContext& cx, int32_t* totalOut, PostRecord* post, 
                           int32_t* unreadOut, bool onlyNew);
 MenuPtr BuildLikesMenu(MenuContext& cx, std::u16string_view postId, bool onlyNew, int32_t* totalOut,
                        int32_t* newOut);
-int32_t CountUnreadComments(std::u16string_view postId);
+int32_t CountUnreadComments(DataStore& store, std::u16string_view postId);
 
 // ---- Messages and notifications. ----
 
@@ -71,7 +74,7 @@ struct UserBanner {
     PictureRef picture;
 };
 // Caller holds the store's lock.
-UserBanner BuildUserBanner();
+UserBanner BuildUserBanner(DataStore& store);
 
 // ---- The tray's menus. ----
 
@@ -79,10 +82,10 @@ enum class ContentMenu { NewAndUpdated, Main, GoTo };
 
 // Fetches the profiles the menu will look up that the store does not hold yet (no
 // lock held while fetching), then builds the menu under the store's lock. The number
-// of profile fetches made goes to fetchesOut when given.
+// of profile fetches made goes to fetchesOut when given. The session names the store.
 MenuPtr BuildContentMenu(ContentMenu which, PopupSession& session, int32_t* fetchesOut = nullptr);
 
 // The ids of the profiles a content menu would look up with fetching (comment authors,
 // snippet authors of top-level threads, notification senders) that the store does not
 // hold. Caller holds the store's lock.
-std::vector<std::u16string> MissingMenuProfiles();
+std::vector<std::u16string> MissingMenuProfiles(DataStore& store);

@@ -31,7 +31,7 @@ std::u16string Age(int32_t time) {
 }  // namespace
 
 MenuContext CurrentMenuContext(PopupSession& session) {
-    MenuContext cx{session, 0, false, 0, {}};
+    MenuContext cx{session, session.store(), 0, false, 0, {}};
     cx.now = CurrentTime();
     cx.signedIn = HaveAccessToken();
     cx.hideReadPostsAfter = AppSettings.hideReadPostsAfter;
@@ -54,18 +54,19 @@ void FormatCounts(std::u16string& buffer, int32_t posts, int32_t messages, int32
     }
 }
 
-UserBanner BuildUserBanner() {
+UserBanner BuildUserBanner(DataStore& store) {
     UserBanner banner;
-    if (!OwnUser) return banner;
+    const UserRecord* own = store.ownUser;
+    if (!own) return banner;
     banner.known = true;
-    const int32_t p = CountUnseenItems(PostList, false);
-    const int32_t m = CountUnseenItems(MessageList, false);
-    const int32_t n = CountUnseenItems(NotificationList, false);
+    const int32_t p = CountUnseenItems(store.posts, false);
+    const int32_t m = CountUnseenItems(store.messages, false);
+    const int32_t n = CountUnseenItems(store.notifications, false);
     banner.showNewPosts = p + m + n > 0;
     std::u16string counts;
     if (banner.showNewPosts) FormatCounts(counts, p, m, n, false);
     std::u16string& text = banner.text;
-    text = FontCode(FontHeading) + OwnUser->name;
+    text = FontCode(FontHeading) + own->name;
     text += CodeRightStart;
     text += FontCode(FontBold) + counts;
     text += CodeRightEnd;
@@ -73,8 +74,8 @@ UserBanner BuildUserBanner() {
     text += CodeNewLine;
     text += FontCode(FontNormal);
     if (text.size() > BannerHeadLimit) text.resize(BannerHeadLimit);
-    text += OwnUser->city;
-    banner.picture = UserPictureRef(*OwnUser);
+    text += own->city;
+    banner.picture = UserPictureRef(*own);
     return banner;
 }
 
@@ -83,13 +84,13 @@ MenuPtr BuildMainMenu(MenuContext& cx) {
     MenuPtr menu = CreateMenuModel();
     MenuItemData item = MakeItemTemplate(64);
     item.divider = 1;
-    if (OwnUser) {
-        const int32_t p = CountUnseenItems(PostList, false);
-        const int32_t m = CountUnseenItems(MessageList, false);
-        const int32_t n = CountUnseenItems(NotificationList, false);
+    if (const UserRecord* own = cx.store.ownUser) {
+        const int32_t p = CountUnseenItems(cx.store.posts, false);
+        const int32_t m = CountUnseenItems(cx.store.messages, false);
+        const int32_t n = CountUnseenItems(cx.store.notifications, false);
         std::u16string summary;
         if (p + m + n > 0) FormatCounts(summary, p, m, n, true);
-        std::u16string text = FontCode(FontNormal) + OwnUser->name;
+        std::u16string text = FontCode(FontNormal) + own->name;
         text += CodeRightStart;
         text += FontCode(FontBold) + summary;
         text += CodeRightEnd;
@@ -97,7 +98,7 @@ MenuPtr BuildMainMenu(MenuContext& cx) {
         text += CodeNewLine;
         AppendTextPart(Text("MAINTITLE"), text, {}, {}, TitleLimit, false);
         item.text = s.keep(std::move(text));
-        item.picture = UserPictureRef(*OwnUser);
+        item.picture = UserPictureRef(*own);
         item.pictureWidth = 48;
         item.minHeight = 44;
     } else {
@@ -108,19 +109,19 @@ MenuPtr BuildMainMenu(MenuContext& cx) {
     AddMenuItem(s, menu.get(), &Styles::MainPage, item, ActionHome, -1, 0);
     if (cx.signedIn) AddSubmenuItem(s, &Styles::GoTo, menu.get(), item, BuildGoToMenu(cx, true), 0);
 
-    const ItemStyle* messages = CountUnseenItems(MessageList, false) ? &Styles::Messages2Bold : &Styles::Messages2;
+    const ItemStyle* messages = CountUnseenItems(cx.store.messages, false) ? &Styles::Messages2Bold : &Styles::Messages2;
     AddSubmenuItem(s, messages, menu.get(), item, BuildMessagesMenu(cx, nullptr, nullptr, &Styles::Messages2Header, false),
                    0);
     AddSubmenuItem(s, &Styles::RecFriends, menu.get(), item,
                    BuildPeopleMenu(cx, false, &Styles::RecFriendsHeader, true), 0);
     const ItemStyle* statuses =
-        CountUnseenItems(UserList, false) ? &Styles::StatusUpdateBold : &Styles::StatusUpdate;
+        CountUnseenItems(cx.store.users, false) ? &Styles::StatusUpdateBold : &Styles::StatusUpdate;
     AddSubmenuItem(s, statuses, menu.get(), item, BuildPeopleMenu(cx, false, &Styles::StatusUpdateHeader, false), 0);
     const ItemStyle* notices =
-        CountUnseenItems(NotificationList, false) ? &Styles::Notice2Bold : &Styles::Notice2;
+        CountUnseenItems(cx.store.notifications, false) ? &Styles::Notice2Bold : &Styles::Notice2;
     AddSubmenuItem(s, notices, menu.get(), item,
                    BuildNotificationsMenu(cx, nullptr, nullptr, false, &Styles::Notice2Header), 0);
-    const ItemStyle* posts = CountUnseenItems(PostList, false) ? &Styles::Posts2Bold : &Styles::Posts2;
+    const ItemStyle* posts = CountUnseenItems(cx.store.posts, false) ? &Styles::Posts2Bold : &Styles::Posts2;
     AddSubmenuItem(s, posts, menu.get(), item, BuildPostsMenu(cx, nullptr, nullptr, false, &Styles::Posts2Header), 0);
     AddSubmenuItem(s, &Styles::SettingsAndOther, menu.get(), item, BuildSettingsMenu(cx), 0);
 
@@ -192,12 +193,12 @@ MenuPtr BuildSettingsMenu(MenuContext& cx) {
 }
 
 MenuPtr BuildPeopleMenu(MenuContext& cx, bool hiddenOnly, const ItemStyle* headerStyle, bool withPosters) {
-    if (UserList.empty()) return nullptr;
+    if (cx.store.users.empty()) return nullptr;
     PopupSession& s = cx.session;
     MenuPtr menu = CreateMenuModel();
     MenuItemData item = MakeItemTemplate(0);
     MenuItemData* last = nullptr;
-    for (auto& node : UserList) {
+    for (auto& node : cx.store.users) {
         UserRecord& user = node.payload;
         bool listed;
         if (hiddenOnly) listed = node.mark() != 0;
@@ -273,34 +274,35 @@ MenuPtr BuildUserSubmenu(MenuContext& cx, UserRecord& user) {
     return menu;
 }
 
-std::vector<std::u16string> MissingMenuProfiles() {
+std::vector<std::u16string> MissingMenuProfiles(DataStore& store) {
     std::vector<std::u16string> missing;
     std::unordered_set<std::u16string> seen;
     auto want = [&](const std::u16string& id) {
         if (id.empty() || seen.count(id)) return;
         seen.insert(id);
-        if (!FindProfile(id, false)) missing.push_back(id);
+        if (!store.FindUser(id)) missing.push_back(id);
     };
-    for (auto& node : CommentList) want(node.payload.authorId);
-    for (auto& node : ThreadList)
+    for (auto& node : store.comments) want(node.payload.authorId);
+    for (auto& node : store.threads)
         if (node.payload.parentThreadId == u"0") want(node.payload.snippetAuthorId);
-    for (auto& node : NotificationList) want(node.payload.senderId);
+    for (auto& node : store.notifications) want(node.payload.senderId);
     return missing;
 }
 
 MenuPtr BuildContentMenu(ContentMenu which, PopupSession& session, int32_t* fetchesOut) {
+    DataStore& store = session.store();
     std::vector<std::u16string> missing;
     if (which != ContentMenu::GoTo) {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        missing = MissingMenuProfiles();
+        std::lock_guard<std::mutex> hold(store.mutex());
+        missing = MissingMenuProfiles(store);
     }
     // Normally the refresh has fetched them all already; an id the service does not
     // know stays unknown, and its rows are left out.
-    for (const auto& id : missing) FindProfile(id, true);
+    for (const auto& id : missing) FindProfile(store, id, true);
     if (fetchesOut) *fetchesOut = static_cast<int32_t>(missing.size());
 
     MenuContext cx = CurrentMenuContext(session);
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(store.mutex());
     switch (which) {
     case ContentMenu::NewAndUpdated: return BuildNewAndUpdatedMenu(cx);
     case ContentMenu::Main: return BuildMainMenu(cx);

@@ -9,11 +9,21 @@
 #include "net/access_token.h"
 #include "store/data_store.h"
 
-MenuBarContext CurrentMenuBarContext() {
+namespace {
+std::vector<std::u16string> FavoriteTitles(DataStore& store) {
+    std::vector<std::u16string> titles;
+    std::lock_guard<std::mutex> hold(store.mutex());
+    for (const auto& node : store.favorites) titles.push_back(node.payload.title);
+    return titles;
+}
+}  // namespace
+
+MenuBarContext CurrentMenuBarContext(DataStore& store) {
     MenuBarContext context;
     context.signedIn = HaveAccessToken();
     const char16_t* code = TextTable[EffectiveLanguage(AppSettings)].code;
     context.languageCode = code ? code : u"";
+    context.favorites = FavoriteTitles(store);
     return context;
 }
 
@@ -45,7 +55,7 @@ MenuPtr BuildFrom(const CommandRow* table, const MenuBarContext& context, int de
             if (!entry.submenu) continue;
         } else if (row->flags & RowFavorites) {
             entry.kind = MenuEntryKind::String;
-            entry.submenu = BuildFavoritesMenu();
+            entry.submenu = BuildFavoritesMenuFrom(context.favorites);
             if (!entry.submenu) continue;
         } else if (Qualifies(*row, context)) {
             entry.kind = (row->flags & RowSeparator) ? MenuEntryKind::Separator : MenuEntryKind::String;
@@ -64,7 +74,9 @@ MenuPtr BuildMenuBar(const CommandRow* table, const MenuBarContext& context) {
     return BuildFrom(table, context, 0);
 }
 
-MenuPtr BuildMenuBar(const CommandRow* table) { return BuildMenuBar(table, CurrentMenuBarContext()); }
+MenuPtr BuildMenuBar(const CommandRow* table, DataStore& store) {
+    return BuildMenuBar(table, CurrentMenuBarContext(store));
+}
 
 namespace {
 
@@ -114,11 +126,4 @@ MenuPtr BuildFavoritesMenuFrom(const std::vector<std::u16string>& titles) {
     return menu;
 }
 
-MenuPtr BuildFavoritesMenu() {
-    std::vector<std::u16string> titles;
-    {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        for (const auto& node : FavoriteList) titles.push_back(node.payload.title);
-    }
-    return BuildFavoritesMenuFrom(titles);
-}
+MenuPtr BuildFavoritesMenu(DataStore& store) { return BuildFavoritesMenuFrom(FavoriteTitles(store)); }

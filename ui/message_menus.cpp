@@ -18,9 +18,9 @@ std::u16string Age(int32_t time) {
     return age;
 }
 
-bool HasUnreadMessage(std::u16string_view threadId) {
-    for (auto& node : MessageList)
-        if (node.payload.threadId == threadId && node.payload.read == 0) return true;
+bool HasUnreadMessage(DataStore& store, std::u16string_view threadId) {
+    for (const auto* node : store.MessagesOf(threadId))
+        if (node->payload.read == 0) return true;
     return false;
 }
 
@@ -33,12 +33,12 @@ MenuPtr BuildMessagesMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* men
     menu = target.menu;
     MenuItemData item = MakeItemTemplate(0);
     MenuItemData* last = nullptr;
-    for (auto& node : ThreadList) {
+    for (auto& node : cx.store.threads) {
         ThreadRecord& thread = node.payload;
         if (thread.parentThreadId.empty()) continue;
-        if (onlyNew && !HasUnreadMessage(thread.threadId)) continue;
+        if (onlyNew && !HasUnreadMessage(cx.store, thread.threadId)) continue;
         if (thread.parentThreadId != u"0") continue;  // only top-level threads
-        UserRecord* snippetAuthor = FindProfile(thread.snippetAuthorId, false);
+        UserRecord* snippetAuthor = cx.store.FindUser(thread.snippetAuthorId);
         if (!snippetAuthor) continue;
         UserRecord& person = thread.otherParty ? *thread.otherParty : *snippetAuthor;
 
@@ -82,10 +82,9 @@ MenuPtr BuildThreadMenu(MenuContext& cx, int32_t* unreadOut, const ThreadRecord&
     std::u16string_view conversation;
     if (thread.otherParty)
         conversation = s.keep(FormatText(u"%s/messages/%s", {cx.webBase, thread.otherParty->id}));
-    for (auto& node : MessageList) {
-        MessageRecord& message = node.payload;
-        if (message.threadId != thread.threadId) continue;
-        UserRecord* author = FindProfile(message.authorId, false);
+    for (auto* node : cx.store.MessagesOf(thread.threadId)) {
+        MessageRecord& message = node->payload;
+        UserRecord* author = cx.store.FindUser(message.authorId);
         if (!author) continue;
 
         if (author == previous) {
@@ -140,10 +139,10 @@ MenuPtr BuildNotificationsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu
     menu = target.menu;
     MenuItemData item = MakeItemTemplate(0);
     MenuItemData* last = nullptr;
-    for (auto& node : NotificationList) {
+    for (auto& node : cx.store.notifications) {
         NotificationRecord& notification = node.payload;
         if (onlyNew && notification.read != 0) continue;
-        UserRecord* sender = FindProfile(notification.senderId, false);
+        UserRecord* sender = cx.store.FindUser(notification.senderId);
         if (!sender) continue;
 
         std::u16string text;

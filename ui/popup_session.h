@@ -11,6 +11,7 @@
 #include <string_view>
 
 struct MenuItemData;
+class DataStore;
 
 enum class RecordKind : uint8_t { None, User, Post, Comment, Like, Notification, Thread, Message };
 
@@ -57,7 +58,8 @@ struct PictureRef {
 
 class PopupSession {
 public:
-    PopupSession() = default;
+    // The store whose records the items name.
+    explicit PopupSession(DataStore& store) : store_(&store) {}
     PopupSession(const PopupSession&) = delete;
     PopupSession& operator=(const PopupSession&) = delete;
 
@@ -79,11 +81,13 @@ public:
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
     void clear() { entries_.clear(); }
+    DataStore& store() const { return *store_; }
 
 private:
     struct Entry {
         std::unique_ptr<MenuItemData> item;
         std::u16string text;
     };
+    DataStore* store_;
     std::deque<Entry> entries_;  // a deque: kept texts never move
 };

@@ -45,10 +45,10 @@ std::u16string LikesText(const PostRecord& post) {
     return FormatText(u"%s %d %s", {you, others, Text("LIKEIT")});
 }
 
-std::u16string CommentsText(const PostRecord& post) {
+std::u16string CommentsText(DataStore& store, const PostRecord& post) {
     if (post.commentsRead == 0) return {};
     std::u16string suffix;
-    int32_t unread = CountUnreadComments(post.postId);
+    int32_t unread = CountUnreadComments(store, post.postId);
     if (unread > 0) suffix = FormatText(Text("NOREADEDCOMMS"), {unread});
     return FormatText(Text("MENUCOMMENTS"), {post.commentsRead, suffix});
 }
@@ -61,13 +61,12 @@ std::u16string Age(int32_t time) {
 
 }  // namespace
 
-int32_t CountUnreadComments(std::u16string_view postId) {
+int32_t CountUnreadComments(DataStore& store, std::u16string_view postId) {
     if (postId.empty()) return 0;
     int32_t count = 0;
-    for (auto& node : CommentList) {
-        if (node.payload.postId != postId) continue;
-        if (node.flags() != 0 || node.payload.read != 0) continue;
-        if (!FindProfile(node.payload.authorId, false)) continue;
+    for (const auto* node : store.comments.withKey1(postId)) {
+        if (node->flags() != 0 || node->payload.read != 0) continue;
+        if (!store.FindUser(node->payload.authorId)) continue;
         ++count;
     }
     return count;
@@ -75,7 +74,7 @@ int32_t CountUnreadComments(std::u16string_view postId) {
 
 MenuPtr BuildPostsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, bool onlyNew,
                        const ItemStyle* headerStyle) {
-    if (PostList.empty()) return nullptr;
+    if (cx.store.posts.empty()) return nullptr;
     const int32_t now = cx.now;
     MenuItemData item = MakeItemTemplate(DefaultMenuWidth);
     RowTarget target(menu);
@@ -86,7 +85,7 @@ MenuPtr BuildPostsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, 
     MenuItemData* last = nullptr;
     const int64_t readShownSince = static_cast<int64_t>(now) - static_cast<int64_t>(cx.hideReadPostsAfter) * 3600;
 
-    for (auto& node : PostList) {
+    for (auto& node : cx.store.posts) {
         PostRecord& post = node.payload;
         if (!post.source || node.mark() != 0) continue;
         const uint32_t flags = node.flags();
@@ -98,7 +97,7 @@ MenuPtr BuildPostsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, 
         std::u16string text = FontCode(FontBold) + person.name + shown.arrow + FontCode(FontNormal);
         text += CodeRightStart;
         text += LikesText(post);
-        text += CommentsText(post);
+        text += CommentsText(cx.store, post);
         text += Age(post.createdTime);
         text += CodeRightEnd;
         text += CodeBody;
@@ -228,13 +227,12 @@ MenuPtr BuildCommentsMenu(MenuContext& cx, int32_t* totalOut, PostRecord* post, 
     MenuItemData item = MakeItemTemplate(DefaultMenuWidth);
     int32_t total = 0, unread = 0;
     MenuItemData* last = nullptr;
-    for (auto& node : CommentList) {
-        CommentRecord& comment = node.payload;
-        if (comment.postId != postId) continue;
+    for (auto* node : cx.store.CommentsOf(postId)) {
+        CommentRecord& comment = node->payload;
         ++total;
-        UserRecord* author = FindProfile(comment.authorId, false);
+        UserRecord* author = cx.store.FindUser(comment.authorId);
         if (!author) continue;
-        if (onlyNew && node.flags() != 0) continue;
+        if (onlyNew && node->flags() != 0) continue;
 
         std::u16string likes;
         if (comment.likes != 0) likes = FormatText(Text("MENULIKES"), {comment.likes});
@@ -287,11 +285,10 @@ MenuPtr BuildLikesMenu(MenuContext& cx, std::u16string_view postId, bool onlyNew
     MenuItemData item = MakeItemTemplate(DefaultMenuWidth);
     int32_t total = 0, fresh = 0;
     MenuItemData* last = nullptr;
-    for (auto& node : LikeList) {
-        LikeRecord& like = node.payload;
-        if (like.postId != postId) continue;
+    for (auto* node : cx.store.LikesOf(postId)) {
+        LikeRecord& like = node->payload;
         ++total;
-        UserRecord* user = FindProfile(like.userId, false);
+        UserRecord* user = cx.store.FindUser(like.userId);
         if (!user) continue;
         if (onlyNew && like.read != 0) continue;
 

@@ -3,58 +3,57 @@
 #include <mutex>
 
 #include "store/data_store.h"
-#include "store/profiles.h"
 
 namespace {
 
+// The node with both keys (and the stamp, where it tells records apart), found among
+// the nodes of its first key.
 template <class T>
 ItemNode<T>* NodeByKeys(const ItemList<T>& list, const RecordRef& ref, bool withStamp) {
     if (ref.key1.empty()) return nullptr;
-    for (auto& n : list) {
-        if (n.key1 != ref.key1 || n.key2 != ref.key2) continue;
-        if (withStamp && n.stamp != ref.stamp) continue;
-        return &n;
+    for (ItemNode<T>* n : list.withKey1(ref.key1)) {
+        if (n->key2 != ref.key2) continue;
+        if (withStamp && n->stamp != ref.stamp) continue;
+        return n;
     }
     return nullptr;
 }
 
-ItemNode<UserRecord>* UserNode(std::u16string_view id) { return FindItem(UserList, id); }
-
 }  // namespace
 
-UserRecord* LookUpUser(const RecordRef& ref) {
+UserRecord* LookUpUser(DataStore& store, const RecordRef& ref) {
     if (ref.kind != RecordKind::User) return nullptr;
-    return FindProfile(ref.key1, false);
+    return store.FindUser(ref.key1);
 }
 
-PostRecord* LookUpPost(const RecordRef& ref) {
+PostRecord* LookUpPost(DataStore& store, const RecordRef& ref) {
     if (ref.kind != RecordKind::Post) return nullptr;
-    auto* n = FindItem(PostList, ref.key1);
+    auto* n = store.FindPost(ref.key1);
     return n ? &n->payload : nullptr;
 }
 
-CommentRecord* LookUpComment(const RecordRef& ref) {
+CommentRecord* LookUpComment(DataStore& store, const RecordRef& ref) {
     if (ref.kind != RecordKind::Comment) return nullptr;
-    auto* n = NodeByKeys(CommentList, ref, true);
+    auto* n = NodeByKeys(store.comments, ref, true);
     return n ? &n->payload : nullptr;
 }
 
-MessageRecord* LookUpMessage(const RecordRef& ref) {
+MessageRecord* LookUpMessage(DataStore& store, const RecordRef& ref) {
     if (ref.kind != RecordKind::Message) return nullptr;
-    auto* n = NodeByKeys(MessageList, ref, false);
-    return n ? &n->payload : nullptr;
+    auto* n = store.FindMessage(ref.key2);
+    return n && n->key1 == ref.key1 ? &n->payload : nullptr;
 }
 
-const Picture* LookUpPicture(const PictureRef& ref) {
+const Picture* LookUpPicture(DataStore& store, const PictureRef& ref) {
     switch (ref.slot) {
     case PictureSlot::UserPicture:
     case PictureSlot::UserLargePicture: {
-        UserRecord* user = FindProfile(ref.key, false);
+        UserRecord* user = store.FindUser(ref.key);
         if (!user) return nullptr;
         return ref.slot == PictureSlot::UserPicture ? user->picture.get() : user->largePicture.get();
     }
     case PictureSlot::PostAttachment: {
-        auto* n = FindItem(PostList, ref.key);
+        auto* n = store.FindPost(ref.key);
         return n ? n->payload.attachmentPicture.get() : nullptr;
     }
     case PictureSlot::None: break;
@@ -62,35 +61,35 @@ const Picture* LookUpPicture(const PictureRef& ref) {
     return nullptr;
 }
 
-uint32_t* LookUpFlagsWord(const RecordRef& ref) {
+uint32_t* LookUpFlagsWord(DataStore& store, const RecordRef& ref) {
     switch (ref.kind) {
     case RecordKind::User: {
-        auto* n = UserNode(ref.key1);
+        auto* n = FindItem(store.users, ref.key1);
         return n ? n->flagsRef : nullptr;
     }
     case RecordKind::Post: {
-        auto* n = FindItem(PostList, ref.key1);
+        auto* n = store.FindPost(ref.key1);
         return n ? n->flagsRef : nullptr;
     }
     case RecordKind::Comment: {
-        auto* n = NodeByKeys(CommentList, ref, true);
+        auto* n = NodeByKeys(store.comments, ref, true);
         return n ? n->flagsRef : nullptr;
     }
     case RecordKind::Like: {
-        auto* n = NodeByKeys(LikeList, ref, false);
+        auto* n = NodeByKeys(store.likes, ref, false);
         return n ? n->flagsRef : nullptr;
     }
     case RecordKind::Notification: {
-        auto* n = FindItem(NotificationList, ref.key1);
+        auto* n = store.FindNotification(ref.key1);
         return n ? n->flagsRef : nullptr;
     }
     case RecordKind::Thread: {
-        auto* n = FindItem(ThreadList, ref.key1);
+        auto* n = store.FindThread(ref.key1);
         return n ? n->flagsRef : nullptr;
     }
     case RecordKind::Message: {
-        auto* n = NodeByKeys(MessageList, ref, false);
-        return n ? n->flagsRef : nullptr;
+        auto* n = store.FindMessage(ref.key2);
+        return n && n->key1 == ref.key1 ? n->flagsRef : nullptr;
     }
     case RecordKind::None: break;
     }
@@ -117,29 +116,29 @@ PictureRef AttachmentPictureRef(const PostRecord& post) {
     return {PictureSlot::PostAttachment, post.postId};
 }
 
-bool ItemRecordRead(const MenuItemData& item) {
+bool ItemRecordRead(DataStore& store, const MenuItemData& item) {
     if (!item.stateRef) return false;
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    uint32_t* flags = LookUpFlagsWord(item.stateRef);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    uint32_t* flags = LookUpFlagsWord(store, item.stateRef);
     return !flags || (*flags & ItemRead) != 0;
 }
 
-bool MarkItemRecordRead(MenuItemData& item) {
+bool MarkItemRecordRead(DataStore& store, MenuItemData& item) {
     item.isNew = 0;
     if (!item.stateRef) return false;
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    uint32_t* flags = LookUpFlagsWord(item.stateRef);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    uint32_t* flags = LookUpFlagsWord(store, item.stateRef);
     // The default word of a node not yet redirected must stay 0.
     if (!flags || flags == &DefaultFlagsWord) return false;
     *flags |= ItemRead;
     return true;
 }
 
-void WithPicture(const PictureRef& ref, const std::function<void(const Picture*)>& use) {
+void WithPicture(DataStore& store, const PictureRef& ref, const std::function<void(const Picture*)>& use) {
     if (!ref) {
         use(nullptr);
         return;
     }
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    use(LookUpPicture(ref));
+    std::lock_guard<std::mutex> hold(store.mutex());
+    use(LookUpPicture(store, ref));
 }

@@ -1,6 +1,7 @@
 // Popup items name their records (RecordRef, PictureRef); these look them up again in
-// the data store. The lookups expect the caller to hold the store's lock; the item
-// helpers at the end take it themselves (UI thread, never while holding it).
+// the data store through its key indexes. The lookups expect the caller to hold the
+// store's mutex; the item helpers at the end take it themselves (UI thread, never while
+// holding it).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -8,14 +9,16 @@
 #include "store/records.h"
 #include "ui/menu_model.h"
 
-UserRecord* LookUpUser(const RecordRef& ref);
-PostRecord* LookUpPost(const RecordRef& ref);
-CommentRecord* LookUpComment(const RecordRef& ref);
-MessageRecord* LookUpMessage(const RecordRef& ref);
-const Picture* LookUpPicture(const PictureRef& ref);
+class DataStore;
+
+UserRecord* LookUpUser(DataStore& store, const RecordRef& ref);
+PostRecord* LookUpPost(DataStore& store, const RecordRef& ref);
+CommentRecord* LookUpComment(DataStore& store, const RecordRef& ref);
+MessageRecord* LookUpMessage(DataStore& store, const RecordRef& ref);
+const Picture* LookUpPicture(DataStore& store, const PictureRef& ref);
 
 // The record's flags word (its node's), or nullptr when the record is gone.
-uint32_t* LookUpFlagsWord(const RecordRef& ref);
+uint32_t* LookUpFlagsWord(DataStore& store, const RecordRef& ref);
 
 RecordRef RefOf(const UserRecord& user);
 RecordRef RefOf(const PostRecord& post);
@@ -27,11 +30,11 @@ PictureRef AttachmentPictureRef(const PostRecord& post);
 
 // Whether the record an item marks read is read now (a record that is gone counts as
 // read: nothing new is left to show).
-bool ItemRecordRead(const MenuItemData& item);
+bool ItemRecordRead(DataStore& store, const MenuItemData& item);
 // Highlighting an item: its record's read bit is set, and the item stops being new.
 // False when the record is gone.
-bool MarkItemRecordRead(MenuItemData& item);
+bool MarkItemRecordRead(DataStore& store, MenuItemData& item);
 
 // Runs `use` with the picture (nullptr when it is gone) while the store's lock keeps it
 // alive: drawing never holds a picture past the lookup.
-void WithPicture(const PictureRef& ref, const std::function<void(const Picture*)>& use);
+void WithPicture(DataStore& store, const PictureRef& ref, const std::function<void(const Picture*)>& use);

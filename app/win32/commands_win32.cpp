@@ -72,12 +72,12 @@ void Carry(const CommandEffect& e) {
         EndMenu();
         break;
     case CommandStep::OpenDialog: OpenDialog(e.value); break;
-    case CommandStep::RefreshNow: UpdateDataCommand(); break;
-    case CommandStep::MarkAllRead: MarkAllRead(); break;
+    case CommandStep::RefreshNow: UpdateDataCommand(ProgramStore()); break;
+    case CommandStep::MarkAllRead: MarkAllRead(ProgramStore()); break;
     case CommandStep::BeginSignIn: BeginSignIn(); break;
     case CommandStep::StopRefresh: StopRefresh(); break;
     case CommandStep::SignOut: SignOut(); break;
-    case CommandStep::ReleaseSignedInData: ReleaseSignedInData(); break;
+    case CommandStep::ReleaseSignedInData: ProgramStore().ReleaseSignedInData(); break;
     case CommandStep::ForgetAnnouncement: ForgetAnnouncement(); break;
     case CommandStep::RebuildMenuBar: Shell().RebuildMenuBar(); break;
     case CommandStep::RedrawBanner: RedrawBanner(true); break;
@@ -104,7 +104,7 @@ void InitAddFavorite(HWND dialog, DialogRow&) {
 int32_t AddFavoriteButton(HWND dialog, const DialogControl&) {
     if (!BrowserReady()) return 1;
     Win32DialogControls ui(dialog);
-    if (!AddFavoriteFromDialog(ui.GetText(1031, FavoriteNameLimit), ui.GetText(1002, FavoriteNameLimit)))
+    if (!AddFavoriteFromDialog(ProgramStore(), ui.GetText(1031, FavoriteNameLimit), ui.GetText(1002, FavoriteNameLimit)))
         return 1;  // nothing typed: the dialog stays
     Shell().RebuildMenuBar();
     CloseDialog(dialog);
@@ -113,7 +113,7 @@ int32_t AddFavoriteButton(HWND dialog, const DialogControl&) {
 }  // namespace
 
 int32_t RunCommand(MenuItemData* item, int32_t code) {
-    const CommandPlan plan = DispatchCommand(item, code);
+    const CommandPlan plan = DispatchCommand(ProgramStore(), item, code);
     for (const CommandEffect& e : plan.steps) Carry(e);
     return plan.result;
 }

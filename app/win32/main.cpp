@@ -30,6 +30,7 @@
 #include "net/win32/run_at_logon.h"
 #include "net/win32/update_platform.h"
 #include "net/win32/wininet_transport.h"
+#include "store/data_store.h"
 #include "store/favorites.h"
 #include "store/seen_state.h"
 #include "ui/dialog_table.h"
@@ -79,7 +80,7 @@ void EnterProgramFolder() {
 
 // The settings with the start-up steps that depend on them. With no settings file the
 // preferences dialog comes first; its OK writes the first file.
-void LoadSettingsAndInterface(HWND main) {
+void LoadSettingsAndInterface(HWND main, DataStore& store) {
     SettingsEnvironment env;
     env.fullScreenWidth = GetSystemMetrics(SM_CXFULLSCREEN);
     env.fullScreenHeight = GetSystemMetrics(SM_CYFULLSCREEN);
@@ -87,10 +88,10 @@ void LoadSettingsAndInterface(HWND main) {
     RunAtLogonState = RunAtLogon(1, 1);
     CreateBottomStrip();
     const bool read = LoadSettings(env);
-    LoadFavorites();
+    LoadFavorites(store);
     if (!read) OpenDialog(DialogPreferences);
     PlaceMainWindow();
-    InstallMenuBar(main);
+    InstallMenuBar(main, store);
     LayoutToolbarButtons();
     RelayoutMainWindow();
     DailyHitCount();
@@ -119,10 +120,10 @@ void RunMessageLoop(HWND main) {
     }
 }
 // Shutdown, in this order. Parts that never started are left alone.
-void ShutDown(ULONG_PTR gdiplusToken) {
+void ShutDown(ULONG_PTR gdiplusToken, DataStore& store) {
     StopRefresh();
     SaveSettings();
-    SaveSeenState();
+    SaveSeenState(store);
     WSACleanup();
     CloseAllPopupNotices();
     if (TrayAdded()) TrayDelete();
@@ -138,12 +139,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (!ClaimProgramFolder(className.c_str(), showCommand)) return 0;
     SetTimeFormatter(LocaleTimeOfDay);
 
-    HWND main = CreateMainWindow(instance, className, title);
+    DataStore store;  // outlives the worker: shutdown stops it before returning
+    HWND main = CreateMainWindow(instance, className, title, store);
+    SetDialogStore(&store);
     if (!main) return 0;
     InstallShellPort();
     InstallContentMenuHooks();
     InstallCommandDispatcher();
     SetUpdateOffer(OfferUpdate);
+    InstallRefreshHooks();
 
     WSADATA wsa;
     if (WSAStartup(0x0101, &wsa) != 0) return 0;
@@ -165,7 +169,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     InstallWinInetTransport();
     InstallUpdatePlatform(main);
     InstallMenuDrawing(main);
-    LoadSettingsAndInterface(main);
+    LoadSettingsAndInterface(main, store);
 
     // A hidden start is one made by the update; a failed one says so, in the user's
     // language now that the settings are read.
@@ -175,7 +179,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         FinishStartMadeByUpdate();
     } else if (OfferUpdate() == 1) {
         // The new program runs: straight to shutdown, the loop is never entered.
-        ShutDown(0);
+        ShutDown(0, store);
         return 0;
     }
 
@@ -191,6 +195,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     CreateBrowserArea();
 
     RunMessageLoop(main);
-    ShutDown(gdiplusToken);
+    ShutDown(gdiplusToken, store);
     return 0;
 }

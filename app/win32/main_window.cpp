@@ -44,6 +44,7 @@ constexpr UINT_PTR TrimTimerId = 22;
 
 HWND mainWindow = nullptr;
 HINSTANCE instance = nullptr;
+DataStore* programStore = nullptr;
 UINT taskbarCreated = 0;
 
 HWND addressField = nullptr;
@@ -100,8 +101,9 @@ void OnAddressFieldNotice(int code) {
 }
 
 std::u16string FavoriteAddress(int32_t index) {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    auto* node = ItemAt(FavoriteList, index);
+    DataStore& store = ProgramStore();
+    std::lock_guard<std::mutex> hold(store.mutex());
+    auto* node = ItemAt(store.favorites, index);
     return node ? node->payload.address : std::u16string();
 }
 
@@ -181,7 +183,7 @@ void OnTimer(HWND window, UINT_PTR id) {
         // A tray that was not ready when the program started gets the icon now.
         if (!TrayAdded()) TrayAdd(TrayIconForState(TrayState));
         PopupNoticeTick();
-        OnRefreshTimer();
+        OnRefreshTimer(ProgramStore());
         break;
     case ClickTimerId: CarryTrayClick(window, trayClicks.OnClickTimer()); break;
     case FadeTimerId: PopupNoticeFadeStep(); break;
@@ -372,14 +374,16 @@ MainWindowBrowserListener browserListener;
 // A saved language relabels everything the window shows.
 void OnPreferencesSaved() {
     RelabelBrowserTabs();
-    InstallMenuBar(mainWindow);
+    InstallMenuBar(mainWindow, ProgramStore());
     MarkToolbarStale();
     RedrawBanner(true);
 }
 }  // namespace
 
-HWND CreateMainWindow(HINSTANCE inst, const std::wstring& className, const std::wstring& title) {
+HWND CreateMainWindow(HINSTANCE inst, const std::wstring& className, const std::wstring& title,
+                      DataStore& store) {
     instance = inst;
+    programStore = &store;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -413,6 +417,8 @@ bool CreateBrowserArea() {
 }
 
 HWND MainWindowHandle() { return mainWindow; }
+
+DataStore& ProgramStore() { return *programStore; }
 
 void PlaceMainWindow() {
     const PixelRect r = StoredWindowRect(AppSettings);

@@ -8,9 +8,15 @@
 #include <cstdint>
 #include <string>
 
-// Registers the class and creates the hidden main window; nullptr on failure.
-HWND CreateMainWindow(HINSTANCE instance, const std::wstring& className, const std::wstring& title);
+class DataStore;
+
+// Registers the class and creates the hidden main window; nullptr on failure. The
+// window works on `store` (which outlives it) from then on.
+HWND CreateMainWindow(HINSTANCE instance, const std::wstring& className, const std::wstring& title,
+                      DataStore& store);
 HWND MainWindowHandle();
+// The store the main window was created with.
+DataStore& ProgramStore();
 // Moves and sizes the (hidden) window to the rectangle of the settings; from then on
 // its restored rectangle is tracked into the settings.
 void PlaceMainWindow();

@@ -87,7 +87,7 @@ public:
 
     // The sign-in state changed with the menu bar: the tool bar follows.
     static void Rebuild() {
-        InstallMenuBar(MainWindowHandle());
+        InstallMenuBar(MainWindowHandle(), ProgramStore());
         MarkToolbarStale();
     }
 };

@@ -1,6 +1,7 @@
 #include "app/win32/tray_menus.h"
 
 #include "app/refresh_cycle.h"
+#include "app/win32/main_window.h"
 #include "ui/content_menus.h"
 #include "ui/menu_choice.h"
 #include "ui/win32/menu_window.h"
@@ -11,7 +12,7 @@ void ShowTrayMenu(HWND owner, TrayMenu which) {
                              : which == TrayMenu::Main        ? ContentMenu::Main
                                                               : ContentMenu::GoTo;
     ContentMenuOpen = 1;
-    PopupSession session;
+    PopupSession session(ProgramStore());
     MenuPtr menu = BuildContentMenu(kind, session);
     ShowPopupMenu(owner, session, std::move(menu), true);
     ContentMenuOpen = 0;
@@ -19,6 +20,6 @@ void ShowTrayMenu(HWND owner, TrayMenu which) {
 
 void InstallContentMenuHooks() {
     MenuChoiceHooks hooks = CurrentMenuChoiceHooks();
-    hooks.afterPopup = [] { ResetTrayWhenNothingNew(); };
+    hooks.afterPopup = [] { ResetTrayWhenNothingNew(ProgramStore()); };
     SetMenuChoiceHooks(std::move(hooks));
 }

@@ -25,8 +25,8 @@ UserBanner banner;
 void BuildBitmap(HDC dc, int32_t width) {
     if (!haveText) {
         {
-            std::lock_guard<std::recursive_mutex> hold(StoreLock());
-            banner = BuildUserBanner();
+            std::lock_guard<std::mutex> hold(ProgramStore().mutex());
+            banner = BuildUserBanner(ProgramStore());
         }
         haveText = banner.known;
         // Signed out nothing is counted, so the button goes too.
@@ -38,7 +38,7 @@ void BuildBitmap(HDC dc, int32_t width) {
     if (!banner.known) return;
     HDC mem = CreateCompatibleDC(dc);
     HGDIOBJ oldBitmap = SelectObject(mem, cached);
-    WithPicture(banner.picture, [&](const Picture* picture) {
+    WithPicture(ProgramStore(), banner.picture, [&](const Picture* picture) {
         if (HBITMAP bitmap = PictureBitmap(picture))
             BlitBitmap(nullptr, 0, 4, mem, bitmap, SRCCOPY, PictureFrame, PictureFrame, true);
     });

@@ -37,55 +37,52 @@ protected:
     UserRecord* jan = nullptr;
     UserRecord* eva = nullptr;
     PostRecord* post = nullptr;
-    PopupSession session;
+    DataStore store;  // a fresh one for every test
+    PopupSession session{store};
 
     void SetUp() override {
         SetServiceBase(u"http://127.0.0.1:9");
         SetAccessToken(u"TOKEN");
         AppSettings = Settings();
         AppSettings.language = LangEnglish;
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
         jan = AddUser(u"100", u"Jan Nov\u00e1k");
         eva = AddUser(u"200", u"Eva");
-        OwnUid = u"200";
-        OwnUser = eva;
+        store.ownUid = u"200";
+        store.ownUser = eva;
         PostRecord record;
         record.postId = u"100_1";
         record.source = jan;
         record.likesCount = 2;
         record.canLike = 1;
         ItemNode<PostRecord>* node = nullptr;
-        AppendItem(PostList, std::move(record), u"100_1", {}, 0, &node);
+        AppendItem(store.posts, std::move(record), u"100_1", {}, 0, &node);
         node->flagsRef = &node->payload.flags;
         node->markRef = &jan->hidden;
         post = &node->payload;
     }
 
     void TearDown() override {
-        ReleaseSignedInData();
-        FreeLikeList();
-        FreeItemList(FavoriteList);
         ClearAccessToken();
         SetServiceBase(u"");
         SetCommentTarget({}, false);
     }
 
-    static UserRecord* AddUser(std::u16string id, std::u16string name) {
+    UserRecord* AddUser(std::u16string id, std::u16string name) {
         UserRecord user;
         user.id = id;
         user.name = std::move(name);
         ItemNode<UserRecord>* node = nullptr;
-        AppendItem(UserList, std::move(user), std::move(id), {}, 0, &node);
+        AppendItem(store.users, std::move(user), std::move(id), {}, 0, &node);
         node->flagsRef = &node->payload.flags;
         node->markRef = &node->payload.hidden;
         return &node->payload;
     }
 
-    static void AddComment(std::u16string postId, std::u16string author) {
+    void AddComment(std::u16string postId, std::u16string author) {
         CommentRecord c;
         c.postId = postId;
         c.authorId = author;
-        AppendItem(CommentList, std::move(c), std::move(postId), std::move(author));
+        AppendItem(store.comments, std::move(c), std::move(postId), std::move(author));
     }
 
     MenuItemData PostItem() {
@@ -98,7 +95,7 @@ protected:
 
     size_t OwnLikes() const {
         size_t n = 0;
-        for (auto& like : LikeList) n += like.payload.postId == u"100_1" && like.payload.userId == u"200";
+        for (auto& like : store.likes) n += like.payload.postId == u"100_1" && like.payload.userId == u"200";
         return n;
     }
 };
@@ -141,22 +138,22 @@ TEST_F(Commands, EveryCodeGivesItsStepsAndOnlyDialogsFromPopupsKeepTheMenuData) 
         {1057, {}, 0},
     };
     for (const Row& row : rows) {
-        const CommandPlan plan = DispatchCommand(nullptr, row.code);
+        const CommandPlan plan = DispatchCommand(store, nullptr, row.code);
         EXPECT_EQ(Kinds(plan), row.steps) << row.code;
         EXPECT_EQ(plan.result, row.result) << row.code;
     }
-    EXPECT_EQ(DispatchCommand(nullptr, 1028).steps[0].address, u"http://127.0.0.1:9/");
-    EXPECT_EQ(DispatchCommand(nullptr, 1034).steps[0].value, DialogAddFavorite);
-    EXPECT_EQ(DispatchCommand(nullptr, 1041).steps[1].value, DialogPreferences);
-    EXPECT_EQ(DispatchCommand(nullptr, 1042).steps[1].value, DialogInformation);
-    EXPECT_EQ(DispatchCommand(nullptr, 1043).steps[1].value, DialogAbout);
-    EXPECT_EQ(DispatchCommand(nullptr, 1055).steps[0].value, DialogStatus);
+    EXPECT_EQ(DispatchCommand(store, nullptr, 1028).steps[0].address, u"http://127.0.0.1:9/");
+    EXPECT_EQ(DispatchCommand(store, nullptr, 1034).steps[0].value, DialogAddFavorite);
+    EXPECT_EQ(DispatchCommand(store, nullptr, 1041).steps[1].value, DialogPreferences);
+    EXPECT_EQ(DispatchCommand(store, nullptr, 1042).steps[1].value, DialogInformation);
+    EXPECT_EQ(DispatchCommand(store, nullptr, 1043).steps[1].value, DialogAbout);
+    EXPECT_EQ(DispatchCommand(store, nullptr, 1055).steps[0].value, DialogStatus);
 
     // Codes that act on an item do nothing without one, or without its post or user.
     MenuItemData bare;
     for (int32_t code : {1031, 1035, 1036, 1037, 1038, 1044, 1056}) {
-        EXPECT_TRUE(DispatchCommand(nullptr, code).steps.empty()) << code;
-        EXPECT_EQ(DispatchCommand(&bare, code).result, 0) << code;
+        EXPECT_TRUE(DispatchCommand(store, nullptr, code).steps.empty()) << code;
+        EXPECT_EQ(DispatchCommand(store, &bare, code).result, 0) << code;
         EXPECT_TRUE(bare.text.empty()) << code;
     }
     EXPECT_TRUE(net.requests.empty());
@@ -166,21 +163,21 @@ TEST_F(Commands, TheSharedId1009SignsInOrOutAsTheMenuBarShowsIt) {
     const MainCommand out = ResolveMainCommand(CmdLogInOut, 0, false, false);
     const MainCommand in = ResolveMainCommand(CmdLogInOut, 0, false, true);
     ASSERT_TRUE(out.row && in.row);
-    EXPECT_EQ(Kinds(DispatchCommand(nullptr, out.row->action)), std::vector<S>{S::BeginSignIn});
-    EXPECT_EQ(Kinds(DispatchCommand(nullptr, in.row->action)).front(), S::StopRefresh);
+    EXPECT_EQ(Kinds(DispatchCommand(store, nullptr, out.row->action)), std::vector<S>{S::BeginSignIn});
+    EXPECT_EQ(Kinds(DispatchCommand(store, nullptr, in.row->action)).front(), S::StopRefresh);
 }
 
 TEST_F(Commands, AcceptedLikeAndUnlikeChangeFlagCountAndOwnLikeTogether) {
     MenuItemData item = PostItem();
     net.Answer("true");
     net.Answer("true");
-    DispatchCommand(&item, ActionLike);
+    DispatchCommand(store, &item, ActionLike);
     EXPECT_EQ(post->likedByMe, 1);
     EXPECT_EQ(post->likesCount, 3);
     EXPECT_EQ(OwnLikes(), 1u);
     EXPECT_EQ(item.text, u"I don't like it");
 
-    DispatchCommand(&item, ActionLike);
+    DispatchCommand(store, &item, ActionLike);
     EXPECT_EQ(post->likedByMe, 0);
     EXPECT_EQ(post->likesCount, 2);
     EXPECT_EQ(OwnLikes(), 0u);
@@ -197,7 +194,7 @@ TEST_F(Commands, RefusedOrFailedLikeChangesOnlyTheItemText) {
     MenuItemData item = PostItem();
     item.text = u"stale";
     net.Answer("{\"error\":{\"message\":\"x\",\"type\":\"OAuthException\",\"code\":100}}");
-    DispatchCommand(&item, ActionLike);
+    DispatchCommand(store, &item, ActionLike);
     EXPECT_EQ(post->likedByMe, 0);
     EXPECT_EQ(post->likesCount, 2);
     EXPECT_EQ(OwnLikes(), 0u);
@@ -205,7 +202,7 @@ TEST_F(Commands, RefusedOrFailedLikeChangesOnlyTheItemText) {
 
     post->likedByMe = 1;
     net.Fail();
-    DispatchCommand(&item, ActionLike);
+    DispatchCommand(store, &item, ActionLike);
     EXPECT_EQ(post->likedByMe, 1);
     EXPECT_EQ(post->likesCount, 2);
     EXPECT_EQ(item.text, u"I don't like it");
@@ -214,20 +211,20 @@ TEST_F(Commands, RefusedOrFailedLikeChangesOnlyTheItemText) {
     // An unlike the service takes never drives the count below zero.
     post->likesCount = 0;
     net.Answer("true");
-    DispatchCommand(&item, ActionLike);
+    DispatchCommand(store, &item, ActionLike);
     EXPECT_EQ(post->likesCount, 0);
 }
 
 TEST_F(Commands, HidingAndShowingAUserFlipsTheSameItem) {
     MenuItemData item = PostItem();
     item.action = ActionHideUser;
-    DispatchCommand(&item, item.action);
+    DispatchCommand(store, &item, item.action);
     EXPECT_EQ(jan->hidden, 1u);
-    EXPECT_EQ(PostList.head()->mark(), 1u);  // his posts leave the menus with him
+    EXPECT_EQ(store.posts.head()->mark(), 1u);  // his posts leave the menus with him
     EXPECT_EQ(item.action, ActionShowUser);
     EXPECT_EQ(item.text, u"Show posts of Jan Nov\u00e1k");
 
-    DispatchCommand(&item, item.action);
+    DispatchCommand(store, &item, item.action);
     EXPECT_EQ(jan->hidden, 0u);
     EXPECT_EQ(item.action, ActionHideUser);
     EXPECT_EQ(item.text, u"Hide posts of Jan Nov\u00e1k");
@@ -237,10 +234,10 @@ TEST_F(Commands, HidingAndShowingAUserFlipsTheSameItem) {
 TEST_F(Commands, MuteFlipsOnlyTheMutedBit) {
     MenuItemData item = PostItem();
     post->flags = ItemRead;
-    DispatchCommand(&item, ActionMute);
+    DispatchCommand(store, &item, ActionMute);
     EXPECT_EQ(post->flags, ItemRead | ItemMuted);
     EXPECT_EQ(item.text, u"Notify me on updates of this post");
-    DispatchCommand(&item, ActionMute);
+    DispatchCommand(store, &item, ActionMute);
     EXPECT_EQ(post->flags, ItemRead);
     EXPECT_EQ(item.text, u"Do not complain to post updates");
 }
@@ -250,25 +247,25 @@ TEST_F(Commands, MarkingCommentsReadTouchesOnlyThatPost) {
     AddComment(u"300_9", u"200");
     AddComment(u"100_1", u"100");
     MenuItemData item = PostItem();
-    DispatchCommand(&item, ActionMarkCommentsRead);
+    DispatchCommand(store, &item, ActionMarkCommentsRead);
     std::vector<uint32_t> read;
-    for (auto& c : CommentList) read.push_back(c.payload.read);
+    for (auto& c : store.comments) read.push_back(c.payload.read);
     EXPECT_EQ(read, (std::vector<uint32_t>{1, 0, 1}));
 }
 
 TEST_F(Commands, CommentAndMessageTakeTheirTargetFromTheItem) {
     MenuItemData item = PostItem();
-    CommandPlan plan = DispatchCommand(&item, ActionAddComment);
+    CommandPlan plan = DispatchCommand(store, &item, ActionAddComment);
     EXPECT_EQ(plan.result, 1);
     EXPECT_EQ(Kinds(plan), (std::vector<S>{S::CloseMenu, S::OpenDialog}));
     EXPECT_EQ(plan.steps[1].value, DialogComment);
     EXPECT_EQ(CurrentCommentTarget().postId, u"100_1");
     EXPECT_FALSE(CurrentCommentTarget().hasActor);
     post->actor = eva;
-    DispatchCommand(&item, ActionAddComment);
+    DispatchCommand(store, &item, ActionAddComment);
     EXPECT_TRUE(CurrentCommentTarget().hasActor);
 
-    plan = DispatchCommand(&item, ActionSendMessage);
+    plan = DispatchCommand(store, &item, ActionSendMessage);
     ASSERT_EQ(Kinds(plan), std::vector<S>{S::Navigate});
     EXPECT_EQ(plan.steps[0].address, u"http://127.0.0.1:9/messages/100");
     EXPECT_TRUE(plan.steps[0].showMain);
@@ -280,7 +277,7 @@ TEST_F(Commands, PostedTextsGoOutAsExactUtf8) {
     net.Answer("{\"id\":\"100_1_5\"}");
     net.Answer("{\"id\":\"200_7\"}");
     EXPECT_EQ(SendCommentText(u"100_1", czech), PostResult::Sent);
-    EXPECT_EQ(PostStatusText(mixed), PostResult::Sent);
+    EXPECT_EQ(PostStatusText(store, mixed), PostResult::Sent);
     ASSERT_EQ(net.requests.size(), 2u);
     EXPECT_EQ(net.requests[0].path.substr(0, 16), u"/100_1/comments&");
     EXPECT_EQ(net.requests[0].body, MessageFormBody(czech));
@@ -291,18 +288,18 @@ TEST_F(Commands, PostedTextsGoOutAsExactUtf8) {
     // Nothing typed, or no post: no request.
     EXPECT_EQ(SendCommentText(u"100_1", u""), PostResult::Empty);
     EXPECT_EQ(SendCommentText(u"", u"text"), PostResult::Empty);
-    EXPECT_EQ(PostStatusText(u""), PostResult::Empty);
+    EXPECT_EQ(PostStatusText(store, u""), PostResult::Empty);
     EXPECT_EQ(net.requests.size(), 2u);
 
     // Refused or lost: no success.
     net.Answer("{\"error\":{\"message\":\"x\",\"type\":\"OAuthException\",\"code\":100}}");
     EXPECT_EQ(SendCommentText(u"100_1", czech), PostResult::Refused);
-    EXPECT_EQ(PostStatusText(czech), PostResult::Refused);
+    EXPECT_EQ(PostStatusText(store, czech), PostResult::Refused);
 
     // The status needs the signed-in user; the dialog then stays open.
-    OwnUser = nullptr;
+    store.ownUser = nullptr;
     const size_t before = net.requests.size();
-    EXPECT_EQ(PostStatusText(czech), PostResult::NotSignedIn);
+    EXPECT_EQ(PostStatusText(store, czech), PostResult::NotSignedIn);
     EXPECT_EQ(net.requests.size(), before);
 }
 
@@ -318,26 +315,26 @@ TEST_F(Commands, LongTextsAreCutWithoutSplittingACharacter) {
 }
 
 TEST_F(Commands, FavouritesDeletedByIndexAndAddedWithoutSplittingLines) {
-    for (const char16_t* name : {u"a", u"b", u"c", u"d", u"e"}) AddFavoriteFromDialog(name, u"http://x/");
+    for (const char16_t* name : {u"a", u"b", u"c", u"d", u"e"}) AddFavoriteFromDialog(store, name, u"http://x/");
     // Lines 1 and 3 selected: the second removal counts one up for the first.
-    EXPECT_EQ(DeleteFavoritesAt({1, 3}), 1);
-    EXPECT_EQ(FavoriteTitles(), (std::vector<std::u16string>{u"a", u"c", u"e"}));
-    EXPECT_EQ(DeleteFavoritesAt({0}), -1);
-    EXPECT_EQ(DeleteFavoritesAt({}), -1);
-    EXPECT_EQ(DeleteFavoritesAt({7}), -1);
-    EXPECT_EQ(FavoriteTitles(), (std::vector<std::u16string>{u"c", u"e"}));
+    EXPECT_EQ(DeleteFavoritesAt(store, {1, 3}), 1);
+    EXPECT_EQ(FavoriteTitles(store), (std::vector<std::u16string>{u"a", u"c", u"e"}));
+    EXPECT_EQ(DeleteFavoritesAt(store, {0}), -1);
+    EXPECT_EQ(DeleteFavoritesAt(store, {}), -1);
+    EXPECT_EQ(DeleteFavoritesAt(store, {7}), -1);
+    EXPECT_EQ(FavoriteTitles(store), (std::vector<std::u16string>{u"c", u"e"}));
 
-    EXPECT_FALSE(AddFavoriteFromDialog(u"", u"http://x/"));
-    EXPECT_FALSE(AddFavoriteFromDialog(u"name", u""));
-    EXPECT_FALSE(AddFavoriteFromDialog(u"name", u"#access_token=T"));
-    EXPECT_TRUE(AddFavoriteFromDialog(u"in", u"http://h/connect/login_success.html#access_token=T"));
-    EXPECT_EQ(FavoriteList.head()->next->next->payload.address, u"http://h/connect/login_success.html");
-    EXPECT_TRUE(AddFavoriteFromDialog(u"Me; you\r\nand\nthem", u"http://x/?a=1;b=2\r\n"));
+    EXPECT_FALSE(AddFavoriteFromDialog(store, u"", u"http://x/"));
+    EXPECT_FALSE(AddFavoriteFromDialog(store, u"name", u""));
+    EXPECT_FALSE(AddFavoriteFromDialog(store, u"name", u"#access_token=T"));
+    EXPECT_TRUE(AddFavoriteFromDialog(store, u"in", u"http://h/connect/login_success.html#access_token=T"));
+    EXPECT_EQ(store.favorites.head()->next->next->payload.address, u"http://h/connect/login_success.html");
+    EXPECT_TRUE(AddFavoriteFromDialog(store, u"Me; you\r\nand\nthem", u"http://x/?a=1;b=2\r\n"));
     ItemList<FavoriteRecord> reread;
-    ParseFavoritesText(FavoritesText(FavoriteList), reread);
+    ParseFavoritesText(FavoritesText(store.favorites), reread);
     ASSERT_EQ(reread.size(), 4u);
-    EXPECT_EQ(ItemAt(reread, 3)->payload.title, ItemAt(FavoriteList, 3)->payload.title);
-    EXPECT_EQ(ItemAt(reread, 3)->payload.address, ItemAt(FavoriteList, 3)->payload.address);
+    EXPECT_EQ(ItemAt(reread, 3)->payload.title, ItemAt(store.favorites, 3)->payload.title);
+    EXPECT_EQ(ItemAt(reread, 3)->payload.address, ItemAt(store.favorites, 3)->payload.address);
 }
 
 }  // namespace

@@ -19,35 +19,6 @@ namespace {
 
 constexpr int32_t Now = 1700000000;  // the store fixture's clock
 
-std::string Rows(std::initializer_list<std::string> rows) {
-    std::string out = "[";
-    for (const auto& r : rows) out += (out.size() > 1 ? "," : "") + r;
-    return out + "]";
-}
-
-std::string CommentsQuery(const std::string& post) {
-    return "SELECT post_id, fromid, text, time, likes FROM comment WHERE  post_id='" + post +
-           "' ORDER by time DESC LIMIT 100";
-}
-std::string LikesQuery(const std::string& post) {
-    return "SELECT user_id FROM like WHERE " + A(FriendsOnlyCondition) + " post_id='" + post + "' LIMIT 50";
-}
-std::string CommentRow(const std::string& post, const std::string& from, int time, const std::string& text,
-                       int likes = 0) {
-    return "{\"post_id\":\"" + post + "\",\"fromid\":" + from + ",\"text\":\"" + text +
-           "\",\"time\":" + std::to_string(time) + ",\"likes\":" + std::to_string(likes) + "}";
-}
-std::string LikeRow(const std::string& user) { return "{\"user_id\":" + user + "}"; }
-
-std::string ThreadsQuery(int since) {
-    return "SELECT thread_id,folder_id,subject,updated_time,message_count,unread,snippet_author,parent_thread_id,"
-           "snippet,message_count,recipients FROM thread WHERE folder_id=0 AND updated_time>" +
-           std::to_string(since) + " AND unread!=0";
-}
-std::string MessagesQuery(const std::string& thread, int since) {
-    return "SELECT thread_id,message_id,author_id,body,created_time,attachment FROM message WHERE thread_id=" + thread +
-           " AND created_time>=" + std::to_string(since);
-}
 std::string ThreadRow(const std::string& id, const std::string& parent, const std::string& snippetAuthor,
                       const std::string& recipients) {
     return "{\"thread_id\":\"" + id + "\",\"folder_id\":0,\"subject\":\"Trip\",\"updated_time\":" +
@@ -93,10 +64,8 @@ protected:
         Person("7", "Anna", ",\"profile_url\":\"http:\\/\\/fb\\/anna\",\"current_location\":{\"city\":\"Brno\"}");
         Person("8", "Ben", ",\"profile_url\":\"http:\\/\\/fb\\/ben\"");
         Person("9", "Cyril");
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        OwnUid = u"42";
-        OwnUser = FindProfile(u"42", true);
-        for (const char16_t* id : {u"7", u"8", u"9"}) FindProfile(id, true);
+        SignInAs(u"42");
+        for (const char16_t* id : {u"7", u"8", u"9"}) FindProfile(store, id, true);
     }
 
     // Post 7_1 on Anna's wall by Ben: liked by me with 4 likes (3 listed: me, Anna,
@@ -108,7 +77,7 @@ protected:
                              CommentRow("7_1", "77", Now - 100, "ghost")}));
         service.Answer(LikesQuery("7_1"), Rows({LikeRow("42"), LikeRow("7"), LikeRow("8")}));
         service.pictures[u"/att.png"] = PictureBytes(200, 150);
-        ParsePosts(ParseJson(Rows({"{\"post_id\":\"7_1\",\"source_id\":7,\"actor_id\":8,\"target_id\":null,"
+        ParsePosts(store, ParseJson(Rows({"{\"post_id\":\"7_1\",\"source_id\":7,\"actor_id\":8,\"target_id\":null,"
                                    "\"message\":\"Look http://ex.com/" + std::string(60, 'p') + " now\","
                                    "\"permalink\":\"http:\\/\\/fb\\/p71\",\"created_time\":" + std::to_string(Now - 600) +
                                    ",\"updated_time\":" + std::to_string(Now - 60) +
@@ -117,25 +86,25 @@ protected:
                                    "\"likes\":{\"count\":4,\"user_likes\":true,\"can_like\":true},"
                                    "\"comments\":{\"count\":5,\"can_post\":true}}"})));
         // Read: Ben's first comment and Anna's; the likes of me and Anna.
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        for (auto& n : CommentList)
+        std::lock_guard<std::mutex> hold(store.mutex());
+        for (auto& n : store.comments)
             if ((n.payload.authorId == u"8" && n.payload.text == u"first") || n.payload.authorId == u"7") n.payload.read = 1;
-        for (auto& n : LikeList)
+        for (auto& n : store.likes)
             if (n.payload.userId != u"8") n.payload.read = 1;
     }
 
     // A plain post: no likes, no comments, nothing it can do.
     void PlainPost(const std::string& id, const std::string& source, int updated, const std::string& message) {
-        ParsePosts(ParseJson(Rows({"{\"post_id\":\"" + id + "\",\"source_id\":" + source + ",\"message\":\"" + message +
+        ParsePosts(store, ParseJson(Rows({"{\"post_id\":\"" + id + "\",\"source_id\":" + source + ",\"message\":\"" + message +
                                    "\",\"created_time\":" + std::to_string(updated) + ",\"updated_time\":" +
                                    std::to_string(updated) + "}"})));
     }
 
-    ItemNode<PostRecord>* PostNode(const std::u16string& id) { return FindItem(PostList, id); }
+    ItemNode<PostRecord>* PostNode(const std::u16string& id) { return store.FindPost(id); }
 
     MenuContext Cx() { return CurrentMenuContext(session); }
 
-    PopupSession session;
+    PopupSession session{store};
 };
 
 // ---- Posts ----
@@ -172,7 +141,7 @@ TEST_F(ContentMenusTest, LikesTextForOnlyMineAndForOthers) {
     MenuContext cx = Cx();
     auto likesOf = [&](int32_t count, int32_t mine) {
         {
-            std::lock_guard<std::recursive_mutex> hold(StoreLock());
+            std::lock_guard<std::mutex> hold(store.mutex());
             PostNode(u"7_2")->payload.likesCount = count;
             PostNode(u"7_2")->payload.likedByMe = mine;
         }
@@ -196,7 +165,7 @@ TEST_F(ContentMenusTest, ReadPostsOlderThanTheSettingAreLeftOutAndReadBodiesCut)
     PlainPost("8_1", "8", Now - 30 * 3600, "old and read");
     PlainPost("9_1", "9", Now - 40 * 3600, "old but unread");
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        std::lock_guard<std::mutex> hold(store.mutex());
         PostNode(u"7_1")->payload.flags |= ItemRead;
         PostNode(u"8_1")->payload.flags |= ItemRead;
     }
@@ -217,10 +186,10 @@ TEST_F(ContentMenusTest, OnlyNewLeavesOutReadMutedHiddenAndSourcelessPosts) {
     PlainPost("9_1", "9", Now - 30, "new");
     PlainPost("42_1", "42", Now - 40, "hidden author");
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        std::lock_guard<std::mutex> hold(store.mutex());
         PostNode(u"7_1")->payload.flags |= ItemRead;
         PostNode(u"8_1")->payload.flags |= ItemMuted;
-        FindProfile(u"42", false)->hidden = 1;
+        store.FindUser(u"42")->hidden = 1;
     }
     MenuContext cx = Cx();
     MenuPtr all = BuildPostsMenu(cx, nullptr, nullptr, false, nullptr);
@@ -271,7 +240,7 @@ TEST_F(ContentMenusTest, PostSubmenuItemsInTheirOrder) {
 TEST_F(ContentMenusTest, PostWithNothingToDoEndsWithTheMuteItem) {
     PlainPost("9_1", "9", Now - 10, "quiet");
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        std::lock_guard<std::mutex> hold(store.mutex());
         PostNode(u"9_1")->payload.flags |= ItemMuted;
     }
     MenuContext cx = Cx();
@@ -284,7 +253,7 @@ TEST_F(ContentMenusTest, PostWithNothingToDoEndsWithTheMuteItem) {
 TEST_F(ContentMenusTest, CommentsMenuCountsEveryCommentAndShowsKnownAuthors) {
     BusyPost();
     MenuContext cx = Cx();
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(store.mutex());
     PostRecord& post = PostNode(u"7_1")->payload;
     int32_t total = 0, unread = 0;
     MenuPtr menu = BuildCommentsMenu(cx, &total, &post, post.postId, &unread, false);
@@ -315,14 +284,14 @@ TEST_F(ContentMenusTest, CommentsMenuCountsEveryCommentAndShowsKnownAuthors) {
     MenuPtr fresh = BuildCommentsMenu(cx, &total, &post, post.postId, &unread, true);
     EXPECT_EQ(total, 5);
     EXPECT_EQ(fresh->size(), 3u);
-    EXPECT_EQ(CountUnreadComments(u"7_1"), 2);
-    EXPECT_EQ(CountUnreadComments(u""), 0);
+    EXPECT_EQ(CountUnreadComments(store, u"7_1"), 2);
+    EXPECT_EQ(CountUnreadComments(store, u""), 0);
 }
 
 TEST_F(ContentMenusTest, LikesMenuListsKnownLikersWithCityAndProfile) {
     BusyPost();
     MenuContext cx = Cx();
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(store.mutex());
     int32_t total = 0, fresh = 0;
     MenuPtr menu = BuildLikesMenu(cx, u"7_1", false, &total, &fresh);
     ASSERT_TRUE(menu);
@@ -356,14 +325,14 @@ protected:
         service.Answer(MessagesQuery("t3", 1000), Rows({MessageRow("t3", "m5", "7"),
                                                         MessageRow("t3", "m6", "7", ",\"attachment\":{\"href\":\"http:\\/\\/ex\\/g\"}")}));
         service.Answer(MessagesQuery("t4", 1000), Rows({MessageRow("t4", "m7", "66")}));
-        ParseThreads(1000);
+        ParseThreads(store, 1000);
     }
 };
 
 TEST_F(MessageMenusTest, TopLevelThreadsWithTheirPersonSnippetAndMessages) {
     Threads();
     MenuContext cx = Cx();
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(store.mutex());
     MenuPtr menu = BuildMessagesMenu(cx, nullptr, nullptr, &Styles::Messages2Header, false);
     ASSERT_TRUE(menu);
     // t2 is not top-level; t4's snippet author is unknown to the service.
@@ -408,9 +377,9 @@ TEST_F(MessageMenusTest, TopLevelThreadsWithTheirPersonSnippetAndMessages) {
 TEST_F(MessageMenusTest, OnlyNewFollowsTheMessagesNotTheThreadFlags) {
     Threads();
     MenuContext cx = Cx();
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    FindItem(ThreadList, u"t1")->payload.flags = ItemRead;
-    for (auto& n : MessageList)
+    std::lock_guard<std::mutex> hold(store.mutex());
+    FindItem(store.threads, u"t1")->payload.flags = ItemRead;
+    for (auto& n : store.messages)
         if (n.payload.threadId == u"t3") n.payload.read = 1;
     Menu menu;
     MenuItemData* last = nullptr;
@@ -421,10 +390,10 @@ TEST_F(MessageMenusTest, OnlyNewFollowsTheMessagesNotTheThreadFlags) {
 }
 
 TEST_F(MessageMenusTest, NotificationsWithSenderTitleBodyAndAddress) {
-    ParseNotifications(ParseJson(Rows({NotificationRow("n1", "7", "http:\\/\\/fb\\/n1"),
+    ParseNotifications(store, ParseJson(Rows({NotificationRow("n1", "7", "http:\\/\\/fb\\/n1"),
                                        NotificationRow("n2", "8", ""), NotificationRow("n3", "77", "x")})));
     MenuContext cx = Cx();
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(store.mutex());
     MenuPtr menu = BuildNotificationsMenu(cx, nullptr, nullptr, false, &Styles::Notice2Header);
     ASSERT_TRUE(menu);
     ASSERT_EQ(menu->size(), 3u);
@@ -443,8 +412,8 @@ TEST_F(MessageMenusTest, NotificationsWithSenderTitleBodyAndAddress) {
         EXPECT_EQ(row.isNew, 1);
     }
     EXPECT_TRUE(sawAnna);
-    FindItem(NotificationList, u"n1")->payload.read = 1;
-    FindItem(NotificationList, u"n2")->payload.read = 1;
+    FindItem(store.notifications, u"n1")->payload.read = 1;
+    FindItem(store.notifications, u"n2")->payload.read = 1;
     session.clear();
     EXPECT_FALSE(BuildNotificationsMenu(cx, nullptr, nullptr, true, nullptr));
 }
@@ -453,9 +422,9 @@ TEST_F(MessageMenusTest, NotificationsWithSenderTitleBodyAndAddress) {
 
 TEST_F(ContentMenusTest, SignedOutWithNoData) {
     ClearAccessToken();
-    ReleaseSignedInData();
+    store.ReleaseSignedInData();
     MenuContext cx = Cx();
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(store.mutex());
     MenuPtr main = BuildMainMenu(cx);
     std::vector<std::u16string> expected = {std::u16string(Text("MAINTITLE")), std::u16string(Text("MAINPAGE")),
                                             std::u16string(Text("SETTINGSANDOTHER")), u"",
@@ -476,15 +445,15 @@ TEST_F(ContentMenusTest, SignedOutWithNoData) {
 TEST_F(ContentMenusTest, NewAndUpdatedWithNothingThenWithOneMessage) {
     MenuContext cx = Cx();
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        std::lock_guard<std::mutex> hold(store.mutex());
         MenuPtr menu = BuildNewAndUpdatedMenu(cx);
         EXPECT_EQ(Texts(menu.get()),
                   (std::vector<std::u16string>{std::u16string(Text("NEWANDUP")), std::u16string(Text("NONEW"))}));
     }
     service.Answer(ThreadsQuery(1000), Rows({ThreadRow("t1", "0", "8", "42,8")}));
     service.Answer(MessagesQuery("t1", 1000), Rows({MessageRow("t1", "m1", "8")}));
-    ParseThreads(1000);
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    ParseThreads(store, 1000);
+    std::lock_guard<std::mutex> hold(store.mutex());
     session.clear();
     MenuPtr menu = BuildNewAndUpdatedMenu(cx);
     ASSERT_EQ(menu->size(), 4u);
@@ -499,9 +468,9 @@ TEST_F(ContentMenusTest, NewAndUpdatedWithNothingThenWithOneMessage) {
 TEST_F(ContentMenusTest, MainTitleCountsAndBoldCaptionsOfSectionsWithNewItems) {
     PlainPost("7_1", "7", Now - 10, "a");
     PlainPost("8_1", "8", Now - 20, "b");
-    ParseNotifications(ParseJson(Rows({NotificationRow("n1", "7", "")})));
+    ParseNotifications(store, ParseJson(Rows({NotificationRow("n1", "7", "")})));
     MenuContext cx = Cx();
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(store.mutex());
     MenuPtr main = BuildMainMenu(cx);
     const MenuItemData& title = *main->entries()[0].data;
     EXPECT_EQ(title.text, F0 + u"Me\x05" + F3 + u"P: 2, N: 1\x06" + F2 + u"\n" + std::u16string(Text("MAINTITLE")));
@@ -524,36 +493,36 @@ TEST_F(ContentMenusTest, MainTitleCountsAndBoldCaptionsOfSectionsWithNewItems) {
 }
 
 TEST_F(ContentMenusTest, UserBannerCountsInLongFormCityAfterTheBreakNewPostsOnlyWithSomethingUnread) {
-    auto banner = [] {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        return BuildUserBanner();
+    auto banner = [this] {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        return BuildUserBanner(store);
     };
-    OwnUser->city = u"Brno";
+    store.ownUser->city = u"Brno";
     UserBanner quiet = banner();
     EXPECT_TRUE(quiet.known);
     EXPECT_FALSE(quiet.showNewPosts);
     EXPECT_EQ(quiet.text, F2 + u"Me\x05" + F3 + u"\x06" + F2 + u"\n" + F0 + u"Brno");
-    EXPECT_EQ(quiet.picture, UserPictureRef(*OwnUser));
+    EXPECT_EQ(quiet.picture, UserPictureRef(*store.ownUser));
 
     PlainPost("7_1", "7", Now - 10, "a");
     PlainPost("8_1", "8", Now - 20, "b");
-    ParseNotifications(ParseJson(Rows({NotificationRow("n1", "7", "")})));
+    ParseNotifications(store, ParseJson(Rows({NotificationRow("n1", "7", "")})));
     UserBanner busy = banner();
     EXPECT_TRUE(busy.showNewPosts);
     EXPECT_EQ(busy.text, F2 + u"Me\x05" + F3 + FormatText(Text("POSTS"), {2}) + u", " +
                              FormatText(Text("NOTIFICATIONS"), {1}) + u"\x06" + F2 + u"\n" + F0 + u"Brno");
     {
         // Read items are no longer counted: the button goes.
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        CountUnseenItems(PostList, true);
-        CountUnseenItems(NotificationList, true);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        CountUnseenItems(store.posts, true);
+        CountUnseenItems(store.notifications, true);
     }
     EXPECT_FALSE(banner().showNewPosts);
 
     // The head is cut, never the city.
-    OwnUser->name.assign(3000, u'x');
+    store.ownUser->name.assign(3000, u'x');
     EXPECT_EQ(banner().text, F2 + std::u16string(2046, u'x') + u"Brno");
-    OwnUser = nullptr;
+    store.ownUser = nullptr;
     UserBanner none = banner();
     EXPECT_FALSE(none.known);
     EXPECT_FALSE(none.showNewPosts);
@@ -575,18 +544,18 @@ TEST_F(ContentMenusTest, GoToMenuListsTheGoToRowsWithTheirAddresses) {
 
 TEST_F(ContentMenusTest, HiddenUserOnlyUnderHiddenUsersAndOnlineUserSummary) {
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        UserRecord* anna = FindProfile(u"7", false);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        UserRecord* anna = store.FindUser(u"7");
         anna->statusText = u"At home";
         anna->statusTime = Now - 7200;
         anna->hidden = 1;
-        UserRecord* ben = FindProfile(u"8", false);
+        UserRecord* ben = store.FindUser(u"8");
         ben->statusText = u"Out";
         ben->statusTime = Now - 7200;
         ben->onlinePresence = u"active";
     }
     MenuContext cx = Cx();
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(store.mutex());
     std::u16string age;
     FormatItemTime(Now - 7200, &age);
     MenuPtr statuses = BuildPeopleMenu(cx, false, &Styles::StatusUpdateHeader, false);
@@ -612,19 +581,19 @@ TEST_F(ContentMenusTest, HighlightingMarksTheRecordReadAndTheNextBuildFollows) {
     MenuContext cx = Cx();
     MenuPtr main;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        std::lock_guard<std::mutex> hold(store.mutex());
         main = BuildMainMenu(cx);
     }
     const MenuEntry* posts = Section(*main, Styles::Posts2Header);
     ASSERT_TRUE(posts);
     EXPECT_EQ(posts->data->style, &Styles::Posts2Bold);
     MenuItemData& row = *posts->submenu->entries()[1].data;
-    EXPECT_FALSE(ItemRecordRead(row));
-    EXPECT_TRUE(MarkItemRecordRead(row));
-    EXPECT_TRUE(ItemRecordRead(row));
+    EXPECT_FALSE(ItemRecordRead(store, row));
+    EXPECT_TRUE(MarkItemRecordRead(store, row));
+    EXPECT_TRUE(ItemRecordRead(store, row));
     EXPECT_EQ(row.isNew, 0);
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        std::lock_guard<std::mutex> hold(store.mutex());
         EXPECT_NE(PostNode(u"7_1")->payload.flags & ItemRead, 0u);
         session.clear();
         main = BuildMainMenu(cx);
@@ -637,7 +606,7 @@ TEST_F(ContentMenusTest, MenuOpenAcrossARefreshThatDropsLikesAndComments) {
     MenuContext cx = Cx();
     MenuPtr menu;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
+        std::lock_guard<std::mutex> hold(store.mutex());
         menu = BuildPostsMenu(cx, nullptr, nullptr, false, nullptr);
     }
     const Menu* sub = menu->entries()[0].submenu.get();
@@ -645,25 +614,25 @@ TEST_F(ContentMenusTest, MenuOpenAcrossARefreshThatDropsLikesAndComments) {
     const Menu* likes = sub->entries()[12].submenu.get();
     // The refresh: Ben no longer likes the post, and the comments are released.
     service.Answer(LikesQuery("7_1"), Rows({LikeRow("42"), LikeRow("7")}));
-    ReadLikes(u"7_1");
-    FreeCommentList();
+    ReadLikes(store, u"7_1");
+    store.FreeCommentList();
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        EXPECT_EQ(LikeList.size(), 2u);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        EXPECT_EQ(store.likes.size(), 2u);
     }
     // Highlighting what is gone writes nowhere; what is left is marked as before.
-    EXPECT_FALSE(MarkItemRecordRead(*likes->entries()[3].data));
-    EXPECT_TRUE(ItemRecordRead(*likes->entries()[3].data));
-    for (size_t i = 1; i < comments->size(); ++i) EXPECT_FALSE(MarkItemRecordRead(*comments->entries()[i].data));
-    EXPECT_TRUE(MarkItemRecordRead(*likes->entries()[1].data));
+    EXPECT_FALSE(MarkItemRecordRead(store, *likes->entries()[3].data));
+    EXPECT_TRUE(ItemRecordRead(store, *likes->entries()[3].data));
+    for (size_t i = 1; i < comments->size(); ++i) EXPECT_FALSE(MarkItemRecordRead(store, *comments->entries()[i].data));
+    EXPECT_TRUE(MarkItemRecordRead(store, *likes->entries()[1].data));
     bool drawn = false;
-    WithPicture(comments->entries()[1].data->picture, [&](const Picture* p) { drawn = p != nullptr; });
+    WithPicture(store, comments->entries()[1].data->picture, [&](const Picture* p) { drawn = p != nullptr; });
     EXPECT_TRUE(drawn);  // the author's picture outlives his comment
 }
 
 TEST_F(ContentMenusTest, ProfilesAreFetchedOnlyWhenUnknownAndWithoutTheLockHeld) {
     BusyPost();
-    PopupSession s;
+    PopupSession s{store};
     int32_t fetches = -1;
     Person("77", "Ghost");
     MenuPtr menu = BuildContentMenu(ContentMenu::Main, s, &fetches);
@@ -678,7 +647,8 @@ TEST_F(ContentMenusTest, ProfilesAreFetchedOnlyWhenUnknownAndWithoutTheLockHeld)
 }
 
 TEST(PopupSessionTest, EntriesPastTheSixteenBitsAreNotCreated) {
-    PopupSession session;
+    DataStore store;
+    PopupSession session(store);
     uint32_t id = 0;
     for (int i = 0; i < 0xFFFF; ++i) session.keep(u"t");
     MenuItemData* last = session.newItem(id);

@@ -159,3 +159,36 @@ TEST(TextHelpers, ExtractLink) {
 }
 
 }  // namespace
+
+namespace {
+// The key indexes follow every change, also those that leave size and head as they
+// were (remove one node, append another).
+TEST(ItemList, KeyIndexesFollowEveryChange) {
+    ItemList<Rec> list;
+    ItemNode<Rec>* a = Add(list, u"p1", u"u1", 1);
+    ItemNode<Rec>* b = Add(list, u"p1", u"u2", 2);
+    EXPECT_EQ(list.withKey1(u"p1"), (std::vector<ItemNode<Rec>*>{a, b}));  // built here
+    EXPECT_TRUE(list.withKey1(u"").empty());
+    const uint64_t before = list.changes();
+    list.remove(b);
+    ItemNode<Rec>* c = Add(list, u"p2", u"u2", 3);
+    EXPECT_NE(list.changes(), before);
+    EXPECT_EQ(list.withKey1(u"p1"), (std::vector<ItemNode<Rec>*>{a}));
+    EXPECT_EQ(list.withKey2(u"u2"), (std::vector<ItemNode<Rec>*>{c}));  // built after the change
+    ItemNode<Rec>* d = list.insertAfter(nullptr, Rec{}, u"p2", u"u3", 0);
+    EXPECT_EQ(FindItem(list, u"p2"), c);  // the first linked, not the first in the list
+    EXPECT_EQ(FindItemByKeys(list, u"p2", u"u3"), d);
+    SortItemsByStamp(list, true);
+    EXPECT_EQ(list.withKey1(u"p2").size(), 2u);
+    list.removeIf([](const ItemNode<Rec>& n) { return n.key2 == u"u2"; });
+    EXPECT_EQ(list.withKey1(u"p2"), (std::vector<ItemNode<Rec>*>{d}));
+    EXPECT_TRUE(list.withKey2(u"u2").empty());
+    ItemList<Rec> moved = std::move(list);
+    EXPECT_EQ(FindItem(moved, u"p1"), a);
+    EXPECT_EQ(FindItem(list, u"p1"), nullptr);
+    moved.clear();
+    EXPECT_EQ(FindItem(moved, u"p1"), nullptr);
+    Add(moved, u"p1", u"", 5);
+    EXPECT_EQ(FindItem(moved, u"p1")->stamp, 5);
+}
+}  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/data_store.h"
 #include "ui/command_table.h"
 #include "ui/commands.h"
 
@@ -32,7 +33,8 @@ TEST(MainCommands, MenuItemsFindTheirRowBySignInState) {
     // 1009 is LOGIN while signed out and LOGOUT while signed in.
     EXPECT_EQ(ResolveMainCommand(CmdLogInOut, 0, false, false).row->action, ActionLogin);
     EXPECT_EQ(ResolveMainCommand(CmdLogInOut, 0, false, true).row->action, ActionLogout);
-    EXPECT_EQ(DispatchCommand(nullptr, ActionLogout).steps.front().step, CommandStep::StopRefresh);
+    DataStore store;
+    EXPECT_EQ(DispatchCommand(store, nullptr, ActionLogout).steps.front().step, CommandStep::StopRefresh);
 }
 
 TEST(MainCommands, ExitFavouritesAndTheManageItem) {
@@ -55,7 +57,8 @@ TEST(MainCommands, BareCommandCodesRunThroughTheDispatcher) {
         EXPECT_EQ(c.action, code);
         EXPECT_EQ(c.row, nullptr);
     }
-    EXPECT_EQ(DispatchCommand(nullptr, ResolveMainCommand(1045, 0, false, true).action).steps.front().step,
+    DataStore store;
+    EXPECT_EQ(DispatchCommand(store, nullptr, ResolveMainCommand(1045, 0, false, true).action).steps.front().step,
               CommandStep::RefreshNow);
     // Codes the window handles itself, and the edges of the range.
     EXPECT_EQ(ResolveMainCommand(1029, 0, false, true).kind, MainCommand::Exit);

@@ -32,7 +32,7 @@ protected:
 };
 
 TEST_F(MenuBarTest, SignedOutEnglishShowsLoginAndNoRecommendations) {
-    MenuPtr bar = BuildMenuBar(CommandTable, {false, u"EN"});
+    MenuPtr bar = BuildMenuBar(CommandTable, {false, u"EN", {}});
     ASSERT_TRUE(bar);
     EXPECT_EQ(Texts(*bar), (std::vector<std::u16string>{u"Options", u"Help"}));
     const Menu* options = Submenu(*bar, u"Options");
@@ -50,7 +50,7 @@ TEST_F(MenuBarTest, SignedOutEnglishShowsLoginAndNoRecommendations) {
 
 TEST_F(MenuBarTest, SignedInShowsLogoutAndCzechGetsItsRecommendations) {
     AppSettings.language = LangCzech;
-    MenuPtr bar = BuildMenuBar(CommandTable, {true, u"CZ"});
+    MenuPtr bar = BuildMenuBar(CommandTable, {true, u"CZ", {}});
     ASSERT_TRUE(bar);
     ASSERT_EQ(bar->size(), 3u);
     const Menu* options = bar->entries()[0].submenu.get();
@@ -62,7 +62,7 @@ TEST_F(MenuBarTest, SignedInShowsLogoutAndCzechGetsItsRecommendations) {
               (std::vector<std::u16string>{LookupText("METEOGADGET"), LookupText("NOTESGADGET")}));
     // German has the texts but the rows are limited to Czech and Slovak.
     AppSettings.language = LangGerman;
-    EXPECT_EQ(BuildMenuBar(CommandTable, {true, u"DE"})->size(), 2u);
+    EXPECT_EQ(BuildMenuBar(CommandTable, {true, u"DE", {}})->size(), 2u);
 }
 
 TEST_F(MenuBarTest, EmptyTableGivesNoMenu) {
@@ -70,7 +70,7 @@ TEST_F(MenuBarTest, EmptyTableGivesNoMenu) {
         {0, 0, u"/", "FACEBOOK", nullptr, 137, RowGoTo, nullptr},
         {-1, 0, nullptr, nullptr, nullptr, 0, 0, nullptr},
     };
-    EXPECT_EQ(BuildMenuBar(onlyGoTo, {true, u"EN"}), nullptr);
+    EXPECT_EQ(BuildMenuBar(onlyGoTo, {true, u"EN", {}}), nullptr);
 }
 
 TEST_F(MenuBarTest, FavouritesMenuListsTitlesThenTheManageItem) {

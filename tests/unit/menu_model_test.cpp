@@ -5,6 +5,7 @@
 #include "base/settings.h"
 #include "base/text_table.h"
 #include "menu_canvas_fakes.h"
+#include "store/data_store.h"
 #include "ui/menu_choice.h"
 #include "ui/menu_model.h"
 
@@ -24,7 +25,8 @@ protected:
     }
     Settings saved_;
     RecordingCanvas canvas_;
-    PopupSession session_;
+    DataStore store_;
+    PopupSession session_{store_};
 };
 
 TEST_F(MenuModelTest, CommandIdsCountEveryNodeTextsIncluded) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -31,7 +33,7 @@ const char* StreamQuery =
 const char* NotificationsQuery =
     "SELECT sender_id,title_text,body_text,created_time,updated_time,href,notification_id FROM notification "
     "WHERE recipient_id=me() AND updated_time>=%d LIMIT 150";
-const char* ThreadsQuery =
+const char* ThreadsSince =
     "SELECT thread_id,folder_id,subject,updated_time,message_count,unread,snippet_author,parent_thread_id,"
     "snippet,message_count,recipients FROM thread WHERE folder_id=0 AND updated_time>%d AND unread!=0";
 
@@ -59,13 +61,13 @@ protected:
         AppendItem(list, T{}, key, key, 0, &n);
         n->flagsRef = &(n->payload.*flags);
     }
-    static void Unseen(int posts, int messages, int notifications) {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        for (int i = 0; i < posts; ++i) AddUnseen(PostList, u"p" + AsciiToUtf16(std::to_string(i)), &PostRecord::flags);
+    void Unseen(int posts, int messages, int notifications) {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        for (int i = 0; i < posts; ++i) AddUnseen(store.posts, u"p" + AsciiToUtf16(std::to_string(i)), &PostRecord::flags);
         for (int i = 0; i < messages; ++i)
-            AddUnseen(MessageList, u"m" + AsciiToUtf16(std::to_string(i)), &MessageRecord::read);
+            AddUnseen(store.messages, u"m" + AsciiToUtf16(std::to_string(i)), &MessageRecord::read);
         for (int i = 0; i < notifications; ++i)
-            AddUnseen(NotificationList, u"n" + AsciiToUtf16(std::to_string(i)), &NotificationRecord::read);
+            AddUnseen(store.notifications, u"n" + AsciiToUtf16(std::to_string(i)), &NotificationRecord::read);
     }
     void WaitForWorker() {
         for (int i = 0; i < 3000 && WorkerRunning(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -77,57 +79,57 @@ TEST_F(RefreshTest, FirstRefreshReadsTheUserThenQueriesAndMergesInOrder) {
     service.Answer(Since(StreamQuery, Now - 12 * 3600),
                    R"([{"post_id":"7_1","source_id":7,"updated_time":1699990000}])");
     clock = Now;
-    RunRefreshBody(0);
+    RunRefreshBody(store, 0);
     const int since = Now - 12 * 3600;
     std::vector<std::u16string> expected{U(OwnUserQuery), U(UserQuery("42")),
                                          U(Since(UsersQuery, since)), U(Since(StatusesQuery, since)),
                                          U(Since(StreamQuery, since)), U(Since(NotificationsQuery, since)),
-                                         U(UserQuery("7")), U(Since(ThreadsQuery, since))};
+                                         U(UserQuery("7")), U(Since(ThreadsSince, since))};
     EXPECT_EQ(service.statements, expected);
     EXPECT_EQ(LogTexts(LogReports),
               (std::vector<std::u16string>{u"Reading logged user", u"Me", u"Updating data from Facebook",
                                            u"Reading stream", u"Reading status updates", u"Reading notices",
                                            u"Reading messages", u"End of update from Facebook"}));
-    EXPECT_EQ(OwnUid, u"42");
-    ASSERT_NE(OwnUser, nullptr);
-    EXPECT_EQ(OwnUser->name, u"Me");
+    EXPECT_EQ(store.ownUid, u"42");
+    ASSERT_NE(store.ownUser, nullptr);
+    EXPECT_EQ(store.ownUser->name, u"Me");
     EXPECT_GE(shell.menuBars, 1);
     EXPECT_EQ(RefreshDone, 1);
     EXPECT_EQ(LastRefreshStart, Now);
     EXPECT_EQ(LastRefreshEnd, Now);
     EXPECT_TRUE(std::filesystem::exists("orv_42.dat"));
     EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook interface");
-    EXPECT_NE(FindItem(PostList, u"7_1"), nullptr);
-    EXPECT_EQ(NoticePicture, FindProfile(u"7", false)->picture.get());
+    EXPECT_NE(FindItem(store.posts, u"7_1"), nullptr);
+    EXPECT_EQ(store.noticePicture, FindProfile(store, u"7", false)->picture.get());
 }
 
 TEST_F(RefreshTest, LaterRefreshesReachBackFromThePreviousStartAndSkipTheUser) {
-    RunRefreshBody(0);
+    RunRefreshBody(store, 0);
     service.statements.clear();
     ClearLogForTesting();
     clock = Now + 700;
-    RunRefreshBody(LastRefreshStart);
+    RunRefreshBody(store, LastRefreshStart);
     EXPECT_EQ(service.statements.front(), U(Since(UsersQuery, Now - 12 * 3600)));
     EXPECT_EQ(LogTexts(LogReports).front(), u"Updating data from Facebook");
     EXPECT_EQ(LastRefreshStart, Now + 700);
 
     AppSettings.hideReadPostsAfter = 1;
     service.statements.clear();
-    RunRefreshBody(LastRefreshStart);
+    RunRefreshBody(store, LastRefreshStart);
     EXPECT_EQ(service.statements.front(), U(Since(UsersQuery, Now + 700 - 3600)));
 }
 
 TEST_F(RefreshTest, TrayTooltipStaysWhileSomethingIsAnnounced) {
     TrayState = TrayStateNew;
-    RunRefreshBody(0);
+    RunRefreshBody(store, 0);
     for (const auto& tip : shell.tooltips) EXPECT_NE(tip, u"Orv - Facebook interface");
 }
 
 // Items listed before the user's seen state is loaded would all count as new.
 TEST_F(RefreshTest, WithoutAUserTheRefreshStopsAndSaysSo) {
     service.answers.erase(U(OwnUserQuery));
-    RunRefreshBody(0);
-    EXPECT_EQ(OwnUid, u"");
+    RunRefreshBody(store, 0);
+    EXPECT_EQ(store.ownUid, u"");
     EXPECT_EQ(service.statements.size(), 1u);
     EXPECT_EQ(LogTexts(LogReports),
               (std::vector<std::u16string>{u"Reading logged user", u"Request to Facebook failed (user)"}));
@@ -153,8 +155,8 @@ TEST_F(RefreshTest, AFailedFirstRefreshKeepsTheStoredStateAndSaysSo) {
     service.failUnanswered = true;
     service.answers.erase(U(UserQuery("42")));
     LastRefreshStart = 0;
-    RunRefreshBody(0);
-    EXPECT_EQ(OwnUid, u"42");
+    RunRefreshBody(store, 0);
+    EXPECT_EQ(store.ownUid, u"42");
     std::vector<std::u16string> log = LogTexts(LogReports);
     std::vector<std::u16string> failed(log.end() - 5, log.end());
     EXPECT_EQ(failed, (std::vector<std::u16string>{
@@ -169,19 +171,19 @@ TEST_F(RefreshTest, AFailedFirstRefreshKeepsTheStoredStateAndSaysSo) {
     ASSERT_TRUE(ReadWholeFile(u"orv_42.dat", bytes));
     EXPECT_EQ(bytes, stored);
     // Nor does the save at exit lose anything, however old.
-    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(SaveSeenState(store));
     ASSERT_TRUE(ReadWholeFile(u"orv_42.dat", bytes));
     EXPECT_EQ(bytes, stored);
     // Announced items keep the failure in the tray.
     Unseen(1, 0, 0);
-    AfterRefresh();
+    AfterRefresh(store);
     EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook could not be reached");
 
     // The service is back.
     service.failUnanswered = false;
     clock = Now + 600;
-    RunRefreshBody(LastRefreshStart);
-    EXPECT_EQ(service.statements.back(), U(Since(ThreadsQuery, Now + 600 - 12 * 3600)));
+    RunRefreshBody(store, LastRefreshStart);
+    EXPECT_EQ(service.statements.back(), U(Since(ThreadsSince, Now + 600 - 12 * 3600)));
     EXPECT_EQ(ServiceUnreachable, 0);
     EXPECT_EQ(shell.tooltips.back(), u"Posts: 1");  // what was announced, again
     EXPECT_EQ(LogTexts(LogReports).back(), u"End of update from Facebook");
@@ -197,9 +199,9 @@ TEST_F(RefreshTest, TimerStartsAWorkerWhenDueAndAnnouncesAfterIt) {
     AppSettings.refreshInterval = 10;
     service.Answer(Since(StreamQuery, Now - 12 * 3600),
                    R"([{"post_id":"7_1","source_id":7,"updated_time":1699990000}])");
-    OnRefreshTimer();  // a worker that ends at once is announced in this same tick
+    OnRefreshTimer(store);  // a worker that ends at once is announced in this same tick
     WaitForWorker();
-    OnRefreshTimer();
+    OnRefreshTimer(store);
     EXPECT_FALSE(WorkerRunning());
     EXPECT_EQ(RefreshDone, 0);
     EXPECT_EQ(NewCountTotal, 1);
@@ -210,25 +212,25 @@ TEST_F(RefreshTest, TimerStartsAWorkerWhenDueAndAnnouncesAfterIt) {
 TEST_F(RefreshTest, TimerWaitsForTheIntervalCountedFromTheEnd) {
     AppSettings.refreshInterval = 10;
     LastRefreshEnd = Now - 600;
-    OnRefreshTimer();
+    OnRefreshTimer(store);
     EXPECT_FALSE(WorkerRunning());
     EXPECT_TRUE(service.statements.empty());
 }
 
 TEST_F(RefreshTest, NoTokenNoWorker) {
     ClearAccessToken();
-    StartRefresh();
+    StartRefresh(store);
     EXPECT_FALSE(WorkerRunning());
-    UpdateDataCommand();
+    UpdateDataCommand(store);
     EXPECT_FALSE(WorkerRunning());
 }
 
 TEST_F(RefreshTest, StopAsksTheWorkerToEndAndJoinsIt) {
     service.blockUntilAbandoned = true;
-    UpdateDataCommand();
+    UpdateDataCommand(store);
     EXPECT_TRUE(WorkerRunning());
     service.WaitUntilBlocked();
-    UpdateDataCommand();  // does nothing while one runs
+    UpdateDataCommand(store);  // does nothing while one runs
     StopRefresh();
     EXPECT_FALSE(WorkerRunning());
     EXPECT_EQ(RefreshDone, 0);
@@ -239,11 +241,66 @@ TEST_F(RefreshTest, StopAsksTheWorkerToEndAndJoinsIt) {
     EXPECT_EQ(LogTexts(LogReports), (std::vector<std::u16string>{u"Reading logged user"}));
 }
 
+// While the service holds any request of a refresh (profiles, pictures, the attachment,
+// comments, likes, statuses, notifications, threads, messages), another thread takes
+// the store's mutex at once: no request runs under it.
+TEST_F(RefreshTest, NoRequestOfARefreshHoldsTheStoreMutex) {
+    for (const char* id : {"8", "9", "10", "11", "12", "13"}) Person(id, "P" + std::string(id));
+    service.pictures[u"/att"] = PictureBytes(100, 100);
+    service.Answer(Since(StreamQuery, Now - 12 * 3600),
+                   R"([{"post_id":"7_1","source_id":7,"actor_id":7,"updated_time":1699990000,)"
+                   R"("comments":{"count":1},"likes":{"count":1},)"
+                   R"("attachment":{"name":"N","media":[{"href":"http:\/\/x","src":"http:\/\/pics\/att"}]}}])");
+    service.rule = [](const std::u16string& statement) -> std::optional<std::string> {
+        auto has = [&](std::u16string_view part) { return statement.find(part) != std::u16string::npos; };
+        if (has(u"FROM comment")) return R"([{"post_id":"7_1","fromid":8,"text":"c","time":100,"likes":0}])";
+        if (has(u"FROM like")) return R"([{"user_id":9}])";
+        if (has(u"FROM notification"))
+            return R"([{"notification_id":"n1","sender_id":10,"updated_time":100,"title_text":"t"}])";
+        if (has(u"FROM status")) return R"([{"uid":11,"status_id":1,"message":"m","time":100}])";
+        if (has(u"FROM thread")) return R"([{"thread_id":"t1","updated_time":100,"recipients":[42,12]}])";
+        if (has(u"FROM message")) return R"([{"thread_id":"t1","message_id":"m1","author_id":13,"created_time":100}])";
+        return std::nullopt;
+    };
+    service.holdEvery = true;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        RunRefreshBody(store, 0);
+        done = true;
+    });
+    std::vector<std::u16string> held;
+    while (!done) {
+        std::optional<std::u16string> path = service.WaitUntilHeld(std::chrono::milliseconds(50));
+        if (!path) continue;
+        const auto start = std::chrono::steady_clock::now();
+        bool taken = false;
+        while (!(taken = store.mutex().try_lock()) && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(5))
+            std::this_thread::yield();
+        if (taken) store.mutex().unlock();
+        EXPECT_TRUE(taken) << A(*path);
+        HttpRequest request;
+        request.path = *path;
+        held.push_back(StatementOf(request).value_or(*path));
+        service.LetGo();
+    }
+    worker.join();
+    auto heldAny = [&](std::u16string_view part) {
+        return std::any_of(held.begin(), held.end(),
+                           [&](const std::u16string& p) { return p.find(part) != std::u16string::npos; });
+    };
+    for (const char16_t* part : {u"/att", u"/9.png", u"/13.png", u"FROM comment", u"FROM like", u"FROM message",
+                                 u"uid='8'", u"uid='9'", u"uid='10'", u"uid='11'", u"uid='12'", u"uid='13'"})
+        EXPECT_TRUE(heldAny(part)) << A(part);
+    EXPECT_NE(FindItemByKeys(store.comments, u"7_1", u"8"), nullptr);
+    EXPECT_NE(FindItemByKeys(store.likes, u"7_1", u"9"), nullptr);
+    EXPECT_NE(store.FindMessage(u"m1"), nullptr);
+}
+
 class AfterRefreshTest : public RefreshTest {};
 
 TEST_F(AfterRefreshTest, AnnouncesOnlyWhenTheTotalChanges) {
     Unseen(3, 0, 0);
-    AfterRefresh();
+    AfterRefresh(store);
     EXPECT_EQ(TrayState, TrayStateNew);
     EXPECT_EQ(NewCountTotal, 3);
     EXPECT_EQ(shell.icons, (std::vector<int32_t>{TrayIconNew}));
@@ -252,12 +309,12 @@ TEST_F(AfterRefreshTest, AnnouncesOnlyWhenTheTotalChanges) {
     EXPECT_EQ(shell.notices[0].title, u"New and updated");
     EXPECT_EQ(shell.notices[0].summary, u"Posts: 3");
 
-    AfterRefresh();
+    AfterRefresh(store);
     EXPECT_EQ(shell.notices.size(), 1u);
     EXPECT_EQ(LogTexts(LogNewAndUpdated).size(), 1u);
 
-    FindItem(PostList, u"p0")->payload.flags = ItemRead;
-    AfterRefresh();
+    FindItem(store.posts, u"p0")->payload.flags = ItemRead;
+    AfterRefresh(store);
     EXPECT_EQ(NewCountTotal, 2);
     EXPECT_EQ(LogTexts(LogNewAndUpdated), (std::vector<std::u16string>{u"Posts: 3", u"Posts: 2"}));
     EXPECT_EQ(shell.notices.size(), 2u);
@@ -265,28 +322,28 @@ TEST_F(AfterRefreshTest, AnnouncesOnlyWhenTheTotalChanges) {
 
 TEST_F(AfterRefreshTest, ForgettingTheAnnouncementIdlesTheTrayAndLetsTheSameTotalBeAnnouncedAgain) {
     Unseen(3, 0, 0);
-    AfterRefresh();
+    AfterRefresh(store);
     EXPECT_EQ(shell.tooltips.back(), u"Posts: 3");
     ForgetAnnouncement();
     EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook interface");
     EXPECT_EQ(shell.icons.back(), TrayIconNormal);
     EXPECT_EQ(TrayState, TrayStateNormal);
     EXPECT_EQ(NewCountTotal, 0);
-    AfterRefresh();  // signed in again with as many new items
+    AfterRefresh(store);  // signed in again with as many new items
     EXPECT_EQ(shell.notices.size(), 2u);
     EXPECT_EQ(shell.tooltips.back(), u"Posts: 3");
 }
 
 TEST_F(AfterRefreshTest, SummaryInTheOrderPostsMessagesNotificationsWithoutZeros) {
     Unseen(1, 2, 3);
-    AfterRefresh();
+    AfterRefresh(store);
     EXPECT_EQ(LogTexts(LogNewAndUpdated).back(), u"Posts: 1, Messages: 2, Notifications: 3");
     EXPECT_EQ(RefreshSummary(0, 2, 0), u"Messages: 2");
     EXPECT_EQ(RefreshSummary(4, 0, 1), u"Posts: 4, Notifications: 1");
 }
 
 TEST_F(AfterRefreshTest, NothingUnreadLeavesTrayAndTooltipAlone) {
-    AfterRefresh();
+    AfterRefresh(store);
     EXPECT_TRUE(shell.icons.empty());
     EXPECT_TRUE(shell.tooltips.empty());
     EXPECT_EQ(TrayState, TrayStateNormal);
@@ -295,18 +352,18 @@ TEST_F(AfterRefreshTest, NothingUnreadLeavesTrayAndTooltipAlone) {
 
 TEST_F(AfterRefreshTest, MutedAndHiddenItemsDoNotCount) {
     Unseen(2, 0, 0);
-    FindItem(PostList, u"p0")->payload.flags = ItemMuted;
+    FindItem(store.posts, u"p0")->payload.flags = ItemMuted;
     uint32_t hidden = 1;
-    FindItem(PostList, u"p1")->markRef = &hidden;
-    AfterRefresh();
+    FindItem(store.posts, u"p1")->markRef = &hidden;
+    AfterRefresh(store);
     EXPECT_EQ(NewCountTotal, 0);
-    FindItem(PostList, u"p1")->markRef = &DefaultMarkWord;
+    FindItem(store.posts, u"p1")->markRef = &DefaultMarkWord;
 }
 
 TEST_F(AfterRefreshTest, VisibleWindowGetsTheTrayButNoPopup) {
     shell.visible = true;
     Unseen(1, 0, 0);
-    AfterRefresh();
+    AfterRefresh(store);
     EXPECT_EQ(TrayState, TrayStateNew);
     EXPECT_TRUE(shell.notices.empty());
 }
@@ -314,7 +371,7 @@ TEST_F(AfterRefreshTest, VisibleWindowGetsTheTrayButNoPopup) {
 TEST_F(AfterRefreshTest, PopupOnlyWhenTheSettingAsks) {
     AppSettings.notifyNewAndUpdated = 0;
     Unseen(1, 0, 0);
-    AfterRefresh();
+    AfterRefresh(store);
     EXPECT_EQ(TrayState, TrayStateNew);
     EXPECT_TRUE(shell.notices.empty());
 }
@@ -322,7 +379,7 @@ TEST_F(AfterRefreshTest, PopupOnlyWhenTheSettingAsks) {
 TEST_F(AfterRefreshTest, OpenContentMenuHoldsTheAnnouncementBack) {
     ContentMenuOpen = 1;
     Unseen(1, 0, 0);
-    AfterRefresh();
+    AfterRefresh(store);
     EXPECT_EQ(NewCountTotal, 0);
     EXPECT_TRUE(shell.icons.empty());
 }
@@ -334,9 +391,9 @@ TEST_F(AfterRefreshTest, NotifyingOnlyWithHiddenWindowMarksAllReadWhenItIsShown)
     Unseen(2, 1, 1);
     TrayState = TrayStateNew;
     NewCountTotal = 9;
-    AfterRefresh();
-    EXPECT_EQ(CountUnseenItems(PostList, false) + CountUnseenItems(MessageList, false) +
-                  CountUnseenItems(NotificationList, false),
+    AfterRefresh(store);
+    EXPECT_EQ(CountUnseenItems(store.posts, false) + CountUnseenItems(store.messages, false) +
+                  CountUnseenItems(store.notifications, false),
               0);
     EXPECT_EQ(NewCountTotal, 0);
     EXPECT_EQ(TrayState, TrayStateNormal);
@@ -347,8 +404,8 @@ TEST_F(AfterRefreshTest, NotifyingOnlyWithHiddenWindowMarksAllReadWhenItIsShown)
 
     // Hidden again: announced as usual.
     shell.visible = false;
-    FindItem(PostList, u"p0")->payload.flags = 0;
-    AfterRefresh();
+    FindItem(store.posts, u"p0")->payload.flags = 0;
+    AfterRefresh(store);
     EXPECT_EQ(NewCountTotal, 1);
 }
 

@@ -12,6 +12,7 @@
 #include "net/access_token.h"
 #include "net/service_address.h"
 #include "net/service_calls.h"
+#include "store/picture.h"
 #include "net_fakes.h"
 #include "base/whole_file.h"
 

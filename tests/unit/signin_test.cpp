@@ -138,9 +138,11 @@ protected:
         SetServiceBase(u"http://127.0.0.1:8080");
         ClearAccessToken();
         SetSigningIn(true);
+        InstallRefreshHooks();  // a token change makes the next refresh due
         LastRefreshEnd = 1234;
     }
     void TearDown() override {
+        SetTokenChangeHook({});
         SetServiceBase(u"");
         ClearAccessToken();
         SetSigningIn(false);

@@ -39,24 +39,24 @@ protected:
     }
     std::vector<std::u16string> Likers() const {
         std::vector<std::u16string> out;
-        for (auto& n : LikeList) out.push_back(n.key2);
+        for (auto& n : store.likes) out.push_back(n.key2);
         return out;
     }
     std::vector<int32_t> CommentTimes() const {
         std::vector<int32_t> out;
-        for (auto& n : CommentList) out.push_back(n.stamp);
+        for (auto& n : store.comments) out.push_back(n.stamp);
         return out;
     }
     std::string friends;
 };
 
 TEST_F(CommentsTest, FriendsOnlyConditionOrTwoBlanks) {
-    ReadComments(u"7_1");
-    ReadLikes(u"7_1");
+    ReadComments(store, u"7_1");
+    ReadLikes(store, u"7_1");
     AppSettings.commentsOnlyFromFriends = 1;
     AppSettings.likesOnlyFromFriends = 0;
-    ReadComments(u"7_1");
-    ReadLikes(u"7_1");
+    ReadComments(store, u"7_1");
+    ReadLikes(store, u"7_1");
     EXPECT_EQ(service.statements,
               (std::vector<std::u16string>{
                   u"SELECT post_id, fromid, text, time, likes FROM comment WHERE  post_id='7_1' ORDER by time DESC LIMIT 100",
@@ -68,35 +68,35 @@ TEST_F(CommentsTest, FriendsOnlyConditionOrTwoBlanks) {
 
 TEST_F(CommentsTest, NewCommentsCountAndReportUnreadOnes) {
     service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 200, 2) + "," + Comment("9", 100) + "]");
-    SeenComments = SeenTable({SeenEntry{0, 1, 200, u"7_1", u"8", 0}});
+    store.seen.comments = SeenTable({SeenEntry{0, 1, 200, u"7_1", u"8", 0}});
     int32_t counter = 3;
-    EXPECT_TRUE(ReadComments(u"7_1", &counter));
+    EXPECT_TRUE(ReadComments(store, u"7_1", &counter));
     EXPECT_EQ(counter, 5);
-    ASSERT_EQ(CommentList.size(), 2u);
+    ASSERT_EQ(store.comments.size(), 2u);
     // Oldest first by default.
     EXPECT_EQ(CommentTimes(), (std::vector<int32_t>{100, 200}));
-    CommentRecord& ben = FindItemByKeys(CommentList, u"7_1", u"8")->payload;
+    CommentRecord& ben = FindItemByKeys(store.comments, u"7_1", u"8")->payload;
     EXPECT_EQ(ben.read, 1u);
     EXPECT_EQ(ben.likes, 2);
     EXPECT_EQ(ben.text, u"by 8");
-    EXPECT_EQ(FindItemByKeys(CommentList, u"7_1", u"9")->payload.read, 0u);
+    EXPECT_EQ(FindItemByKeys(store.comments, u"7_1", u"9")->payload.read, 0u);
 
     // Only remembered comments: nothing unread added.
     service.Answer(CommentsQuery("", "7_2"), "[" + Comment("8", 300, 0, "7_2") + "]");
-    SeenComments = SeenTable({SeenEntry{0, 1, 300, u"7_2", u"8", 0}});
-    EXPECT_FALSE(ReadComments(u"7_2"));
+    store.seen.comments = SeenTable({SeenEntry{0, 1, 300, u"7_2", u"8", 0}});
+    EXPECT_FALSE(ReadComments(store, u"7_2"));
 }
 
 TEST_F(CommentsTest, ListedCommentOnlyGetsItsLikesAndDoesNotCount) {
     service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 200) + "]");
-    ReadComments(u"7_1");
-    CommentRecord& ben = CommentList.head()->payload;
+    ReadComments(store, u"7_1");
+    CommentRecord& ben = store.comments.head()->payload;
     ben.read = 1;
     service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 200, 4) + "]");
     int32_t counter = 0;
-    EXPECT_FALSE(ReadComments(u"7_1", &counter));
+    EXPECT_FALSE(ReadComments(store, u"7_1", &counter));
     EXPECT_EQ(counter, 0);
-    EXPECT_EQ(CommentList.size(), 1u);
+    EXPECT_EQ(store.comments.size(), 1u);
     EXPECT_EQ(ben.read, 1u);
     EXPECT_EQ(ben.likes, 4);
 }
@@ -105,128 +105,128 @@ TEST_F(CommentsTest, SameAuthorSameSecondIsOneComment) {
     service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 200) + "," + Comment("8", 200) + "," + Comment("9", 200) +
                                                  "]");
     int32_t counter = 0;
-    ReadComments(u"7_1", &counter);
-    EXPECT_EQ(CommentList.size(), 2u);
+    ReadComments(store, u"7_1", &counter);
+    EXPECT_EQ(store.comments.size(), 2u);
     EXPECT_EQ(counter, 2);
 }
 
 TEST_F(CommentsTest, FailedQueryChangesNothingAndReportsNoNews) {
     service.failUnanswered = true;
-    EXPECT_FALSE(ReadComments(u"7_1"));
-    EXPECT_TRUE(CommentList.empty());
+    EXPECT_FALSE(ReadComments(store, u"7_1"));
+    EXPECT_TRUE(store.comments.empty());
 }
 
 TEST_F(CommentsTest, SortOrderFollowsTheSettingAndResortsEverything) {
     service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 300) + "," + Comment("9", 100) + "]");
     service.Answer(CommentsQuery("", "7_2"), "[" + Comment("8", 200, 0, "7_2") + "," + Comment("7", 400, 0, "7_2") + "]");
-    ReadComments(u"7_1");
-    ReadComments(u"7_2");
+    ReadComments(store, u"7_1");
+    ReadComments(store, u"7_2");
     EXPECT_EQ(CommentTimes(), (std::vector<int32_t>{100, 200, 300, 400}));
     AppSettings.commentsNewestFirst = 1;
-    SortComments();
+    store.SortComments();
     EXPECT_EQ(CommentTimes(), (std::vector<int32_t>{400, 300, 200, 100}));
 }
 
 // A new comment goes after the listed ones of the same second, in either order.
 TEST_F(CommentsTest, EqualTimesKeepTheOrderTheyCameIn) {
-    auto order = [] {
+    auto order = [this] {
         std::vector<std::u16string> out;
-        for (auto& n : CommentList) out.push_back(n.key1 + u"/" + n.key2);
+        for (auto& n : store.comments) out.push_back(n.key1 + u"/" + n.key2);
         return out;
     };
     service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 200) + "," + Comment("9", 100) + "]");
     service.Answer(CommentsQuery("", "7_2"),
                    "[" + Comment("9", 300, 0, "7_2") + "," + Comment("7", 200, 0, "7_2") + "," + Comment("8", 100, 0, "7_2") + "]");
     service.Answer(CommentsQuery("", "7_3"), "[" + Comment("7", 200, 0, "7_3") + "]");
-    ReadComments(u"7_1");
-    ReadComments(u"7_2");
+    ReadComments(store, u"7_1");
+    ReadComments(store, u"7_2");
     EXPECT_EQ(order(), (std::vector<std::u16string>{u"7_1/9", u"7_2/8", u"7_1/8", u"7_2/7", u"7_2/9"}));
     AppSettings.commentsNewestFirst = 1;
-    ReadComments(u"7_3");
+    ReadComments(store, u"7_3");
     EXPECT_EQ(order(), (std::vector<std::u16string>{u"7_2/9", u"7_1/8", u"7_2/7", u"7_3/7", u"7_1/9", u"7_2/8"}));
 }
 
 TEST_F(CommentsTest, MarkCommentsReadTouchesOnlyThatPost) {
     service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 300) + "]");
     service.Answer(CommentsQuery("", "7_2"), "[" + Comment("8", 200, 0, "7_2") + "]");
-    ReadComments(u"7_1");
-    ReadComments(u"7_2");
-    MarkCommentsRead(u"7_1");
-    EXPECT_EQ(FindItemByKeys(CommentList, u"7_1", u"8")->payload.read, 1u);
-    EXPECT_EQ(FindItemByKeys(CommentList, u"7_2", u"8")->payload.read, 0u);
+    ReadComments(store, u"7_1");
+    ReadComments(store, u"7_2");
+    MarkCommentsRead(store, u"7_1");
+    EXPECT_EQ(FindItemByKeys(store.comments, u"7_1", u"8")->payload.read, 1u);
+    EXPECT_EQ(FindItemByKeys(store.comments, u"7_2", u"8")->payload.read, 0u);
 }
 
 TEST_F(CommentsTest, LikesRereadKeepsTheListedAndDropsTheGone) {
     service.Answer(LikesQuery(friends, "7_1"), LikeRows({"8", "9"}));
-    SeenLikes = SeenTable({SeenEntry{0, 1, 5, u"7_1", u"9", 0}});
-    EXPECT_TRUE(ReadLikes(u"7_1"));
+    store.seen.likes = SeenTable({SeenEntry{0, 1, 5, u"7_1", u"9", 0}});
+    EXPECT_TRUE(ReadLikes(store, u"7_1"));
     EXPECT_EQ(Likers(), (std::vector<std::u16string>{u"8", u"9"}));
-    EXPECT_EQ(FindItemByKeys(LikeList, u"7_1", u"9")->payload.read, 1u);
-    EXPECT_EQ(FindItemByKeys(LikeList, u"7_1", u"8")->payload.read, 0u);
-    EXPECT_EQ(FindItemByKeys(LikeList, u"7_1", u"8")->stamp, Now);
-    FindItemByKeys(LikeList, u"7_1", u"8")->payload.read = 1;
+    EXPECT_EQ(FindItemByKeys(store.likes, u"7_1", u"9")->payload.read, 1u);
+    EXPECT_EQ(FindItemByKeys(store.likes, u"7_1", u"8")->payload.read, 0u);
+    EXPECT_EQ(FindItemByKeys(store.likes, u"7_1", u"8")->stamp, Now);
+    FindItemByKeys(store.likes, u"7_1", u"8")->payload.read = 1;
 
     clock = Now + 60;
     service.Answer(LikesQuery(friends, "7_1"), LikeRows({"8", "7"}));
-    EXPECT_TRUE(ReadLikes(u"7_1"));
+    EXPECT_TRUE(ReadLikes(store, u"7_1"));
     EXPECT_EQ(Likers(), (std::vector<std::u16string>{u"8", u"7"}));
-    ItemNode<LikeRecord>* ben = FindItemByKeys(LikeList, u"7_1", u"8");
+    ItemNode<LikeRecord>* ben = FindItemByKeys(store.likes, u"7_1", u"8");
     EXPECT_EQ(ben->payload.read, 1u);
     EXPECT_EQ(ben->stamp, Now);
     EXPECT_EQ(ben->payload.stale, 0u);
-    EXPECT_EQ(FindItemByKeys(LikeList, u"7_1", u"7")->stamp, Now + 60);
+    EXPECT_EQ(FindItemByKeys(store.likes, u"7_1", u"7")->stamp, Now + 60);
 }
 
 TEST_F(CommentsTest, LikesStayWhenTheQueryFailsOrAnswersAnError) {
     service.Answer(LikesQuery(friends, "7_1"), LikeRows({"8"}));
-    ReadLikes(u"7_1");
+    ReadLikes(store, u"7_1");
     service.answers.clear();
     service.failUnanswered = true;
-    EXPECT_FALSE(ReadLikes(u"7_1"));
+    EXPECT_FALSE(ReadLikes(store, u"7_1"));
     service.Answer(LikesQuery(friends, "7_1"), R"({"error_code":1,"error_msg":"Unknown error"})");
-    EXPECT_FALSE(ReadLikes(u"7_1"));
+    EXPECT_FALSE(ReadLikes(store, u"7_1"));
     EXPECT_EQ(Likers(), (std::vector<std::u16string>{u"8"}));
-    EXPECT_EQ(LikeList.head()->payload.stale, 0u);
+    EXPECT_EQ(store.likes.head()->payload.stale, 0u);
 }
 
 TEST_F(CommentsTest, UnknownLikerEndsTheReadAndTheRestCountAsGone) {
     service.Answer(LikesQuery(friends, "7_1"), LikeRows({"8", "9"}));
-    ReadLikes(u"7_1");
+    ReadLikes(store, u"7_1");
     service.Answer(LikesQuery(friends, "7_1"), LikeRows({"8", "99", "9"}));
-    ReadLikes(u"7_1");
+    ReadLikes(store, u"7_1");
     EXPECT_EQ(Likers(), (std::vector<std::u16string>{u"8"}));
 }
 
 TEST_F(CommentsTest, LikesOfOtherPostsAreLeftAlone) {
     service.Answer(LikesQuery(friends, "7_1"), LikeRows({"8"}));
     service.Answer(LikesQuery(friends, "7_2"), LikeRows({"9"}));
-    ReadLikes(u"7_1");
-    ReadLikes(u"7_2");
+    ReadLikes(store, u"7_1");
+    ReadLikes(store, u"7_2");
     service.Answer(LikesQuery(friends, "7_1"), "[]");
-    ReadLikes(u"7_1");
+    ReadLikes(store, u"7_1");
     EXPECT_EQ(Likers(), (std::vector<std::u16string>{u"9"}));
 }
 
 TEST_F(CommentsTest, OwnLikeIsListedOnceAndReadAndRemovedOnlyWhenListed) {
-    AddOwnLike(u"42", u"7_1");
-    AddOwnLike(u"42", u"7_1");
-    ASSERT_EQ(LikeList.size(), 1u);
-    ItemNode<LikeRecord>* like = LikeList.head();
+    AddOwnLike(store, u"42", u"7_1");
+    AddOwnLike(store, u"42", u"7_1");
+    ASSERT_EQ(store.likes.size(), 1u);
+    ItemNode<LikeRecord>* like = store.likes.head();
     EXPECT_EQ(like->payload.read, 1u);
     EXPECT_FALSE(like->unseen());
     EXPECT_EQ(like->markRef, &like->payload.stale);
-    EXPECT_FALSE(RemoveOwnLike(u"7_2", u"42"));
-    EXPECT_EQ(LikeList.size(), 1u);
-    EXPECT_TRUE(RemoveOwnLike(u"7_1", u"42"));
-    EXPECT_TRUE(LikeList.empty());
+    EXPECT_FALSE(RemoveOwnLike(store, u"7_2", u"42"));
+    EXPECT_EQ(store.likes.size(), 1u);
+    EXPECT_TRUE(RemoveOwnLike(store, u"7_1", u"42"));
+    EXPECT_TRUE(store.likes.empty());
 }
 
 TEST_F(CommentsTest, ReleasingPostsClearsTheStatusPostOfEveryUser) {
-    ParsePosts(ParseJson(R"([{"post_id":"7_11","source_id":7,"updated_time":300}])"));
-    ParseStatuses(ParseJson(R"([{"uid":7,"status_id":"11","message":"m","time":300}])"));
-    ASSERT_NE(FindProfile(u"7", false)->statusPost, nullptr);
-    FreePostList();
-    EXPECT_EQ(FindProfile(u"7", false)->statusPost, nullptr);
+    ParsePosts(store, ParseJson(R"([{"post_id":"7_11","source_id":7,"updated_time":300}])"));
+    ParseStatuses(store, ParseJson(R"([{"uid":7,"status_id":"11","message":"m","time":300}])"));
+    ASSERT_NE(FindProfile(store, u"7", false)->statusPost, nullptr);
+    store.FreePostList();
+    EXPECT_EQ(FindProfile(store, u"7", false)->statusPost, nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -23,9 +24,12 @@
 #include "base/text_table.h"
 #include "net/access_token.h"
 #include "net/http_transport.h"
+#include "net/signin.h"
+#include "store/comments.h"
 #include "store/data_store.h"
 #include "store/picture.h"
 #include "store/picture_limit.h"
+#include "store/profiles.h"
 #include "store/seen_state.h"
 
 class FakePicture : public Picture {
@@ -72,6 +76,8 @@ public:
     std::vector<std::u16string> pictureRequests;
     bool blockUntilAbandoned = false;
     bool failUnanswered = false;  // statements nothing answers get no answer, not "[]"
+    // Each request waits inside Send until the test lets it go (WaitUntilHeld, LetGo).
+    bool holdEvery = false;
 
     FakeService() { SetHttpTransport(this); }
     ~FakeService() override { SetHttpTransport(nullptr); }
@@ -80,6 +86,12 @@ public:
 
     HttpResponse Send(const HttpRequest& request) override {
         std::unique_lock<std::mutex> hold(lock_);
+        if (holdEvery) {
+            held_ = true;
+            heldPath_ = request.path;
+            changed_.notify_all();
+            changed_.wait(hold, [&] { return !held_; });
+        }
         if (blockUntilAbandoned) {
             entered_ = true;
             changed_.notify_all();
@@ -109,6 +121,17 @@ public:
         std::unique_lock<std::mutex> hold(lock_);
         changed_.wait(hold, [&] { return entered_; });
     }
+    // The path of the request now held, or nothing when none came within `limit`.
+    std::optional<std::u16string> WaitUntilHeld(std::chrono::milliseconds limit) {
+        std::unique_lock<std::mutex> hold(lock_);
+        if (!changed_.wait_for(hold, limit, [&] { return held_; })) return std::nullopt;
+        return heldPath_;
+    }
+    void LetGo() {
+        std::lock_guard<std::mutex> hold(lock_);
+        held_ = false;
+        changed_.notify_all();
+    }
     size_t Count(std::u16string_view statement) const {
         size_t n = 0;
         for (const auto& s : statements) n += s == statement;
@@ -125,6 +148,8 @@ private:
     std::condition_variable changed_;
     bool entered_ = false;
     bool abandoned_ = false;
+    bool held_ = false;
+    std::u16string heldPath_;
 };
 
 class RecordingStoreShell : public ShellPort {
@@ -170,14 +195,51 @@ inline std::string UserQuery(std::string_view id) {
            std::string(id) + "'";
 }
 
-// Every store test starts from nothing: empty lists and tables, default settings, a
+// ---- Recorded answers: the statements the store sends and rows as the service sends them.
+
+inline std::string Rows(std::initializer_list<std::string> rows) {
+    std::string out = "[";
+    for (const auto& r : rows) out += (out.size() > 1 ? "," : "") + r;
+    return out + "]";
+}
+
+// The comment and like re-reads of a post with the default settings.
+inline std::string CommentsQuery(const std::string& post) {
+    return "SELECT post_id, fromid, text, time, likes FROM comment WHERE  post_id='" + post +
+           "' ORDER by time DESC LIMIT 100";
+}
+inline std::string LikesQuery(const std::string& post) {
+    return "SELECT user_id FROM like WHERE " + A(FriendsOnlyCondition) + " post_id='" + post + "' LIMIT 50";
+}
+inline std::string CommentRow(const std::string& post, const std::string& from, int time, const std::string& text = "c",
+                              int likes = 0) {
+    return "{\"post_id\":\"" + post + "\",\"fromid\":" + from + ",\"text\":\"" + text +
+           "\",\"time\":" + std::to_string(time) + ",\"likes\":" + std::to_string(likes) + "}";
+}
+inline std::string LikeRow(const std::string& user) { return "{\"user_id\":" + user + "}"; }
+
+inline std::string ThreadsQuery(int since) {
+    return "SELECT thread_id,folder_id,subject,updated_time,message_count,unread,snippet_author,parent_thread_id,"
+           "snippet,message_count,recipients FROM thread WHERE folder_id=0 AND updated_time>" +
+           std::to_string(since) + " AND unread!=0";
+}
+inline std::string MessagesQuery(const std::string& thread, int since) {
+    return "SELECT thread_id,message_id,author_id,body,created_time,attachment FROM message WHERE thread_id=" + thread +
+           " AND created_time>=" + std::to_string(since);
+}
+
+// Every store test starts from nothing: a fresh store, default settings, a
 // fixed clock, a token, and its own empty folder as the current directory.
 class StoreTest : public ::testing::Test {
 protected:
     static constexpr int32_t Now = 1700000000;
 
     void SetUp() override {
-        ResetStore();
+        // As after a good refresh: a save drops entries past their age unless a test
+        // says otherwise.
+        store.seenListsComplete = true;
+        ResetRefreshFlags();
+        InstallRefreshHooks();
         ResetSettingsForTesting();
         AppSettings = Settings();
         AppSettings.language = LangEnglish;
@@ -203,7 +265,8 @@ protected:
 
     void TearDown() override {
         StopRefresh();
-        ResetStore();
+        ResetRefreshFlags();
+        SetTokenChangeHook({});
         SetClockForTesting({});
         ClearAccessToken();
         SetPictureDecoder({});
@@ -212,13 +275,9 @@ protected:
         std::filesystem::remove_all(folder_);
     }
 
-    static void ResetStore() {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        ReleaseSignedInData();
-        FreeLikeList();
-        FreeItemList(NotificationList);
-        FreeItemList(FavoriteList);
-        ResetSeenStateForTesting();
+    // The refresh cycle's flags are the program's, not the store's: every test starts
+    // them afresh.
+    static void ResetRefreshFlags() {
         TrayState = 0;
         NewCountTotal = 0;
         ContentMenuOpen = 0;
@@ -226,13 +285,20 @@ protected:
         LastRefreshEnd = 0;
         RefreshDone = 0;
         ServiceUnreachable = 0;
-        RefreshStopRequested = false;
     }
 
     // Signs in `uid` as the store's own user without a refresh.
-    static void SetOwnUid(std::u16string uid) {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        OwnUid = std::move(uid);
+    void SetOwnUid(std::u16string uid) {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        store.ownUid = std::move(uid);
+    }
+
+    // Signs in `uid` with his profile fetched from the service (Person first).
+    void SignInAs(const std::u16string& uid) {
+        SetOwnUid(uid);
+        UserRecord* own = FindProfile(store, uid, true);
+        std::lock_guard<std::mutex> hold(store.mutex());
+        store.ownUser = own;
     }
 
     // A user the service knows, with a 48 x 48 picture.
@@ -244,6 +310,7 @@ protected:
     int32_t clock = Now;
     FakeService service;
     RecordingStoreShell shell;
+    DataStore store;  // a fresh one for every test
 
 private:
     std::filesystem::path saved_, folder_;

@@ -24,9 +24,9 @@ std::string FileBytes() {
     return bytes;
 }
 
-std::vector<std::pair<std::u16string, std::u16string>> Favorites() {
+std::vector<std::pair<std::u16string, std::u16string>> Favorites(const DataStore& store) {
     std::vector<std::pair<std::u16string, std::u16string>> out;
-    for (auto& n : FavoriteList) out.emplace_back(n.payload.title, n.payload.address);
+    for (auto& n : store.favorites) out.emplace_back(n.payload.title, n.payload.address);
     return out;
 }
 
@@ -35,15 +35,15 @@ using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
 class FavoritesTest : public StoreTest {};
 
 TEST_F(FavoritesTest, TwoFavouritesAreTwoLinesAndA16BitZero) {
-    AddFavorite(u"News", u"http://news.example/");
-    AddFavorite(u"Mail \u010d", u"http://mail.example/");
+    AddFavorite(store, u"News", u"http://news.example/");
+    AddFavorite(store, u"Mail \u010d", u"http://mail.example/");
     EXPECT_EQ(FileBytes(),
               Utf16Le(u"News;http://news.example/\r\nMail \u010d;http://mail.example/\r\n") + std::string(2, '\0'));
-    FreeItemList(FavoriteList);
-    EXPECT_TRUE(LoadFavorites());
-    EXPECT_EQ(Favorites(), (Pairs{{u"News", u"http://news.example/"}, {u"Mail \u010d", u"http://mail.example/"}}));
-    EXPECT_EQ(FavoriteList.head()->key1, u"News");
-    EXPECT_EQ(FavoriteList.head()->stamp, 0);
+    FreeItemList(store.favorites);
+    EXPECT_TRUE(LoadFavorites(store));
+    EXPECT_EQ(Favorites(store), (Pairs{{u"News", u"http://news.example/"}, {u"Mail \u010d", u"http://mail.example/"}}));
+    EXPECT_EQ(store.favorites.head()->key1, u"News");
+    EXPECT_EQ(store.favorites.head()->stamp, 0);
 }
 
 TEST_F(FavoritesTest, LinesAreReadTheLenientWay) {
@@ -67,28 +67,28 @@ TEST_F(FavoritesTest, TextEndsAtTheFirstZero) {
 }
 
 TEST_F(FavoritesTest, EmptiedListSavesAnEmptyFileSoDeletedFavouritesStayDeleted) {
-    AddFavorite(u"One", u"http://one/");
-    RemoveFavoriteAt(0);
-    EXPECT_TRUE(SaveFavorites());
+    AddFavorite(store, u"One", u"http://one/");
+    RemoveFavoriteAt(store, 0);
+    EXPECT_TRUE(SaveFavorites(store));
     EXPECT_TRUE(std::filesystem::exists("favorites.txt"));
     EXPECT_EQ(FileBytes(), "");
-    EXPECT_TRUE(LoadFavorites());
-    EXPECT_TRUE(FavoriteList.empty());
+    EXPECT_TRUE(LoadFavorites(store));
+    EXPECT_TRUE(store.favorites.empty());
 }
 
 TEST_F(FavoritesTest, RemovingByPositionKeepsTheOthersInOrder) {
-    AddFavorite(u"A", u"a");
-    AddFavorite(u"B", u"b");
-    AddFavorite(u"C", u"c");
-    RemoveFavoriteAt(1);
-    RemoveFavoriteAt(7);  // no such line
-    EXPECT_EQ(Favorites(), (Pairs{{u"A", u"a"}, {u"C", u"c"}}));
+    AddFavorite(store, u"A", u"a");
+    AddFavorite(store, u"B", u"b");
+    AddFavorite(store, u"C", u"c");
+    RemoveFavoriteAt(store, 1);
+    RemoveFavoriteAt(store, 7);  // no such line
+    EXPECT_EQ(Favorites(store), (Pairs{{u"A", u"a"}, {u"C", u"c"}}));
 }
 
 TEST_F(FavoritesTest, EmptyTitleOrAddressAddsNothing) {
-    EXPECT_FALSE(AddFavorite(u"", u"http://x/"));
-    EXPECT_FALSE(AddFavorite(u"X", u""));
-    EXPECT_TRUE(FavoriteList.empty());
+    EXPECT_FALSE(AddFavorite(store, u"", u"http://x/"));
+    EXPECT_FALSE(AddFavorite(store, u"X", u""));
+    EXPECT_TRUE(store.favorites.empty());
     EXPECT_FALSE(std::filesystem::exists("favorites.txt"));
 }
 
@@ -98,31 +98,31 @@ TEST_F(FavoritesTest, LongFieldsAreCutNotSpilled) {
     // A file written by someone else with over-long fields.
     std::string bytes = Utf16Le(longTitle + u";" + longAddress + u"\r\nNext;n\r\n") + std::string(2, '\0');
     std::ofstream("favorites.txt", std::ios::binary) << bytes;
-    EXPECT_TRUE(LoadFavorites());
-    ASSERT_EQ(FavoriteList.size(), 2u);
-    EXPECT_EQ(FavoriteList.head()->payload.title, std::u16string(FavoriteFieldLimit, u't'));
-    EXPECT_EQ(FavoriteList.head()->payload.address, std::u16string(FavoriteFieldLimit, u'a'));
-    EXPECT_EQ(FavoriteList.head()->next->payload.title, u"Next");
+    EXPECT_TRUE(LoadFavorites(store));
+    ASSERT_EQ(store.favorites.size(), 2u);
+    EXPECT_EQ(store.favorites.head()->payload.title, std::u16string(FavoriteFieldLimit, u't'));
+    EXPECT_EQ(store.favorites.head()->payload.address, std::u16string(FavoriteFieldLimit, u'a'));
+    EXPECT_EQ(store.favorites.head()->next->payload.title, u"Next");
 
     // From the dialog the same limit applies, so what is shown is what comes back.
-    FreeItemList(FavoriteList);
-    AddFavorite(longTitle, u"http://x/");
-    EXPECT_EQ(FavoriteList.head()->payload.title.size(), FavoriteFieldLimit);
+    FreeItemList(store.favorites);
+    AddFavorite(store, longTitle, u"http://x/");
+    EXPECT_EQ(store.favorites.head()->payload.title.size(), FavoriteFieldLimit);
 }
 
 TEST_F(FavoritesTest, SeparatorsTypedIntoAFieldDoNotSplitItAtTheNextStart) {
-    AddFavorite(u"A;B", u"http://x/?a=1;b=2");
-    FreeItemList(FavoriteList);
-    LoadFavorites();
-    EXPECT_EQ(Favorites(), (Pairs{{u"A B", u"http://x/?a=1%3Bb=2"}}));
+    AddFavorite(store, u"A;B", u"http://x/?a=1;b=2");
+    FreeItemList(store.favorites);
+    LoadFavorites(store);
+    EXPECT_EQ(Favorites(store), (Pairs{{u"A B", u"http://x/?a=1%3Bb=2"}}));
 }
 
 TEST_F(FavoritesTest, MissingOrOddFiles) {
-    EXPECT_FALSE(LoadFavorites());
-    EXPECT_TRUE(FavoriteList.empty());
+    EXPECT_FALSE(LoadFavorites(store));
+    EXPECT_TRUE(store.favorites.empty());
     std::ofstream("favorites.txt", std::ios::binary) << std::string("A\0;\0a\0\r", 7);  // odd length
-    EXPECT_TRUE(LoadFavorites());
-    EXPECT_EQ(Favorites(), (Pairs{{u"A", u"a"}}));
+    EXPECT_TRUE(LoadFavorites(store));
+    EXPECT_EQ(Favorites(store), (Pairs{{u"A", u"a"}}));
 }
 
 }  // namespace

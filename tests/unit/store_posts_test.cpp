@@ -14,26 +14,6 @@ std::string PostRow(const std::string& id, const std::string& source, int update
     return row + extra + "}";
 }
 
-std::string Rows(std::initializer_list<std::string> rows) {
-    std::string out = "[";
-    for (const auto& r : rows) out += (out.size() > 1 ? "," : "") + r;
-    return out + "]";
-}
-
-std::string CommentsQuery(const std::string& post) {
-    return "SELECT post_id, fromid, text, time, likes FROM comment WHERE  post_id='" + post +
-           "' ORDER by time DESC LIMIT 100";
-}
-
-std::string LikesQuery(const std::string& post) {
-    return "SELECT user_id FROM like WHERE " + A(FriendsOnlyCondition) + " post_id='" + post + "' LIMIT 50";
-}
-
-std::string Comment(const std::string& post, const std::string& from, int time) {
-    return "{\"post_id\":\"" + post + "\",\"fromid\":" + from + ",\"text\":\"c\",\"time\":" + std::to_string(time) +
-           ",\"likes\":0}";
-}
-
 class PostsTest : public StoreTest {
 protected:
     void SetUp() override {
@@ -42,13 +22,13 @@ protected:
         Person("8", "Ben");
     }
     PostRecord* Post(const std::u16string& id) {
-        auto* n = FindItem(PostList, id);
+        auto* n = FindItem(store.posts, id);
         return n ? &n->payload : nullptr;
     }
 };
 
 TEST_F(PostsTest, NewPostIsListedUnreadWithItsProfiles) {
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100,
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100,
                                        ",\"actor_id\":8,\"target_id\":null,\"message\":\"Hello\",\"created_time\":90,"
                                        "\"permalink\":\"http:\\/\\/fb\\/p1\",\"likes\":{\"count\":0,\"can_like\":true},"
                                        "\"comments\":{\"count\":0,\"can_post\":true}")})));
@@ -65,27 +45,27 @@ TEST_F(PostsTest, NewPostIsListedUnreadWithItsProfiles) {
     EXPECT_EQ(post->canComment, 1);
     EXPECT_EQ(post->permalink, u"http://fb/p1");
     EXPECT_EQ(post->flags & ItemRead, 0u);
-    ItemNode<PostRecord>* node = FindItem(PostList, u"7_1");
+    ItemNode<PostRecord>* node = FindItem(store.posts, u"7_1");
     EXPECT_EQ(node->stamp, 100);
     EXPECT_EQ(node->markRef, &post->source->hidden);
-    EXPECT_EQ(NoticePicture, post->source->picture.get());
+    EXPECT_EQ(store.noticePicture, post->source->picture.get());
     // Counts of 0 equal what is known: neither likes nor comments are asked for.
     EXPECT_EQ(service.CountContaining(u"FROM comment"), 0u);
     EXPECT_EQ(service.CountContaining(u"FROM like"), 0u);
 }
 
 TEST_F(PostsTest, RowWithoutUpdateTimeMakesAReadPostWithNothingReread) {
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 0, ",\"likes\":{\"count\":3},\"comments\":{\"count\":2}")})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 0, ",\"likes\":{\"count\":3},\"comments\":{\"count\":2}")})));
     PostRecord* post = Post(u"7_1");
     ASSERT_NE(post, nullptr);
     EXPECT_EQ(post->flags & ItemRead, ItemRead);
     EXPECT_EQ(post->likesCount, 0);
     EXPECT_EQ(service.CountContaining(u"FROM comment"), 0u);
-    EXPECT_EQ(NoticePicture, nullptr);
+    EXPECT_EQ(store.noticePicture, nullptr);
 }
 
 TEST_F(PostsTest, MadeUpMessagesByType) {
-    ParsePosts(ParseJson(Rows({
+    ParsePosts(store, ParseJson(Rows({
         PostRow("7_80", "7", 100, ",\"type\":80,\"attachment\":{\"name\":\"Site\"}"),
         PostRow("7_81", "7", 100, ",\"type\":80"),
         PostRow("7_237", "7", 100, ",\"type\":237,\"attachment\":{\"name\":\"Shared\"}"),
@@ -118,7 +98,7 @@ TEST_F(PostsTest, AttachmentPictureRules) {
     service.pictures[u"/edge"] = PictureBytes(40, 30);
     service.pictures[u"/wide"] = PictureBytes(300, 150);
     service.pictures[u"/tall"] = PictureBytes(100, 400);
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100, attachment("narrow")),
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100, attachment("narrow")),
                                PostRow("7_2", "7", 100, attachment("edge")),
                                PostRow("7_3", "7", 100, attachment("wide")),
                                PostRow("7_4", "7", 100, attachment("tall"))})));
@@ -136,29 +116,29 @@ TEST_F(PostsTest, AttachmentPictureRules) {
 }
 
 TEST_F(PostsTest, SeenStateDecidesANewPostsReadState) {
-    SeenPosts = SeenTable({SeenEntry{0, ItemRead | ItemMuted, 100, u"7_1", u"", 0},
+    store.seen.posts = SeenTable({SeenEntry{0, ItemRead | ItemMuted, 100, u"7_1", u"", 0},
                            SeenEntry{0, ItemRead | ItemMuted, 100, u"7_2", u"", 0}});
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100), PostRow("7_2", "7", 200)})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100), PostRow("7_2", "7", 200)})));
     EXPECT_EQ(Post(u"7_1")->flags, ItemRead | ItemMuted);  // same update time: as it was
     EXPECT_EQ(Post(u"7_2")->flags, ItemMuted);             // updated since: unread, still muted
-    EXPECT_EQ(NoticePicture, nullptr);                     // neither counts as new
+    EXPECT_EQ(store.noticePicture, nullptr);                     // neither counts as new
 }
 
 TEST_F(PostsTest, ListedPostBecomesUpdatedUnlessItsNewCommentsWereAllSeen) {
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100), PostRow("7_2", "7", 100)})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100), PostRow("7_2", "7", 100)})));
     Post(u"7_1")->flags |= ItemRead;
     Post(u"7_2")->flags |= ItemRead;
     // Post 1 got a comment the seen-state remembers read; post 2 moved with no comment.
-    SeenComments = SeenTable({SeenEntry{0, 1, 150, u"7_1", u"8", 0}});
-    service.Answer(CommentsQuery("7_1"), Rows({Comment("7_1", "8", 150)}));
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 150, ",\"comments\":{\"count\":1}"), PostRow("7_2", "7", 150)})));
+    store.seen.comments = SeenTable({SeenEntry{0, 1, 150, u"7_1", u"8", 0}});
+    service.Answer(CommentsQuery("7_1"), Rows({CommentRow("7_1", "8", 150)}));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 150, ",\"comments\":{\"count\":1}"), PostRow("7_2", "7", 150)})));
     EXPECT_EQ(Post(u"7_1")->flags & ItemRead, ItemRead);
     EXPECT_EQ(Post(u"7_1")->commentsRead, 1);
     EXPECT_EQ(Post(u"7_2")->flags & ItemRead, 0u);
 
     // A new unread comment makes it updated.
-    service.Answer(CommentsQuery("7_1"), Rows({Comment("7_1", "8", 150), Comment("7_1", "7", 160)}));
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 160, ",\"comments\":{\"count\":2}")})));
+    service.Answer(CommentsQuery("7_1"), Rows({CommentRow("7_1", "8", 150), CommentRow("7_1", "7", 160)}));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 160, ",\"comments\":{\"count\":2}")})));
     EXPECT_EQ(Post(u"7_1")->flags & ItemRead, 0u);
     EXPECT_EQ(Post(u"7_1")->commentsRead, 2);
 }
@@ -166,70 +146,70 @@ TEST_F(PostsTest, ListedPostBecomesUpdatedUnlessItsNewCommentsWereAllSeen) {
 // A re-read that brings no answer cannot show that the new comments were all seen:
 // the update counts.
 TEST_F(PostsTest, AFailedCommentRereadLeavesTheUpdatedPostUnread) {
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100)})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100)})));
     Post(u"7_1")->flags |= ItemRead;
     service.failUnanswered = true;
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 150, ",\"comments\":{\"count\":1}")})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 150, ",\"comments\":{\"count\":1}")})));
     EXPECT_EQ(service.Count(U(CommentsQuery("7_1"))), 1u);
     EXPECT_EQ(Post(u"7_1")->flags & ItemRead, 0u);
 }
 
 TEST_F(PostsTest, SameUpdateTimeChangesNothing) {
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100)})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100)})));
     Post(u"7_1")->flags |= ItemRead;
     size_t asked = service.statements.size();
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100, ",\"comments\":{\"count\":5},\"likes\":{\"count\":5}")})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100, ",\"comments\":{\"count\":5},\"likes\":{\"count\":5}")})));
     EXPECT_EQ(Post(u"7_1")->flags & ItemRead, ItemRead);
     EXPECT_EQ(service.statements.size(), asked);
 }
 
 TEST_F(PostsTest, HiddenSourceIsListedButNeverRereadCountedOrPictured) {
-    SeenUsers = SeenTable({SeenEntry{1, 1, 0, u"7", u"", 0}});
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100, ",\"comments\":{\"count\":2},\"likes\":{\"count\":3}")})));
+    store.seen.users = SeenTable({SeenEntry{1, 1, 0, u"7", u"", 0}});
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100, ",\"comments\":{\"count\":2},\"likes\":{\"count\":3}")})));
     PostRecord* post = Post(u"7_1");
     ASSERT_NE(post, nullptr);
     EXPECT_EQ(post->source->hidden, 1u);
     EXPECT_EQ(post->flags & ItemRead, 0u);
-    EXPECT_FALSE(FindItem(PostList, u"7_1")->unseen());
-    EXPECT_EQ(CountUnseenItems(PostList, false), 0);
+    EXPECT_FALSE(FindItem(store.posts, u"7_1")->unseen());
+    EXPECT_EQ(CountUnseenItems(store.posts, false), 0);
     EXPECT_EQ(post->likesCount, 0);
     EXPECT_EQ(service.CountContaining(u"FROM comment"), 0u);
     EXPECT_EQ(service.CountContaining(u"FROM like"), 0u);
-    EXPECT_EQ(NoticePicture, nullptr);
+    EXPECT_EQ(store.noticePicture, nullptr);
 
     // Updated again: unread even though nothing was re-read.
     post->flags |= ItemRead;
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 200)})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 200)})));
     EXPECT_EQ(post->flags & ItemRead, 0u);
 }
 
 TEST_F(PostsTest, LikesAreRereadWhenTheirCountMoves) {
     service.Answer(LikesQuery("7_1"), R"([{"user_id":8}])");
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100, ",\"likes\":{\"count\":1,\"user_likes\":true}")})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100, ",\"likes\":{\"count\":1,\"user_likes\":true}")})));
     EXPECT_EQ(Post(u"7_1")->likesCount, 1);
     EXPECT_EQ(Post(u"7_1")->likedByMe, 1);
-    ASSERT_NE(FindItemByKeys(LikeList, u"7_1", u"8"), nullptr);
+    ASSERT_NE(FindItemByKeys(store.likes, u"7_1", u"8"), nullptr);
 }
 
 TEST_F(PostsTest, RowsEndAtOneWithoutAPostIdAndPostsWithoutSourceAreDropped) {
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100), PostRow("99_1", "99", 100), "{\"source_id\":7}",
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100), PostRow("99_1", "99", 100), "{\"source_id\":7}",
                                PostRow("7_2", "7", 100)})));
     EXPECT_NE(Post(u"7_1"), nullptr);
     EXPECT_EQ(Post(u"99_1"), nullptr);
     EXPECT_EQ(Post(u"7_2"), nullptr);
-    EXPECT_FALSE(ParsePosts(JsonTree()));
+    EXPECT_FALSE(ParsePosts(store, JsonTree()));
 }
 
 TEST_F(PostsTest, ListIsSortedNewestFirst) {
-    ParsePosts(ParseJson(Rows({PostRow("7_1", "7", 100), PostRow("7_2", "7", 300), PostRow("7_3", "7", 200)})));
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100), PostRow("7_2", "7", 300), PostRow("7_3", "7", 200)})));
     std::vector<std::u16string> order;
-    for (auto& n : PostList) order.push_back(n.key1);
+    for (auto& n : store.posts) order.push_back(n.key1);
     EXPECT_EQ(order, (std::vector<std::u16string>{u"7_2", u"7_3", u"7_1"}));
 }
 
 TEST_F(PostsTest, NoticePictureIsTheFirstNewPostsSource) {
-    ParsePosts(ParseJson(Rows({PostRow("8_1", "8", 100), PostRow("7_1", "7", 100)})));
-    EXPECT_EQ(NoticePicture, FindProfile(u"8", false)->picture.get());
+    ParsePosts(store, ParseJson(Rows({PostRow("8_1", "8", 100), PostRow("7_1", "7", 100)})));
+    EXPECT_EQ(store.noticePicture, FindProfile(store, u"8", false)->picture.get());
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ std::string With(const char* format, const std::string& id) {
 class ProfilesTest : public StoreTest {};
 
 TEST_F(ProfilesTest, NoIdAsksNothing) {
-    EXPECT_EQ(FindProfile(u"", true), nullptr);
-    EXPECT_EQ(FindProfile(u"null", true), nullptr);
+    EXPECT_EQ(FindProfile(store, u"", true), nullptr);
+    EXPECT_EQ(FindProfile(store, u"null", true), nullptr);
     EXPECT_TRUE(service.statements.empty());
 }
 
@@ -26,7 +26,7 @@ TEST_F(ProfilesTest, UserIsFetchedOnceWithPicturesAndCached) {
                         "\"profile_update_time\":1234,\"online_presence\":\"active\",\"status\":{\"message\":\"hi\"},"
                         "\"current_location\":{\"city\":\"Brno\"},\"birthday\":\"May 1\"");
     service.pictures[u"/7big.png"] = PictureBytes(200, 200);
-    UserRecord* user = FindProfile(u"7", true);
+    UserRecord* user = FindProfile(store, u"7", true);
     ASSERT_NE(user, nullptr);
     EXPECT_EQ(user->name, u"Anna");
     EXPECT_EQ(user->kind, ProfileUser);
@@ -41,12 +41,12 @@ TEST_F(ProfilesTest, UserIsFetchedOnceWithPicturesAndCached) {
     ASSERT_TRUE(user->largePicture);
     EXPECT_EQ(user->largePicture->width(), 200);
     EXPECT_EQ(user->flags & ItemRead, ItemRead);
-    ItemNode<UserRecord>* node = FindItem(UserList, u"7");
+    ItemNode<UserRecord>* node = FindItem(store.users, u"7");
     EXPECT_EQ(node->stamp, 1234);
     EXPECT_EQ(node->flagsRef, &user->flags);
     EXPECT_EQ(node->markRef, &user->hidden);
 
-    EXPECT_EQ(FindProfile(u"7", true), user);
+    EXPECT_EQ(FindProfile(store, u"7", true), user);
     EXPECT_EQ(service.statements.size(), 1u);
     EXPECT_EQ(service.pictureRequests.size(), 2u);
 }
@@ -57,63 +57,63 @@ TEST_F(ProfilesTest, KindsAreTriedInOrderAndTheFoundRecordIsReturned) {
     service.Answer(With(GroupQuery, "60"), R"([{"gid":"60","name":"Group","pic_small":"http:\/\/pics\/g.png"}])");
     service.Answer(With(EventQuery, "70"), R"([{"eid":"70","name":"Event"}])");
 
-    UserRecord* page = FindProfile(u"50", true);
+    UserRecord* page = FindProfile(store, u"50", true);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->kind, ProfilePage);
     EXPECT_EQ(page->profileUrl, u"http://fb/page");
     EXPECT_EQ(service.statements, (std::vector<std::u16string>{U(UserQuery("50")), U(With(PageQuery, "50"))}));
 
-    UserRecord* group = FindProfile(u"60", true);
+    UserRecord* group = FindProfile(store, u"60", true);
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->kind, ProfileGroup);
     EXPECT_EQ(group->pictureUrl, u"http://pics/g.png");
     EXPECT_EQ(group->profileUrl, u"");
-    UserRecord* event = FindProfile(u"70", true);
+    UserRecord* event = FindProfile(store, u"70", true);
     ASSERT_NE(event, nullptr);
     EXPECT_EQ(event->kind, ProfileEvent);
     EXPECT_EQ(event->name, u"Event");
 }
 
 TEST_F(ProfilesTest, FailuresAreNotRemembered) {
-    EXPECT_EQ(FindProfile(u"99", true), nullptr);
+    EXPECT_EQ(FindProfile(store, u"99", true), nullptr);
     EXPECT_EQ(service.statements.size(), 4u);
-    EXPECT_EQ(FindProfile(u"99", false), nullptr);
+    EXPECT_EQ(FindProfile(store, u"99", false), nullptr);
     EXPECT_EQ(service.statements.size(), 4u);
-    EXPECT_EQ(FindProfile(u"99", true), nullptr);
+    EXPECT_EQ(FindProfile(store, u"99", true), nullptr);
     EXPECT_EQ(service.statements.size(), 8u);
-    EXPECT_TRUE(UserList.empty());
+    EXPECT_TRUE(store.users.empty());
 }
 
 TEST_F(ProfilesTest, AnErrorAnswerMeansNotThisKind) {
     service.Answer(UserQuery("50"), R"({"error_code":601,"error_msg":"parser error"})");
     service.Answer(With(PageQuery, "50"), R"([{"page_id":50,"name":"Page"}])");
-    UserRecord* page = FindProfile(u"50", true);
+    UserRecord* page = FindProfile(store, u"50", true);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->kind, ProfilePage);
 }
 
 TEST_F(ProfilesTest, UserHiddenInAnEarlierRunComesBackHiddenWhateverTheStamp) {
-    SeenUsers = SeenTable({SeenEntry{1, 1, 5, u"7", u"", 0}});
+    store.seen.users = SeenTable({SeenEntry{1, 1, 5, u"7", u"", 0}});
     Person("7", "Anna", ",\"profile_update_time\":999");
-    UserRecord* user = FindProfile(u"7", true);
+    UserRecord* user = FindProfile(store, u"7", true);
     ASSERT_NE(user, nullptr);
     EXPECT_EQ(user->hidden, 1u);
-    EXPECT_FALSE(FindItem(UserList, u"7")->unseen());
+    EXPECT_FALSE(FindItem(store.users, u"7")->unseen());
 }
 
 TEST_F(ProfilesTest, UpdateModeRefreshesPresenceAndStatusOnly) {
     Person("7", "Anna", ",\"online_presence\":\"active\",\"status\":{\"message\":\"old\"}");
-    UserRecord* user = FindProfile(u"7", true);
+    UserRecord* user = FindProfile(store, u"7", true);
     user->statusText = u"old status";
     size_t pictures = service.pictureRequests.size();
-    ParseProfiles(ParseJson(R"([{"uid":7,"name":"Renamed","online_presence":"idle","status":{}},)"
+    ParseProfiles(store, ParseJson(R"([{"uid":7,"name":"Renamed","online_presence":"idle","status":{}},)"
                             R"({"uid":8,"name":"Ben","pic_square":"http:\/\/pics\/8.png"}])"),
                   true, ProfileUser);
     EXPECT_EQ(user->name, u"Anna");
     EXPECT_EQ(user->onlinePresence, u"idle");
     EXPECT_EQ(user->statusText, u"");  // no status message clears it
     // The friend not cached yet joins in full, with his picture.
-    UserRecord* ben = FindProfile(u"8", false);
+    UserRecord* ben = FindProfile(store, u"8", false);
     ASSERT_NE(ben, nullptr);
     EXPECT_EQ(ben->name, u"Ben");
     EXPECT_EQ(service.pictureRequests.size(), pictures + 1);
@@ -121,19 +121,19 @@ TEST_F(ProfilesTest, UpdateModeRefreshesPresenceAndStatusOnly) {
 }
 
 TEST_F(ProfilesTest, RowsWithoutIdOrContentArePassedOver) {
-    EXPECT_FALSE(ParseProfiles(JsonTree(), false, ProfileUser));
-    EXPECT_TRUE(ParseProfiles(ParseJson(R"([{},{"name":"No id"},{"uid":9,"name":"Nine"},{"uid":9,"name":"Again"}])"),
+    EXPECT_FALSE(ParseProfiles(store, JsonTree(), false, ProfileUser));
+    EXPECT_TRUE(ParseProfiles(store, ParseJson(R"([{},{"name":"No id"},{"uid":9,"name":"Nine"},{"uid":9,"name":"Again"}])"),
                               false, ProfileUser));
-    ASSERT_EQ(UserList.size(), 1u);
-    EXPECT_EQ(UserList.head()->payload.name, u"Nine");
+    ASSERT_EQ(store.users.size(), 1u);
+    EXPECT_EQ(store.users.head()->payload.name, u"Nine");
 }
 
 TEST_F(ProfilesTest, APictureThatFailsStaysAbsentAndIsNotRetried) {
     service.Answer(UserQuery("7"), "[" + UserRow("7", "Anna") + "]");  // picture URL not served
-    UserRecord* user = FindProfile(u"7", true);
+    UserRecord* user = FindProfile(store, u"7", true);
     ASSERT_NE(user, nullptr);
     EXPECT_FALSE(user->picture);
-    FindProfile(u"7", true);
+    FindProfile(store, u"7", true);
     EXPECT_EQ(service.pictureRequests.size(), 1u);
 }
 

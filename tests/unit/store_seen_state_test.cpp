@@ -37,33 +37,33 @@ void WriteFile(const std::string& name, const std::string& bytes) {
 
 class SeenStateTest : public StoreTest {
 protected:
-    static UserRecord& AddUser(const std::u16string& id, int32_t stamp, uint32_t flags, uint32_t hidden) {
+    UserRecord& AddUser(const std::u16string& id, int32_t stamp, uint32_t flags, uint32_t hidden) {
         ItemNode<UserRecord>* n = nullptr;
         UserRecord r;
         r.id = id;
         r.flags = flags;
         r.hidden = hidden;
-        AppendItem(UserList, std::move(r), id, {}, stamp, &n);
+        AppendItem(store.users, std::move(r), id, {}, stamp, &n);
         n->flagsRef = &n->payload.flags;
         n->markRef = &n->payload.hidden;
         return n->payload;
     }
-    static void AddComment(const std::u16string& post, const std::u16string& author, int32_t time, uint32_t read) {
+    void AddComment(const std::u16string& post, const std::u16string& author, int32_t time, uint32_t read) {
         ItemNode<CommentRecord>* n = nullptr;
-        AppendItem(CommentList, CommentRecord{post, author, u"text", time, 0, read}, post, author, time, &n);
+        AppendItem(store.comments, CommentRecord{post, author, u"text", time, 0, read}, post, author, time, &n);
         n->flagsRef = &n->payload.read;
     }
-    static void AddNotification(const std::u16string& id, int32_t stamp, uint32_t read) {
+    void AddNotification(const std::u16string& id, int32_t stamp, uint32_t read) {
         ItemNode<NotificationRecord>* n = nullptr;
         NotificationRecord r;
         r.notificationId = id;
         r.read = read;
-        AppendItem(NotificationList, std::move(r), id, {}, stamp, &n);
+        AppendItem(store.notifications, std::move(r), id, {}, stamp, &n);
         n->flagsRef = &n->payload.read;
     }
-    static void AddLike(const std::u16string& post, const std::u16string& user, int32_t stamp, uint32_t read) {
+    void AddLike(const std::u16string& post, const std::u16string& user, int32_t stamp, uint32_t read) {
         ItemNode<LikeRecord>* n = nullptr;
-        AppendItem(LikeList, LikeRecord{post, user, read, 0}, post, user, stamp, &n);
+        AppendItem(store.likes, LikeRecord{post, user, read, 0}, post, user, stamp, &n);
         n->flagsRef = &n->payload.read;
         n->markRef = &n->payload.stale;
     }
@@ -75,7 +75,7 @@ TEST_F(SeenStateTest, FileIsWrittenByteForByte) {
     AddComment(u"7_1", u"8", 200, 1);
     AddLike(u"7_1", u"9", 300, 0);
     AddNotification(u"n1", 400, 3);
-    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(SaveSeenState(store));
     std::string expected = Hex(
         "01000000"                                        // version
         "01000000 01000000 01000000 3700 0000 00 64000000"  // users: flags 1, mark 1, "7", no key2, 100
@@ -103,8 +103,8 @@ TEST_F(SeenStateTest, FileIsWrittenByteForByte) {
 
 TEST_F(SeenStateTest, NobodySignedInTouchesNoFile) {
     AddUser(u"7", 100, 1, 0);
-    EXPECT_FALSE(SaveSeenState());
-    EXPECT_FALSE(LoadSeenState());
+    EXPECT_FALSE(SaveSeenState(store));
+    EXPECT_FALSE(LoadSeenState(store));
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::current_path()));
 }
 
@@ -116,8 +116,8 @@ TEST_F(SeenStateTest, CarriesForwardYoungEntriesOfItemsNotInMemory) {
     entries[2] = {0, 1, 500, u"n1", u"", 0};                  // in memory: written from the list
     AddNotification(u"n1", 500, 0);
     SeenTables tables;
-    SeenNotifications = SeenTable(entries);
-    ASSERT_TRUE(SaveSeenState());
+    store.seen.notifications = SeenTable(entries);
+    ASSERT_TRUE(SaveSeenState(store));
     ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
     ASSERT_EQ(tables.notifications.size(), 2u);
     EXPECT_EQ(tables.notifications.entries()[0].key1, u"n1");
@@ -126,7 +126,7 @@ TEST_F(SeenStateTest, CarriesForwardYoungEntriesOfItemsNotInMemory) {
 
     // A week after its stamp the young entry goes too.
     clock = Now + 1;
-    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(SaveSeenState(store));
     ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
     EXPECT_EQ(tables.notifications.size(), 1u);
 }
@@ -134,9 +134,9 @@ TEST_F(SeenStateTest, CarriesForwardYoungEntriesOfItemsNotInMemory) {
 // A refresh that failed lists nothing: what was read before must survive its save.
 TEST_F(SeenStateTest, EmptyListsStillCarryTheirYoungEntries) {
     SetOwnUid(u"42");
-    SeenPosts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}, SeenEntry{0, 1, Now - 604800, u"7_0", u"", 0}});
-    SeenLikes = SeenTable({SeenEntry{0, 1, Now - 5, u"7_1", u"9", 0}});
-    ASSERT_TRUE(SaveSeenState());
+    store.seen.posts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}, SeenEntry{0, 1, Now - 604800, u"7_0", u"", 0}});
+    store.seen.likes = SeenTable({SeenEntry{0, 1, Now - 5, u"7_1", u"9", 0}});
+    ASSERT_TRUE(SaveSeenState(store));
     SeenTables tables;
     ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
     ASSERT_EQ(tables.posts.size(), 1u);
@@ -152,14 +152,14 @@ TEST_F(SeenStateTest, AListedItemIsWrittenOnceWhateverItsStamp) {
     AddNotification(u"n1", Now, 0);
     AddComment(u"7_1", u"8", Now - 20, 1);
     for (int start = 0; start < 3; ++start) {
-        ASSERT_TRUE(SaveSeenState());
-        ASSERT_TRUE(LoadSeenState());
-        FreeLikeList();
+        ASSERT_TRUE(SaveSeenState(store));
+        ASSERT_TRUE(LoadSeenState(store));
+        store.FreeLikeList();
         for (const char16_t* user : {u"9", u"10", u"11"}) AddLike(u"7_1", user, Now + start, start == 0 ? 0 : 1);
     }
-    SeenComments = SeenTable({SeenEntry{0, 1, Now - 20, u"7_1", u"8", 0}, SeenEntry{0, 1, Now - 10, u"7_1", u"8", 0}});
-    SeenNotifications = SeenTable({SeenEntry{0, 1, Now - 10, u"n1", u"", 0}});
-    ASSERT_TRUE(SaveSeenState());
+    store.seen.comments = SeenTable({SeenEntry{0, 1, Now - 20, u"7_1", u"8", 0}, SeenEntry{0, 1, Now - 10, u"7_1", u"8", 0}});
+    store.seen.notifications = SeenTable({SeenEntry{0, 1, Now - 10, u"n1", u"", 0}});
+    ASSERT_TRUE(SaveSeenState(store));
     SeenTables tables;
     ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
     ASSERT_EQ(tables.likes.size(), 3u);
@@ -222,23 +222,23 @@ TEST_F(SeenStateTest, FindSeenAgreesWithAPlainWalk) {
 TEST_F(SeenStateTest, LeftControlResetsOnlyAtTheFirstLoadOfARun) {
     SetOwnUid(u"42");
     AddUser(u"7", 100, 1, 0);
-    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(SaveSeenState(store));
     bool down = true;
     SetLeftControlProbe([&] { return down; });
-    EXPECT_FALSE(LoadSeenState());  // deleted before it was read
+    EXPECT_FALSE(LoadSeenState(store));  // deleted before it was read
     EXPECT_FALSE(std::filesystem::exists("orv_42.dat"));
-    ASSERT_TRUE(SaveSeenState());
-    EXPECT_TRUE(LoadSeenState());  // a later load in the same run keeps the file
+    ASSERT_TRUE(SaveSeenState(store));
+    EXPECT_TRUE(LoadSeenState(store));  // a later load in the same run keeps the file
     EXPECT_TRUE(std::filesystem::exists("orv_42.dat"));
-    EXPECT_EQ(SeenUsers.size(), 1u);
+    EXPECT_EQ(store.seen.users.size(), 1u);
     SetLeftControlProbe({});
 }
 
 TEST_F(SeenStateTest, LoadReplacesAnotherUsersTablesEvenWithoutAFile) {
-    SeenPosts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}});
+    store.seen.posts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}});
     SetOwnUid(u"43");
-    EXPECT_FALSE(LoadSeenState());
-    EXPECT_TRUE(SeenPosts.empty());
+    EXPECT_FALSE(LoadSeenState(store));
+    EXPECT_TRUE(store.seen.posts.empty());
 }
 
 TEST_F(SeenStateTest, HiddenUsersAreFetchedAtLoadAndComeBackHidden) {
@@ -246,8 +246,8 @@ TEST_F(SeenStateTest, HiddenUsersAreFetchedAtLoadAndComeBackHidden) {
     Person("7", "Hidden Person");
     WriteFile("orv_42.dat", Hex("01000000 01000000 01000000 01000000 3700 0000 00 05000000"
                                 "00000000 00000000 00000000 00000000 00000000"));
-    EXPECT_TRUE(LoadSeenState());
-    UserRecord* user = FindProfile(u"7", false);
+    EXPECT_TRUE(LoadSeenState(store));
+    UserRecord* user = FindProfile(store, u"7", false);
     ASSERT_NE(user, nullptr);
     EXPECT_EQ(user->hidden, 1u);
     EXPECT_EQ(shell.menuBars, 1);
@@ -312,9 +312,9 @@ TEST_F(SeenStateTest, AnOversizedStateStillSavesWhole) {
     // About 1.5 MB of entries: the file image grows as far as the entries need.
     std::u16string longKey(300, u'k');
     for (int i = 0; i < 2500; ++i) entries.push_back(SeenEntry{0, 1, Now, longKey + AsciiToUtf16(std::to_string(i)), u"", 0});
-    SeenComments = SeenTable(entries);
+    store.seen.comments = SeenTable(entries);
     AddComment(u"7_1", u"8", Now, 1);
-    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(SaveSeenState(store));
     EXPECT_GT(FileBytes("orv_42.dat").size(), 1024000u);
     SeenTables tables;
     ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));
@@ -329,28 +329,31 @@ TEST_F(SeenStateTest, KeysStartingWithAZeroByteReadBackWhole) {
     AddNotification(u"\u0100x", 400, 1);
     AddNotification(u"n2", 500, 0);
     AddLike(u"7_1", u"\u3000", 300, 1);
-    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(SaveSeenState(store));
     std::string bytes = FileBytes("orv_42.dat");
     EXPECT_EQ(bytes, Hex("02000000 00000000 00000000 00000000 00000000"
                          "01000000 01000000 00000000 01 37005f003100 0000 01 0030 0000 2c010000"
                          "02000000 01000000 00000000 01 00017800 0000 00 90010000"
                          "00000000 00000000 01 6e003200 0000 00 f4010000"));
-    ASSERT_TRUE(LoadSeenState());
-    ASSERT_EQ(SeenNotifications.size(), 2u);
-    EXPECT_EQ(FindSeen(SeenNotifications, u"\u0100x")->flags, 1u);
-    EXPECT_EQ(FindSeen(SeenNotifications, u"n2")->stamp, 500);
-    EXPECT_EQ(FindSeen(SeenLikes, u"7_1", u"\u3000")->flags, 1u);
+    ASSERT_TRUE(LoadSeenState(store));
+    ASSERT_EQ(store.seen.notifications.size(), 2u);
+    EXPECT_EQ(FindSeen(store.seen.notifications, u"\u0100x")->flags, 1u);
+    EXPECT_EQ(FindSeen(store.seen.notifications, u"n2")->stamp, 500);
+    EXPECT_EQ(FindSeen(store.seen.likes, u"7_1", u"\u3000")->flags, 1u);
 
     SeenTables tables;
     EXPECT_TRUE(ParseSeenState(Hex("02000000 01000000 01000000 00000000 02 3700 0000 00 64000000"), tables));
     EXPECT_TRUE(tables.users.empty());  // no such tag: damaged there
 
     // Without such a key the file is version 1 again, byte for byte.
-    FreeLikeList();
-    FreeItemList(NotificationList);
-    ForgetSeenTables();
+    store.FreeLikeList();
+    FreeItemList(store.notifications);
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        store.seen = SeenTables();
+    }
     AddNotification(u"n2", 500, 0);
-    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(SaveSeenState(store));
     EXPECT_EQ(FileBytes("orv_42.dat").substr(0, 4), Hex("01000000"));
 }
 
@@ -361,23 +364,23 @@ TEST_F(SeenStateTest, SignOutReleasesEveryListOfTheUserAndTheTables) {
     AddComment(u"7_1", u"8", 200, 1);
     AddLike(u"7_1", u"9", 300, 1);
     AddNotification(u"n1", 400, 1);
-    SeenPosts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}});
-    SeenLikes = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"9", 0}});
-    ReleaseSignedInData();
-    EXPECT_TRUE(UserList.empty() && CommentList.empty() && LikeList.empty() && NotificationList.empty());
-    EXPECT_TRUE(SeenPosts.empty() && SeenLikes.empty());
+    store.seen.posts = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"", 0}});
+    store.seen.likes = SeenTable({SeenEntry{0, 1, Now, u"7_1", u"9", 0}});
+    store.ReleaseSignedInData();
+    EXPECT_TRUE(store.users.empty() && store.comments.empty() && store.likes.empty() && store.notifications.empty());
+    EXPECT_TRUE(store.seen.posts.empty() && store.seen.likes.empty());
     SetOwnUid(u"43");
-    ASSERT_TRUE(SaveSeenState());
+    ASSERT_TRUE(SaveSeenState(store));
     EXPECT_EQ(FileBytes("orv_43.dat"), Hex("01000000 00000000 00000000 00000000 00000000 00000000 00000000"));
 }
 
 TEST_F(SeenStateTest, SavesFromTwoThreadsLeaveAWholeFile) {
     SetOwnUid(u"42");
     for (int i = 0; i < 200; ++i) AddNotification(AsciiToUtf16("n" + std::to_string(i)), Now, 1);
-    std::thread other([] {
-        for (int i = 0; i < 30; ++i) SaveSeenState();
+    std::thread other([this] {
+        for (int i = 0; i < 30; ++i) SaveSeenState(store);
     });
-    for (int i = 0; i < 30; ++i) SaveSeenState();
+    for (int i = 0; i < 30; ++i) SaveSeenState(store);
     other.join();
     SeenTables tables;
     ASSERT_TRUE(ParseSeenState(FileBytes("orv_42.dat"), tables));

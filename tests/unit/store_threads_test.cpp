@@ -6,17 +6,6 @@
 
 namespace {
 
-std::string ThreadsQuery(int since) {
-    return "SELECT thread_id,folder_id,subject,updated_time,message_count,unread,snippet_author,parent_thread_id,"
-           "snippet,message_count,recipients FROM thread WHERE folder_id=0 AND updated_time>" +
-           std::to_string(since) + " AND unread!=0";
-}
-
-std::string MessagesQuery(const std::string& thread, int since) {
-    return "SELECT thread_id,message_id,author_id,body,created_time,attachment FROM message WHERE thread_id=" + thread +
-           " AND created_time>=" + std::to_string(since);
-}
-
 std::string Thread(const std::string& id, int updated, const std::string& recipients, int count = 1) {
     return "{\"thread_id\":\"" + id + "\",\"folder_id\":0,\"subject\":\"S\",\"updated_time\":" +
            std::to_string(updated) + ",\"message_count\":" + std::to_string(count) +
@@ -37,32 +26,29 @@ protected:
         Person("42", "Me");
         Person("7", "Anna");
         Person("8", "Ben");
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        OwnUid = u"42";
-        OwnUser = FindProfile(u"42", true);
+        SignInAs(u"42");
     }
     MessageRecord* Find(const std::u16string& id) {
-        for (auto& n : MessageList)
-            if (n.key2 == id) return &n.payload;
-        return nullptr;
+        auto* n = store.FindMessage(id);
+        return n ? &n->payload : nullptr;
     }
 };
 
 TEST_F(ThreadsTest, OtherPartyIsTheFirstRecipientWhoIsNotMe) {
     service.Answer(ThreadsQuery(1000), "[" + Thread("t1", 2000, "42,8,7") + "," + Thread("t2", 2000, "42,42") + "," +
                                            Thread("t3", 2000, "") + "]");
-    ParseThreads(1000);
-    ASSERT_EQ(ThreadList.size(), 3u);
-    ThreadRecord& t1 = ThreadList.head()->payload;
+    ParseThreads(store, 1000);
+    ASSERT_EQ(store.threads.size(), 3u);
+    ThreadRecord& t1 = store.threads.head()->payload;
     ASSERT_NE(t1.otherParty, nullptr);
     EXPECT_EQ(t1.otherParty->name, u"Ben");
     EXPECT_EQ(t1.subject, u"S");
     EXPECT_EQ(t1.snippet, u"snip2000");
     EXPECT_EQ(t1.snippetAuthorId, u"7");
     EXPECT_EQ(t1.flags, 0u);
-    EXPECT_EQ(ThreadList.head()->flagsRef, &t1.flags);
-    EXPECT_EQ(ThreadList.head()->next->payload.otherParty, nullptr);
-    EXPECT_EQ(ThreadList.head()->next->next->payload.otherParty, nullptr);
+    EXPECT_EQ(store.threads.head()->flagsRef, &t1.flags);
+    EXPECT_EQ(store.threads.head()->next->payload.otherParty, nullptr);
+    EXPECT_EQ(store.threads.head()->next->next->payload.otherParty, nullptr);
     // Each new thread reads its messages since the same bound.
     EXPECT_EQ(service.Count(U(MessagesQuery("t1", 1000))), 1u);
     EXPECT_EQ(service.Count(U(MessagesQuery("t3", 1000))), 1u);
@@ -70,19 +56,19 @@ TEST_F(ThreadsTest, OtherPartyIsTheFirstRecipientWhoIsNotMe) {
 
 TEST_F(ThreadsTest, SameUpdateTimeReadsNothingAgainAndAMovedOneIsUpdated) {
     service.Answer(ThreadsQuery(1000), "[" + Thread("t1", 2000, "8") + "]");
-    ParseThreads(1000);
-    ParseThreads(1000);
+    ParseThreads(store, 1000);
+    ParseThreads(store, 1000);
     EXPECT_EQ(service.Count(U(MessagesQuery("t1", 1000))), 1u);
 
     service.Answer(ThreadsQuery(1000), "[" + Thread("t1", 3000, "7", 5) + "]");
-    ParseThreads(1000);
+    ParseThreads(store, 1000);
     EXPECT_EQ(service.Count(U(MessagesQuery("t1", 1000))), 2u);
-    ThreadRecord& t1 = ThreadList.head()->payload;
+    ThreadRecord& t1 = store.threads.head()->payload;
     EXPECT_EQ(t1.updatedTime, 3000);
     EXPECT_EQ(t1.messageCount, 5);
     EXPECT_EQ(t1.snippet, u"snip3000");
     EXPECT_EQ(t1.otherParty->name, u"Ben");  // the other party stays
-    EXPECT_EQ(ThreadList.head()->stamp, 2000);
+    EXPECT_EQ(store.threads.head()->stamp, 2000);
 }
 
 TEST_F(ThreadsTest, MessageTextLinkAndReadState) {
@@ -91,58 +77,55 @@ TEST_F(ThreadsTest, MessageTextLinkAndReadState) {
                    Message("t1", "m2", "7", 1600, ",\"body\":\"see www.example.org now\"") + "," +
                    Message("t1", "m3", "42", 1700, ",\"body\":\"mine\"") + "," +
                    Message("t1", "m4", "7", 1800, ",\"body\":\"remembered\"") + "]");
-    SeenMessages = SeenTable({SeenEntry{0, 1, 1800, u"t1", u"m4", 0}, SeenEntry{0, 1, 1, u"t1", u"m2", 0}});
-    ReadMessages(u"t1", 1000);
-    ASSERT_EQ(MessageList.size(), 4u);
+    store.seen.messages = SeenTable({SeenEntry{0, 1, 1800, u"t1", u"m4", 0}, SeenEntry{0, 1, 1, u"t1", u"m2", 0}});
+    ReadMessages(store, u"t1", 1000);
+    ASSERT_EQ(store.messages.size(), 4u);
     EXPECT_EQ(Find(u"m1")->text, u"Desc");
     EXPECT_EQ(Find(u"m1")->link, u"http://a/b");
     EXPECT_EQ(Find(u"m2")->link, u"http://www.example.org");
     EXPECT_EQ(Find(u"m2")->read, 0u);  // remembered at another time
     EXPECT_EQ(Find(u"m3")->read, 1u);  // own message
     EXPECT_EQ(Find(u"m4")->read, 1u);
-    EXPECT_EQ(MessageList.head()->key1, u"t1");
-    EXPECT_EQ(MessageList.head()->stamp, 1500);
-    EXPECT_EQ(NoticePicture, FindProfile(u"8", false)->picture.get());
+    EXPECT_EQ(store.messages.head()->key1, u"t1");
+    EXPECT_EQ(store.messages.head()->stamp, 1500);
+    EXPECT_EQ(store.noticePicture, FindProfile(store, u"8", false)->picture.get());
     EXPECT_EQ(shell.tooltips.back(), u"Reading message from user Anna");
 }
 
 TEST_F(ThreadsTest, OwnMessageNeverGivesTheNoticePictureAndListedMessagesStay) {
     service.Answer(MessagesQuery("t1", 1000), "[" + Message("t1", "m3", "42", 1700, ",\"body\":\"mine\"") + "]");
-    ReadMessages(u"t1", 1000);
-    EXPECT_EQ(NoticePicture, nullptr);
+    ReadMessages(store, u"t1", 1000);
+    EXPECT_EQ(store.noticePicture, nullptr);
     Find(u"m3")->text = u"kept";
-    ReadMessages(u"t1", 1000);
-    EXPECT_EQ(MessageList.size(), 1u);
+    ReadMessages(store, u"t1", 1000);
+    EXPECT_EQ(store.messages.size(), 1u);
     EXPECT_EQ(Find(u"m3")->text, u"kept");
 }
 
 TEST_F(ThreadsTest, UnknownAuthorIsListedWithEmptyTooltipAndNoPicture) {
     service.Answer(MessagesQuery("t1", 1000), "[" + Message("t1", "m1", "99", 1700, ",\"body\":\"x\"") + "]");
-    ReadMessages(u"t1", 1000);
-    EXPECT_EQ(MessageList.size(), 1u);
+    ReadMessages(store, u"t1", 1000);
+    EXPECT_EQ(store.messages.size(), 1u);
     EXPECT_EQ(shell.tooltips.back(), u"");
-    EXPECT_EQ(NoticePicture, nullptr);
+    EXPECT_EQ(store.noticePicture, nullptr);
 }
 
 TEST_F(ThreadsTest, SignOutLeavesNothingPointingAtReleasedProfiles) {
     service.Answer(ThreadsQuery(1000), "[" + Thread("t1", 2000, "8") + "]");
     service.Answer(MessagesQuery("t1", 1000), "[" + Message("t1", "m1", "8", 1500, ",\"body\":\"x\"") + "]");
-    ParseThreads(1000);
-    ASSERT_NE(NoticePicture, nullptr);
-    {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        ReleaseSignedInData();
-    }
-    EXPECT_TRUE(ThreadList.empty());
-    EXPECT_TRUE(MessageList.empty());
-    EXPECT_TRUE(UserList.empty());
-    EXPECT_EQ(OwnUser, nullptr);
-    EXPECT_EQ(OwnUid, u"");
-    EXPECT_EQ(NoticePicture, nullptr);
+    ParseThreads(store, 1000);
+    ASSERT_NE(store.noticePicture, nullptr);
+    store.ReleaseSignedInData();
+    EXPECT_TRUE(store.threads.empty());
+    EXPECT_TRUE(store.messages.empty());
+    EXPECT_TRUE(store.users.empty());
+    EXPECT_EQ(store.ownUser, nullptr);
+    EXPECT_EQ(store.ownUid, u"");
+    EXPECT_EQ(store.noticePicture, nullptr);
     // A new sign-in lists the threads again with fresh profiles.
-    ParseThreads(1000);
-    ASSERT_EQ(ThreadList.size(), 1u);
-    EXPECT_EQ(ThreadList.head()->payload.otherParty, FindProfile(u"8", false));
+    ParseThreads(store, 1000);
+    ASSERT_EQ(store.threads.size(), 1u);
+    EXPECT_EQ(store.threads.head()->payload.otherParty, FindProfile(store, u"8", false));
 }
 
 }  // namespace

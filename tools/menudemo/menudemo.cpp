@@ -60,7 +60,8 @@ int badMeasures;
 
 // The sample records: the flags words the rows mark as read.
 // The sample rows stand for records of the data store, as a real menu's do.
-PopupSession session;
+DataStore demoStore;
+PopupSession session(demoStore);
 const RecordRef NewRowRecord = RecordRef::Post(u"demo_1");
 const RecordRef CommentRecordRef = RecordRef::Comment(u"demo_1", u"avatar_03_s.png", 1);
 MenuItemData* newRow;
@@ -101,27 +102,27 @@ PictureRef LoadPicture(const wchar_t* name, bool limit) {
     user.id.assign(name, name + wcslen(name));
     user.picture = std::make_unique<BitmapPicture>(bitmap);
     std::u16string id = user.id;
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    AppendItem(UserList, std::move(user), id);
+    std::lock_guard<std::mutex> hold(demoStore.mutex());
+    AppendItem(demoStore.users, std::move(user), id);
     return PictureRef{PictureSlot::UserPicture, id};
 }
 
 // The post of the new row and the comment of its submenu, both unread.
 void AddSampleRecords() {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
+    std::lock_guard<std::mutex> hold(demoStore.mutex());
     ItemNode<PostRecord>* post = nullptr;
     PostRecord record;
     record.postId = NewRowRecord.key1;
-    AppendItem(PostList, std::move(record), NewRowRecord.key1, {}, 0, &post);
+    AppendItem(demoStore.posts, std::move(record), NewRowRecord.key1, {}, 0, &post);
     if (post) post->flagsRef = &post->payload.flags;
     ItemNode<CommentRecord>* comment = nullptr;
-    AppendItem(CommentList, CommentRecord{}, CommentRecordRef.key1, CommentRecordRef.key2, CommentRecordRef.stamp, &comment);
+    AppendItem(demoStore.comments, CommentRecord{}, CommentRecordRef.key1, CommentRecordRef.key2, CommentRecordRef.stamp, &comment);
     if (comment) comment->flagsRef = &comment->payload.read;
 }
 
 bool SampleRead(const RecordRef& ref) {
-    std::lock_guard<std::recursive_mutex> hold(StoreLock());
-    uint32_t* flags = LookUpFlagsWord(ref);
+    std::lock_guard<std::mutex> hold(demoStore.mutex());
+    uint32_t* flags = LookUpFlagsWord(demoStore, ref);
     return flags && (*flags & ItemRead) != 0;
 }
 
@@ -140,8 +141,8 @@ void PersonTemplate(MenuItemData& t, const PictureRef& picture, const RecordRef&
     t.picture = picture;
     t.pictureWidth = 48;
     {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        t.minHeight = ScalePicture(LookUpPicture(picture), 40).height + 4;
+        std::lock_guard<std::mutex> hold(demoStore.mutex());
+        t.minHeight = ScalePicture(LookUpPicture(demoStore, picture), 40).height + 4;
     }
     t.minTextHeight = 24;
     t.personStyle = 1;
@@ -481,7 +482,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         ShowPopupMenu(owner, session, std::move(sample), false);
         Check(step == Step::Done, "the menu closed before its steps were done");
         Check(session.empty(), "the menu data was not released");
-        ReleaseSignedInData();
+        demoStore.ReleaseSignedInData();
     }
 
     if (steps) {

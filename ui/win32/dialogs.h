@@ -61,3 +61,7 @@ void StopLogListening();
 
 // A new line of the log reached the open log dialog (posted from any thread).
 constexpr UINT LogLinesAdded = WM_APP + 40;
+
+class DataStore;
+// The store the content dialogs (status, favourite sites) work on; set at start-up.
+void SetDialogStore(DataStore* store);

@@ -10,6 +10,8 @@
 #include "ui/win32/dialogs.h"
 
 namespace {
+DataStore* dialogStore = nullptr;
+
 constexpr int32_t PostTextField = 1001;
 constexpr int32_t CommentButton = 1000;
 constexpr int32_t FavoritesList = 1037;
@@ -28,7 +30,7 @@ void ShowPosted(const char* key) {
 void FillFavoritesList(HWND dialog, int32_t select) {
     HWND list = GetDlgItem(dialog, FavoritesList);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    const std::vector<std::u16string> titles = FavoriteTitles();
+    const std::vector<std::u16string> titles = FavoriteTitles(*dialogStore);
     for (size_t i = 0; i < titles.size(); ++i) {
         const LRESULT line = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(titles[i].c_str())));
         if (line >= 0) SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(i));
@@ -38,6 +40,8 @@ void FillFavoritesList(HWND dialog, int32_t select) {
         SendMessageW(list, LB_SETSEL, TRUE, static_cast<LPARAM>(select));
 }
 }  // namespace
+
+void SetDialogStore(DataStore* store) { dialogStore = store; }
 
 void InitComment(HWND dialog, DialogRow&) {
     // The template's button text is Czech: every language gets its own.
@@ -71,7 +75,7 @@ void InitStatus(HWND dialog, DialogRow&) {
 }
 
 int32_t PostStatus(HWND dialog, const DialogControl&) {
-    const PostResult result = PostStatusText(TypedText(dialog));
+    const PostResult result = PostStatusText(*dialogStore, TypedText(dialog));
     if (result == PostResult::NotSignedIn) return 1;
     if (result == PostResult::Sent) ShowPosted("STATUSINSERTED");
     CloseDialog(dialog);
@@ -92,12 +96,12 @@ int32_t DeleteFavorites(HWND dialog, const DialogControl&) {
     for (int line : lines)
         indices.push_back(static_cast<int32_t>(SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(line), 0)));
     std::sort(indices.begin(), indices.end());
-    FillFavoritesList(dialog, DeleteFavoritesAt(indices));
+    FillFavoritesList(dialog, DeleteFavoritesAt(*dialogStore, indices));
     return 1;
 }
 
 int32_t CloseFavorites(HWND dialog, const DialogControl&) {
-    SaveFavorites();
+    SaveFavorites(*dialogStore);
     CloseDialog(dialog);
     Shell().RebuildMenuBar();
     return 1;

@@ -8,8 +8,6 @@
 #include "base/settings.h"
 #include "net/run_at_logon.h"
 #include "net/win32/run_at_logon.h"
-#include "store/comments.h"
-#include "store/data_store.h"
 #include "ui/win32/dialogs.h"
 
 namespace {
@@ -28,10 +26,6 @@ int32_t SavePreferences(HWND dialog, const DialogControl&) {
     SaveBoundControls(DialogTable[DialogPreferences].controls, ui);
     LimitSettingsRanges(AppSettings);
     RunAtLogon(RunAtLogonState, 0);
-    {
-        std::lock_guard<std::recursive_mutex> hold(StoreLock());
-        SortComments();
-    }
     SaveSettings();
     CloseDialog(dialog);
     if (preferencesSaved) preferencesSaved();

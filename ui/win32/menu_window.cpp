@@ -193,10 +193,10 @@ HMENU RealiseMenu(const Menu& menu, bool menuBar) {
     return handle;
 }
 
-void InstallMenuBar(HWND mainWindow) {
+void InstallMenuBar(HWND mainWindow, DataStore& store) {
     if (!mainWindow) return;
     InstallMenuDrawing(mainWindow);
-    MenuPtr bar = BuildMenuBar(CommandTable);
+    MenuPtr bar = BuildMenuBar(CommandTable, store);
     HMENU handle = bar ? RealiseMenu(*bar, true) : nullptr;
     HMENU old = GetMenu(mainWindow);
     SetMenu(mainWindow, handle);
@@ -292,7 +292,7 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw) {
         Fill(dc, highlight, scheme.highlight1);
         if (gradient)
             PaintGradient(dc, highlight, scheme.highlight1, scheme.highlight2, vertical);
-        MarkItemRecordRead(*item);
+        MarkItemRecordRead(openSession->store(), *item);
         HBRUSH frame = Brush(scheme.highlight2);
         FrameRect(dc, &highlight, frame);
         DeleteObject(frame);
@@ -300,14 +300,14 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw) {
             RECT firstItem{};
             HWND menuWindow = WindowFromDC(dc);
             if (GetMenuItemRect(menuWindow, reinterpret_cast<HMENU>(draw->hwndItem), 0, &firstItem))
-                ShowSidePanel(&item->sideText, &item->sidePicture, firstItem.left - 16, firstItem.top + rc.bottom);
+                ShowSidePanel(&openSession->store(), &item->sideText, &item->sidePicture, firstItem.left - 16, firstItem.top + rc.bottom);
         }
     } else {
         Fill(dc, rc, scheme.background1);
         if (!(style.flags & StyleNoBackground)) {
             COLORREF from = item->altColours ? scheme.background2 : scheme.background1;
             COLORREF to = item->altColours ? scheme.background1 : scheme.background2;
-            if (item->isNew && !(style.flags & StyleHeader) && !ItemRecordRead(*item)) {
+            if (item->isNew && !(style.flags & StyleHeader) && !ItemRecordRead(openSession->store(), *item)) {
                 from = scheme.new1;
                 to = scheme.new2;
             }
@@ -327,7 +327,7 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw) {
     SetTextColor(dc, textColour);
     HFONT oldFont = GetFont(style.font, dc);
 
-    WithPicture(item->picture, [&](const Picture* picture) {
+    WithPicture(openSession->store(), item->picture, [&](const Picture* picture) {
         if (HBITMAP bitmap = PictureBitmap(picture))
             BlitBitmap(nullptr, rc.left + 2, rc.top + 2, dc, bitmap, SRCCOPY, 40, 0, false);
     });
@@ -395,7 +395,7 @@ bool HandleMenuMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, 
         return false;
     case WM_PAINT:
         if (window && window == SidePanelWindow()) {
-            ShowSidePanel(nullptr, nullptr, 0, 0);
+            ShowSidePanel(nullptr, nullptr, nullptr, 0, 0);
             return false;
         }
         return false;

@@ -8,9 +8,11 @@
 #include "ui/menu_model.h"
 #include "ui/win32/drawing.h"
 
-// Builds the menu bar from CommandTable for the current language and sign-in state and
-// sets it on the main window (replacing and destroying the previous one).
-void InstallMenuBar(HWND mainWindow);
+class DataStore;
+
+// Builds the menu bar from CommandTable for the current language and sign-in state
+// (favourites from `store`) and sets it on the main window (replacing and destroying the previous one).
+void InstallMenuBar(HWND mainWindow, DataStore& store);
 
 // The main window procedure forwards every message here first. Handles
 // WM_MEASUREITEM and WM_DRAWITEM of owner-drawn menu items, WM_MENURBUTTONUP of an
@@ -37,8 +39,9 @@ void MeasureMenuItem(MEASUREITEMSTRUCT* measure);
 void DrawMenuItem(const DRAWITEMSTRUCT* draw);
 
 // The side panel: with a text, shows it (and the picture) with its right edge at x and
-// its bottom at y; without, repaints what it shows.
-void ShowSidePanel(const std::u16string_view* text, const PictureRef* picture, int32_t x, int32_t y);
+// its bottom at y; without, repaints what it shows. The picture is looked up in `store`.
+void ShowSidePanel(DataStore* store, const std::u16string_view* text, const PictureRef* picture, int32_t x,
+                   int32_t y);
 void HideSidePanel();
 HWND SidePanelWindow();  // nullptr until first shown
 

@@ -1,5 +1,6 @@
 // The side panel: more text and a bigger picture beside the highlighted menu item.
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "ui/record_lookup.h"
@@ -17,12 +18,18 @@ const wchar_t PanelClass[] = L"OrvSidePanel";
 HWND panel;
 std::u16string shownText;
 PictureRef shownPicture;  // looked up under the store's lock at every use
+DataStore* shownStore = nullptr;  // the open popup's store
+
+void WithShownPicture(const PictureRef& ref, const std::function<void(const Picture*)>& use) {
+    if (shownStore) WithPicture(*shownStore, ref, use);
+    else use(nullptr);
+}
 
 bool PictureOnly(std::u16string_view text) { return !text.empty() && text.front() == u'_'; }
 
 SIZE PictureSizeOf(const PictureRef& ref) {
     SIZE size{0, 0};
-    WithPicture(ref, [&](const Picture* picture) {
+    WithShownPicture(ref, [&](const Picture* picture) {
         if (HBITMAP bitmap = PictureBitmap(picture)) size = BitmapSize(bitmap);
     });
     return size;
@@ -49,7 +56,7 @@ void Paint(HWND window) {
         MenuRect area{TextLeft(), Margin, TextLeft() + SideTextWidth, client.bottom - Margin};
         DrawRichText(canvas, shownText, area, false);
     }
-    WithPicture(shownPicture, [&](const Picture* picture) {
+    WithShownPicture(shownPicture, [&](const Picture* picture) {
         if (HBITMAP bitmap = PictureBitmap(picture)) BlitBitmap(nullptr, Margin, Margin, dc, bitmap, SRCCOPY, 0, 0, true);
     });
     EndPaint(window, &ps);
@@ -89,11 +96,13 @@ HWND CreatePanel() {
 
 HWND SidePanelWindow() { return panel; }
 
-void ShowSidePanel(const std::u16string_view* text, const PictureRef* picture, int32_t x, int32_t y) {
+void ShowSidePanel(DataStore* store, const std::u16string_view* text, const PictureRef* picture, int32_t x,
+                   int32_t y) {
     if (!panel) panel = CreatePanel();
     if (!panel) return;
     bool given = text && !text->empty();
     if (given) {
+        shownStore = store;
         shownText.assign(text->substr(0, SideTextLimit));
         shownPicture = picture ? *picture : PictureRef();
     }
