@@ -70,6 +70,33 @@ DataStore::CommentNode* DataStore::InsertComment(CommentRecord record, std::u16s
     return n;
 }
 
+SharedPicture DataStore::HeldPicture(std::u16string_view key) {
+    auto found = pictures_.find(std::u16string(key));
+    return found == pictures_.end() ? nullptr : found->second.lock();
+}
+
+SharedPicture DataStore::HoldPicture(std::u16string_view key, SharedPicture picture) {
+    if (!picture) return nullptr;
+    std::weak_ptr<Picture>& slot = pictures_[std::u16string(key)];
+    if (SharedPicture held = slot.lock()) return held;
+    slot = picture;
+    SharedPicture shared = std::move(picture);
+    // Addresses whose pictures went with their records are forgotten now and then, so
+    // the map stays in proportion to what is shown.
+    if (pictures_.size() >= 2 * picturesAtSweep_ + 64) {
+        for (auto at = pictures_.begin(); at != pictures_.end();)
+            at = at->second.expired() ? pictures_.erase(at) : std::next(at);
+        picturesAtSweep_ = pictures_.size();
+    }
+    return shared;
+}
+
+size_t DataStore::heldPictureCount() const {
+    size_t n = 0;
+    for (const auto& entry : pictures_) n += !entry.second.expired();
+    return n;
+}
+
 void DataStore::FreePostListLocked() {
     for (auto& user : users) user.payload.statusPost = nullptr;
     FreeItemList(posts);

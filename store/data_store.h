@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "store/item_list.h"
@@ -82,6 +83,13 @@ public:
     // Sorts the comments by the current order setting unless they are sorted already.
     void SortComments();
 
+    // ---- Pictures, one per address. Hold mutex(). ----
+    // The picture held for `key` (an address) while any record still shows it.
+    SharedPicture HeldPicture(std::u16string_view key);
+    // Holds `picture` for `key` unless another one came meanwhile; returns the one held.
+    SharedPicture HoldPicture(std::u16string_view key, SharedPicture picture);
+    size_t heldPictureCount() const;  // addresses whose picture is still shown
+
     // ---- Release. Each takes mutex() itself: call it without holding it, and after
     // StopRefresh() when the worker may run. Posts and threads point at users and users
     // at posts, so nothing may outlive what it points at. ----
@@ -103,6 +111,9 @@ private:
     bool CommentsAscending() const;
 
     std::mutex mutex_;
+    // The records own their pictures; this only finds them again by address.
+    std::unordered_map<std::u16string, std::weak_ptr<Picture>> pictures_;
+    size_t picturesAtSweep_ = 0;
     // Where a new comment goes: the list's last node of each stamp (keyed by the stamp
     // in list order, negated when newest come first). Judged current by the comment
     // list's change count, so no change elsewhere can leave it stale.

@@ -1,6 +1,7 @@
 // Pictures of profiles and attachments, decoded from the service's image bytes. The
-// shell supplies the decoder (GDI+); records own their pictures, everything else only
-// points at them.
+// shell supplies the decoder (GDI+). Records share their pictures: one picture per
+// address, released with the last record that shows it; everything else only points at
+// them.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,7 @@ public:
 };
 
 using PicturePtr = std::unique_ptr<Picture>;
+using SharedPicture = std::shared_ptr<Picture>;
 
 // Decodes PNG, JPEG or GIF bytes; nullptr when they are not a picture or no decoder is
 // installed (unit tests install a fake).

@@ -23,16 +23,28 @@ PictureDimensions LimitedSize(int32_t width, int32_t height, int32_t limit) {
     return {width, height};
 }
 
-PicturePtr LimitPicture(PicturePtr picture, int32_t limit) {
-    if (!picture) return picture;
-    PictureDimensions size = LimitedSize(picture->width(), picture->height(), limit);
-    if (size.width == picture->width() && size.height == picture->height()) return picture;
+namespace {
+// A scaled copy, or nullptr when the picture fits or cannot be scaled.
+PicturePtr ScaledCopy(const Picture& picture, int32_t limit) {
+    PictureDimensions size = LimitedSize(picture.width(), picture.height(), limit);
+    if (size.width == picture.width() && size.height == picture.height()) return nullptr;
     PictureScaler s;
     {
         std::lock_guard<std::mutex> hold(scalerLock);
         s = scaler;
     }
-    if (!s) return picture;
-    PicturePtr scaled = s(*picture, size.width, size.height);
+    return s ? s(picture, size.width, size.height) : nullptr;
+}
+}  // namespace
+
+PicturePtr LimitPicture(PicturePtr picture, int32_t limit) {
+    if (!picture) return picture;
+    PicturePtr scaled = ScaledCopy(*picture, limit);
     return scaled ? std::move(scaled) : std::move(picture);
+}
+
+SharedPicture LimitPicture(const SharedPicture& picture, int32_t limit) {
+    if (!picture) return picture;
+    PicturePtr scaled = ScaledCopy(*picture, limit);
+    return scaled ? SharedPicture(std::move(scaled)) : picture;
 }

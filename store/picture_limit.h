@@ -22,3 +22,5 @@ PictureDimensions LimitedSize(int32_t width, int32_t height, int32_t limit);
 // The same picture when it already fits (or no scaler is installed or scaling fails),
 // else the scaled copy.
 PicturePtr LimitPicture(PicturePtr picture, int32_t limit);
+// The same for a picture others share: it stays as it is, a scaled copy is new.
+SharedPicture LimitPicture(const SharedPicture& picture, int32_t limit);

@@ -39,10 +39,28 @@ void MakeUpMessage(PostRecord& post, int32_t type) {
     }
 }
 
-PicturePtr AttachmentPicture(std::u16string_view url) {
-    PicturePtr picture = FetchPicture(url);
-    if (!picture || picture->width() < AttachmentMinWidth) return nullptr;
-    return LimitPicture(std::move(picture), AttachmentMaxSide);
+// Attachments are held as shown, scaled to their limit: under a key of their own, since
+// a profile picture of the same address is shown whole. A profile picture held already
+// is not downloaded again.
+SharedPicture AttachmentPicture(DataStore& store, std::u16string_view url) {
+    if (url.empty()) return nullptr;
+    const std::u16string key = u"attachment " + std::u16string(url);
+    SharedPicture whole;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (SharedPicture held = store.HeldPicture(key)) return held;
+        whole = store.HeldPicture(url);
+    }
+    if (!whole) {
+        PicturePtr picture = DownloadPicture(url);
+        if (!picture) return nullptr;
+        std::lock_guard<std::mutex> hold(store.mutex());
+        whole = store.HoldPicture(url, std::move(picture));
+    }
+    if (whole->width() < AttachmentMinWidth) return nullptr;
+    SharedPicture shown = LimitPicture(whole, AttachmentMaxSide);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    return store.HoldPicture(key, shown);
 }
 
 struct SeenCopy {
@@ -75,7 +93,7 @@ ItemNode<PostRecord>* CreatePost(DataStore& store, const JsonValue* row, std::u1
     post.attachmentName = GetJsonText(row, "attachment.name");
     post.attachmentLink = GetJsonText(row, "attachment.media.href");
     post.attachmentDescription = GetJsonText(row, "attachment.description");
-    post.attachmentPicture = AttachmentPicture(GetJsonTextView(row, "attachment.media.src"));
+    post.attachmentPicture = AttachmentPicture(store, GetJsonTextView(row, "attachment.media.src"));
     std::lock_guard<std::mutex> hold(store.mutex());
     post.source->isPostSource = 1;
     if (const SeenEntry* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};

@@ -50,9 +50,15 @@ void FillProfile(UserRecord& r, const JsonValue* row, int32_t kind) {
 }
 }  // namespace
 
-PicturePtr FetchPicture(std::u16string_view url) {
+SharedPicture FetchPicture(DataStore& store, std::u16string_view url) {
     if (url.empty()) return nullptr;
-    return DownloadPicture(url);
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        if (SharedPicture held = store.HeldPicture(url)) return held;
+    }
+    PicturePtr picture = DownloadPicture(url);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    return store.HoldPicture(url, std::move(picture));
 }
 
 UserRecord* FindProfile(DataStore& store, std::u16string_view id, bool fetch) {
@@ -98,8 +104,8 @@ bool ParseProfiles(DataStore& store, JsonTree rows, bool updateMode, int32_t kin
             if (store.FindUser(scratch.id)) continue;  // never two records for one id
         }
         // The pictures come before the profile is listed, outside the lock.
-        scratch.picture = FetchPicture(scratch.pictureUrl);
-        scratch.largePicture = FetchPicture(scratch.largePictureUrl);
+        scratch.picture = FetchPicture(store, scratch.pictureUrl);
+        scratch.largePicture = FetchPicture(store, scratch.largePictureUrl);
         std::lock_guard<std::mutex> hold(store.mutex());
         if (store.FindUser(scratch.id)) continue;  // listed by another thread meanwhile
         std::u16string key = scratch.id;

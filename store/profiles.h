@@ -18,5 +18,6 @@ UserRecord* FindProfile(DataStore& store, std::u16string_view id, bool fetch);
 // answer. Without the store's mutex held, as above.
 bool ParseProfiles(DataStore& store, JsonTree rows, bool updateMode, int32_t kind);
 
-// GET of a picture URL, decoded; nullptr when the URL is empty or nothing decodes.
-PicturePtr FetchPicture(std::u16string_view url);
+// The picture of a URL: the one the store holds for it, or else downloaded, decoded and
+// held; nullptr when the URL is empty or nothing decodes. Without the store's mutex.
+SharedPicture FetchPicture(DataStore& store, std::u16string_view url);

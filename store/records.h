@@ -1,5 +1,5 @@
 // The record types of the data store. Every text field is the record's own copy (an
-// absent value is an empty string); pictures are owned by the record that fetched them;
+// absent value is an empty string); pictures are shared by the records that show them;
 // references between records are plain pointers into the lists' nodes, which never move.
 #pragma once
 #include <cstdint>
@@ -15,8 +15,8 @@ enum ProfileKind : int32_t { ProfileUser = 0, ProfilePage = 1, ProfileGroup = 2,
 struct UserRecord {
     std::u16string name;
     std::u16string id;
-    PicturePtr picture;
-    PicturePtr largePicture;
+    SharedPicture picture;
+    SharedPicture largePicture;
     std::u16string statusText;
     std::u16string statusKey;           // "<profile id>_<status id>"
     int32_t statusTime = 0;
@@ -51,7 +51,7 @@ struct PostRecord {
     std::u16string attachmentName;
     std::u16string attachmentLink;
     std::u16string attachmentDescription;
-    PicturePtr attachmentPicture;
+    SharedPicture attachmentPicture;
     std::u16string permalink;
     uint32_t flags = 0;
 };

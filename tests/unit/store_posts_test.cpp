@@ -115,6 +115,23 @@ TEST_F(PostsTest, AttachmentPictureRules) {
     EXPECT_EQ(Post(u"7_1")->attachmentLink, u"http://x/narrow");
 }
 
+// A photo that is both a profile's picture and posts' attachment comes once: a post
+// shows it as the profile does when it fits, else one scaled copy for all its posts.
+TEST_F(PostsTest, AttachmentsShareAPictureHeldForTheirAddress) {
+    auto attachment = [](const std::string& src) {
+        return ",\"attachment\":{\"media\":[{\"src\":\"http:\\/\\/pics\\/" + src + "\"}]}";
+    };
+    service.pictures[u"/big"] = PictureBytes(300, 150);
+    ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100, attachment("7.png")),
+                                      PostRow("7_2", "7", 100, attachment("big")),
+                                      PostRow("8_1", "8", 100, attachment("big"))})));
+    EXPECT_EQ(service.pictureRequests, (std::vector<std::u16string>{u"/7.png", u"/big", u"/8.png"}));
+    EXPECT_EQ(Post(u"7_1")->attachmentPicture, Post(u"7_1")->source->picture);  // 48 x 48 fits
+    ASSERT_TRUE(Post(u"7_2")->attachmentPicture);
+    EXPECT_EQ(Post(u"7_2")->attachmentPicture->width(), 128);
+    EXPECT_EQ(Post(u"8_1")->attachmentPicture, Post(u"7_2")->attachmentPicture);
+}
+
 TEST_F(PostsTest, SeenStateDecidesANewPostsReadState) {
     store.seen.posts = SeenTable({SeenEntry{0, ItemRead | ItemMuted, 100, u"7_1", u"", 0},
                            SeenEntry{0, ItemRead | ItemMuted, 100, u"7_2", u"", 0}});

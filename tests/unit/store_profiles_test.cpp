@@ -137,4 +137,42 @@ TEST_F(ProfilesTest, APictureThatFailsStaysAbsentAndIsNotRetried) {
     EXPECT_EQ(service.pictureRequests.size(), 1u);
 }
 
+// Profiles that show the same address share one picture, downloaded once; it goes
+// with the last record that shows it, and a later record fetches it anew.
+TEST_F(ProfilesTest, APictureIsDownloadedOncePerAddressAndGoesWithItsLastRecord) {
+    service.Answer(UserQuery("7"), R"([{"uid":7,"name":"Anna","pic_square":"http:\/\/pics\/same.png",)"
+                                   R"("pic":"http:\/\/pics\/same.png"}])");
+    service.Answer(UserQuery("8"), R"([{"uid":8,"name":"Ben","pic_square":"http:\/\/pics\/same.png",)"
+                                   R"("pic":"http:\/\/pics\/8big.png"}])");
+    service.pictures[u"/same.png"] = PictureBytes(48, 48);
+    service.pictures[u"/8big.png"] = PictureBytes(200, 200);
+    UserRecord* anna = FindProfile(store, u"7", true);
+    UserRecord* ben = FindProfile(store, u"8", true);
+    ASSERT_TRUE(anna && ben && anna->picture && ben->largePicture);
+    EXPECT_EQ(service.pictureRequests, (std::vector<std::u16string>{u"/same.png", u"/8big.png"}));
+    EXPECT_EQ(anna->largePicture, anna->picture);
+    EXPECT_EQ(ben->picture, anna->picture);
+    EXPECT_EQ(store.heldPictureCount(), 2u);
+
+    std::weak_ptr<Picture> same = anna->picture;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        MarkOrRemoveItems(store.users, u"7", {}, false, false);
+    }
+    EXPECT_FALSE(same.expired());  // Ben still shows it
+    store.FreeUserList();
+    EXPECT_TRUE(same.expired());
+    EXPECT_EQ(store.heldPictureCount(), 0u);
+    ASSERT_TRUE(FindProfile(store, u"7", true));
+    EXPECT_EQ(service.pictureRequests.size(), 3u);
+
+    // A picture that does not decode is not held: the next record asks again.
+    service.Answer(UserQuery("9"), R"([{"uid":9,"name":"Cyril","pic_square":"http:\/\/pics\/bad.png"}])");
+    service.pictures[u"/bad.png"] = "not a picture";
+    ASSERT_TRUE(FindProfile(store, u"9", true));
+    EXPECT_FALSE(store.FindUser(u"9")->picture);
+    EXPECT_FALSE(FetchPicture(store, u"http://pics/bad.png"));
+    EXPECT_EQ(service.pictureRequests.size(), 5u);
+}
+
 }  // namespace

@@ -187,6 +187,11 @@ class RefreshTest(OrvWineTest):
         self.assertEqual(set(posts), {row["post_id"] for row in stream})
         self.assertTrue(all(flags & 1 == 0 for flags in posts.values()))
         self.assertEqual(len(seen["notifications"]), len(notifications))
+
+        # Each picture came once, however many profiles show it.
+        pictures = [r["path"] for r in self.emulator.requests() if r["path"].startswith("/pictures/")]
+        self.assertTrue(pictures)
+        self.assertEqual(len(pictures), len(set(pictures)), sorted(pictures))
         self.exit_program()
 
     def test_read_items_stay_read_and_a_new_comment_updates_its_post(self):
