@@ -152,6 +152,16 @@ bool RunRefreshMerge(DataStore& store, int32_t since, RefreshFailures* failed) {
     if (Stopping()) return false;
     Log("LOG_AKTMESSAGES");
     if (!ParseThreads(store, since) && failed) failed->push_back(u"thread");
+    // Profiles the menus look up come now, so that opening a menu never waits for them.
+    std::vector<std::u16string> missing;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        missing = MissingMenuProfiles(store);
+    }
+    for (const auto& id : missing) {
+        if (Stopping()) break;
+        FindProfile(store, id, true);
+    }
     return !Stopping();
 }
 

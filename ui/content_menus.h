@@ -1,8 +1,8 @@
 // The content menus: posts with their comments and likes, message threads and
 // notifications, the main, new-and-updated, go-to, settings and people menus. The
 // builders read the data store and must be called with its lock held; they never touch
-// the network. BuildContentMenu is the entry for the tray: it fetches the profiles a
-// menu will look up first (without the lock), then builds under the lock.
+// the network (the refresh fetches the profiles they look up). BuildContentMenu is the
+// entry for the tray: it builds under the lock.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -80,12 +80,11 @@ UserBanner BuildUserBanner(DataStore& store);
 
 enum class ContentMenu { NewAndUpdated, Main, GoTo };
 
-// Fetches the profiles the menu will look up that the store does not hold yet (no
-// lock held while fetching), then builds the menu under the store's lock. The number
-// of profile fetches made goes to fetchesOut when given. The session names the store.
-MenuPtr BuildContentMenu(ContentMenu which, PopupSession& session, int32_t* fetchesOut = nullptr);
+// Builds the menu under the lock of the store the session names; a tray click never
+// waits for the service.
+MenuPtr BuildContentMenu(ContentMenu which, PopupSession& session);
 
-// The ids of the profiles a content menu would look up with fetching (comment authors,
-// snippet authors of top-level threads, notification senders) that the store does not
-// hold. Caller holds the store's lock.
+// The ids of the profiles the content menus look up (comment authors, snippet authors
+// of top-level threads, notification senders) that the store does not hold: the
+// refresh fetches them at its end. Caller holds the store's lock.
 std::vector<std::u16string> MissingMenuProfiles(DataStore& store);

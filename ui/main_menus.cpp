@@ -289,18 +289,8 @@ std::vector<std::u16string> MissingMenuProfiles(DataStore& store) {
     return missing;
 }
 
-MenuPtr BuildContentMenu(ContentMenu which, PopupSession& session, int32_t* fetchesOut) {
+MenuPtr BuildContentMenu(ContentMenu which, PopupSession& session) {
     DataStore& store = session.store();
-    std::vector<std::u16string> missing;
-    if (which != ContentMenu::GoTo) {
-        std::lock_guard<std::mutex> hold(store.mutex());
-        missing = MissingMenuProfiles(store);
-    }
-    // Normally the refresh has fetched them all already; an id the service does not
-    // know stays unknown, and its rows are left out.
-    for (const auto& id : missing) FindProfile(store, id, true);
-    if (fetchesOut) *fetchesOut = static_cast<int32_t>(missing.size());
-
     MenuContext cx = CurrentMenuContext(session);
     std::lock_guard<std::mutex> hold(store.mutex());
     switch (which) {

@@ -630,20 +630,34 @@ TEST_F(ContentMenusTest, MenuOpenAcrossARefreshThatDropsLikesAndComments) {
     EXPECT_TRUE(drawn);  // the author's picture outlives his comment
 }
 
-TEST_F(ContentMenusTest, ProfilesAreFetchedOnlyWhenUnknownAndWithoutTheLockHeld) {
+// A tray click never waits for the service: the menu shows what the store holds, and
+// the refresh fetches at its end the profiles the menus lack.
+TEST_F(ContentMenusTest, MenusAskTheServiceNothingAndTheRefreshFetchesWhatTheyLack) {
     BusyPost();
-    PopupSession s{store};
-    int32_t fetches = -1;
     Person("77", "Ghost");
-    MenuPtr menu = BuildContentMenu(ContentMenu::Main, s, &fetches);
-    EXPECT_EQ(fetches, 1);  // the author of the fifth comment
+    const size_t asked = service.statements.size(), pictures = service.pictureRequests.size();
+    PopupSession s{store};
+    MenuPtr menu = BuildContentMenu(ContentMenu::Main, s);
+    EXPECT_EQ(service.statements.size(), asked);
+    EXPECT_EQ(service.pictureRequests.size(), pictures);
     ASSERT_TRUE(menu);
     const MenuEntry* posts = Section(*menu, Styles::Posts2Header);
     ASSERT_TRUE(posts);
-    EXPECT_EQ(Texts(posts->submenu->entries()[1].submenu.get())[11], u"Comments (5, no readed 3)");
+    EXPECT_EQ(Texts(posts->submenu->entries()[1].submenu.get())[11], u"Comments (5, no readed 2)");
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        EXPECT_EQ(MissingMenuProfiles(store), std::vector<std::u16string>{u"77"});
+    }
+
+    EXPECT_TRUE(RunRefreshMerge(store, Now - 3600));
+    EXPECT_EQ(service.Count(U(UserQuery("77"))), 2u);  // once by the comments' read, once now
     s.clear();
-    BuildContentMenu(ContentMenu::NewAndUpdated, s, &fetches);
-    EXPECT_EQ(fetches, 0);
+    menu = BuildContentMenu(ContentMenu::Main, s);
+    posts = Section(*menu, Styles::Posts2Header);
+    ASSERT_TRUE(posts);
+    EXPECT_EQ(Texts(posts->submenu->entries()[1].submenu.get())[11], u"Comments (5, no readed 3)");
+    std::lock_guard<std::mutex> hold(store.mutex());
+    EXPECT_TRUE(MissingMenuProfiles(store).empty());
 }
 
 TEST(PopupSessionTest, EntriesPastTheSixteenBitsAreNotCreated) {

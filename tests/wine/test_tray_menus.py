@@ -165,6 +165,36 @@ class TrayMenus(ShellHelpers, OrvWineTest):
         unread = [k1 for flags, _, k1, _, _ in seen["posts"] + seen["notifications"] if flags & 1 == 0]
         self.assertEqual(unread, [])
 
+    def test_a_menu_opens_at_once_while_the_refresh_waits_for_pictures(self):
+        # Every picture is answered only after 20 s: the first refresh waits inside the
+        # download of the signed-in user's picture while the tray is clicked.
+        self.write_settings(language=1, openMainWindowAtStart=0, notifyNewAndUpdated=0,
+                            notifyOnlyWithHiddenWindow=0, refreshInterval=60)
+        self.emulator.call("/_emulator/fail", dict(path="/pictures/", times=-1, mode="delay", seconds=20))
+        self.start_orv()
+        tray = self.wait_for_window(name="^Wine System Tray$", timeout=30)
+        deadline = time.time() + 60
+        held = None
+        while held is None and time.time() < deadline:
+            held = next((r for r in self.emulator.requests() if r["path"].startswith("/pictures/")), None)
+            time.sleep(0.1)
+        self.assertIsNotNone(held, "no picture was asked for")
+        time.sleep(1)
+        clicked = time.monotonic()
+        self.click(tray, 10, 10, button=3)
+        shown = None
+        while shown is None and time.monotonic() - clicked < 25:
+            if self.pixel(100, 60) not in (None, (0, 0, 0)):
+                shown = time.monotonic() - clicked
+        self.screenshot("menu-while-pictures-wait")
+        self.assertIsNotNone(shown, "the menu did not show")
+        print("menu shown %.2f s after the click, the picture still held" % shown)
+        self.assertLess(shown, 3.0)
+        self.assertFalse(any(l.endswith(END_OF_REFRESH) for l in self.log_lines()))
+        self.keys("Escape")
+        self.wait_for_menu(shown=False)
+        self.exit_program()
+
     def check_in_order(self, text, names):
         at = 0
         for name in names:
