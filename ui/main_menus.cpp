@@ -276,11 +276,10 @@ MenuPtr BuildUserSubmenu(MenuContext& cx, UserRecord& user) {
 
 std::vector<std::u16string> MissingMenuProfiles(DataStore& store) {
     std::vector<std::u16string> missing;
-    std::unordered_set<std::u16string> seen;
+    std::unordered_set<std::u16string_view> taken;  // views of the lists' own ids
     auto want = [&](const std::u16string& id) {
-        if (id.empty() || seen.count(id)) return;
-        seen.insert(id);
-        if (!store.FindUser(id)) missing.push_back(id);
+        if (id.empty() || store.FindUser(id)) return;
+        if (taken.insert(id).second) missing.push_back(id);
     };
     for (auto& node : store.comments) want(node.payload.authorId);
     for (auto& node : store.threads)
