@@ -6,20 +6,13 @@ import re
 import time
 
 from orvwine import OrvWineTest
-from test_refresh import SEEN_FILE, SUMMARY, END_OF_REFRESH, read_seen
+from test_refresh import DemoStart, SEEN_FILE, SUMMARY, END_OF_REFRESH, read_seen
 
 FAILED = "Request to Facebook failed ("
 
 
-class FaultTest(OrvWineTest):
+class FaultTest(DemoStart, OrvWineTest):
     scenario = "demo.json"
-
-    def start(self, **settings):
-        fields = dict(language=1, openMainWindowAtStart=0, notifyNewAndUpdated=1,
-                      notifyOnlyWithHiddenWindow=0)
-        fields.update(settings)
-        self.write_settings(**fields)
-        self.start_orv()
 
     def count_lines(self, text):
         return sum(1 for line in self.log_lines() if text in line)

@@ -81,10 +81,8 @@ def write_seen(path, sections):
         f.write(data)
 
 
-class RefreshTest(OrvWineTest):
-    scenario = "demo.json"
-
-    # ---- the program ----
+class DemoStart:
+    """Starts Orv in English with notices on, whether the main window shows or not."""
 
     def start(self, **settings):
         fields = dict(language=1, openMainWindowAtStart=0, notifyNewAndUpdated=1,
@@ -92,6 +90,12 @@ class RefreshTest(OrvWineTest):
         fields.update(settings)
         self.write_settings(**fields)
         self.start_orv()
+
+
+class RefreshTest(DemoStart, OrvWineTest):
+    scenario = "demo.json"
+
+    # ---- the program ----
 
     def refreshes_done(self):
         return sum(1 for line in self.log_lines() if line.endswith(" - " + END_OF_REFRESH))
