@@ -263,7 +263,7 @@ void AfterRefresh(DataStore& store) {
         return;
     }
     int32_t n, p, m;
-    const Picture* picture;
+    SharedPicture picture;
     {
         std::lock_guard<std::mutex> hold(store.mutex());
         n = CountUnseenItems(store.notifications, false);

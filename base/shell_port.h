@@ -4,6 +4,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -32,7 +33,9 @@ int32_t TrayIconOfState(int32_t state);
 struct PopupNoticeRequest {
     std::u16string title;          // caption text after "Orv - h:mm - "
     std::u16string summary;        // bold body
-    const Picture* picture = nullptr;  // not owned; nullptr: the built-in image
+    // Shared with the records that show it, so a refresh cannot free it under the
+    // notice; nullptr: the built-in image.
+    std::shared_ptr<const Picture> picture;
 };
 
 class ShellPort {

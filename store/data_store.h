@@ -49,8 +49,9 @@ public:
     std::u16string ownUid;
     UserRecord* ownUser = nullptr;
     // Picture of the profile behind the first new or updated item of the current
-    // refresh (not owned; cleared at the start of every refresh and with the users).
-    const Picture* noticePicture = nullptr;
+    // refresh (cleared at the start of every refresh and with the users). Shared, so
+    // the notice keeps it past the release of the records that showed it.
+    SharedPicture noticePicture;
     // Set while a stop of the worker is requested; fetches and merges give up.
     std::atomic<bool> stopRequested{false};
     // Whether the seen-state file was loaded once in this run (the left-Control reset

@@ -167,7 +167,7 @@ void MergeRow(DataStore& store, const JsonValue* row, std::u16string_view postId
         post.flags &= ~ItemRead;
     }
     if (!store.noticePicture && (post.flags & (ItemRead | ItemMuted)) == 0 && source.hidden == 0)
-        store.noticePicture = source.picture.get();
+        store.noticePicture = source.picture;
     n->stamp = post.updatedTime;
 }
 }  // namespace

@@ -45,7 +45,7 @@ void ListMessage(DataStore& store, const JsonValue* row, std::u16string_view thr
     const SeenEntry* seen = FindSeen(store.seen.messages, listed.threadId, listed.messageId);
     if (seen && seen->stamp == listed.createdTime) listed.read = seen->flags;
     if (!store.noticePicture && listed.read == 0 && author && author->hidden == 0)
-        store.noticePicture = author->picture.get();
+        store.noticePicture = author->picture;
 }
 
 UserRecord* OtherParty(DataStore& store, const JsonValue* row) {

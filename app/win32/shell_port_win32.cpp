@@ -77,7 +77,7 @@ public:
         const ColourScheme& scheme = CurrentColourScheme();
         const COLORREF colour = scheme.new2 ? scheme.new2 : scheme.highlight2;
         currentNotice = OpenPopupNotice(request.title, request.summary, LookupText("STATUS_CLICKMESSAGE"),
-                                        request.picture, AppSettings.hideNoticeAfter, colour);
+                                        request.picture.get(), AppSettings.hideNoticeAfter, colour);
     }
     int32_t ShowMessageBox(std::u16string_view text, std::u16string_view caption, uint32_t flags) override {
         std::wstring t(text.begin(), text.end()), c(caption.begin(), caption.end());

@@ -100,7 +100,7 @@ TEST_F(RefreshTest, FirstRefreshReadsTheUserThenQueriesAndMergesInOrder) {
     EXPECT_TRUE(std::filesystem::exists("orv_42.dat"));
     EXPECT_EQ(shell.tooltips.back(), u"Orv - Facebook interface");
     EXPECT_NE(FindItem(store.posts, u"7_1"), nullptr);
-    EXPECT_EQ(store.noticePicture, FindProfile(store, u"7", false)->picture.get());
+    EXPECT_EQ(store.noticePicture, FindProfile(store, u"7", false)->picture);
 }
 
 TEST_F(RefreshTest, LaterRefreshesReachBackFromThePreviousStartAndSkipTheUser) {
@@ -318,6 +318,22 @@ TEST_F(AfterRefreshTest, AnnouncesOnlyWhenTheTotalChanges) {
     EXPECT_EQ(NewCountTotal, 2);
     EXPECT_EQ(LogTexts(LogNewAndUpdated), (std::vector<std::u16string>{u"Posts: 3", u"Posts: 2"}));
     EXPECT_EQ(shell.notices.size(), 2u);
+}
+
+// The notice composes its bitmap later, maybe after a refresh or a sign-out let go of
+// every record that showed its picture.
+TEST_F(AfterRefreshTest, TheNoticeKeepsItsPictureAfterTheRecordsThatShowedItAreReleased) {
+    service.Answer(Since(StreamQuery, Now - 12 * 3600), R"([{"post_id":"7_1","source_id":7,"updated_time":1699990000}])");
+    RunRefreshBody(store, 0);
+    AfterRefresh(store);
+    ASSERT_EQ(shell.notices.size(), 1u);
+    store.ReleaseSignedInData();
+    EXPECT_EQ(store.noticePicture, nullptr);
+    EXPECT_EQ(store.heldPictureCount(), 1u);  // the notice's, and nothing else
+    ASSERT_NE(shell.notices[0].picture, nullptr);
+    EXPECT_EQ(shell.notices[0].picture->width(), 48);
+    shell.notices.clear();
+    EXPECT_EQ(store.heldPictureCount(), 0u);
 }
 
 TEST_F(AfterRefreshTest, ForgettingTheAnnouncementIdlesTheTrayAndLetsTheSameTotalBeAnnouncedAgain) {

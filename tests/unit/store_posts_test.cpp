@@ -48,7 +48,7 @@ TEST_F(PostsTest, NewPostIsListedUnreadWithItsProfiles) {
     ItemNode<PostRecord>* node = FindItem(store.posts, u"7_1");
     EXPECT_EQ(node->stamp, 100);
     EXPECT_EQ(node->markRef, &post->source->hidden);
-    EXPECT_EQ(store.noticePicture, post->source->picture.get());
+    EXPECT_EQ(store.noticePicture, post->source->picture);
     // Counts of 0 equal what is known: neither likes nor comments are asked for.
     EXPECT_EQ(service.CountContaining(u"FROM comment"), 0u);
     EXPECT_EQ(service.CountContaining(u"FROM like"), 0u);
@@ -226,7 +226,7 @@ TEST_F(PostsTest, ListIsSortedNewestFirst) {
 
 TEST_F(PostsTest, NoticePictureIsTheFirstNewPostsSource) {
     ParsePosts(store, ParseJson(Rows({PostRow("8_1", "8", 100), PostRow("7_1", "7", 100)})));
-    EXPECT_EQ(store.noticePicture, FindProfile(store, u"8", false)->picture.get());
+    EXPECT_EQ(store.noticePicture, FindProfile(store, u"8", false)->picture);
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ TEST_F(ThreadsTest, MessageTextLinkAndReadState) {
     EXPECT_EQ(Find(u"m4")->read, 1u);
     EXPECT_EQ(store.messages.head()->key1, u"t1");
     EXPECT_EQ(store.messages.head()->stamp, 1500);
-    EXPECT_EQ(store.noticePicture, FindProfile(store, u"8", false)->picture.get());
+    EXPECT_EQ(store.noticePicture, FindProfile(store, u"8", false)->picture);
     EXPECT_EQ(shell.tooltips.back(), u"Reading message from user Anna");
 }
 
