@@ -94,6 +94,7 @@ struct ThreadRecord {
     int32_t messageCount = 0;
     UserRecord* otherParty = nullptr;
     uint32_t flags = 0;
+    bool messagesRead = false;  // the messages up to updatedTime came; else read them again
 };
 
 struct MessageRecord {

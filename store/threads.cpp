@@ -60,7 +60,8 @@ UserRecord* OtherParty(DataStore& store, const JsonValue* row) {
 }
 
 // Only the worker lists and releases threads while it runs, so the node stays put
-// while the lock is let go for the messages' read.
+// while the lock is let go for the messages' read. A thread whose messages did not come
+// is read again by the next refresh, even at the same update time.
 void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
     std::u16string threadId = GetJsonText(row, "thread_id");
     ItemNode<ThreadRecord>* n;
@@ -68,6 +69,7 @@ void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
         std::lock_guard<std::mutex> hold(store.mutex());
         n = store.FindThread(threadId);
     }
+    const int32_t updated = GetJsonInt(row, "updated_time");
     if (!n) {
         ThreadRecord record;
         record.folderId = GetJsonInt(row, "folder_id");
@@ -76,22 +78,22 @@ void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
         record.snippetAuthorId = GetJsonText(row, "snippet_author");
         record.snippet = GetJsonText(row, "snippet");
         record.subject = GetJsonText(row, "subject");
-        record.updatedTime = GetJsonInt(row, "updated_time");
+        record.updatedTime = updated;
         record.otherParty = OtherParty(store, row);
-        ReadMessages(store, threadId, since);
+        record.messagesRead = ReadMessages(store, threadId, since);
         int32_t stamp = record.updatedTime;
         std::lock_guard<std::mutex> hold(store.mutex());
-        if (!AppendItem(store.threads, std::move(record), threadId, {}, stamp, &n)) return;
-        n->flagsRef = &n->payload.flags;
+        if (AppendItem(store.threads, std::move(record), threadId, {}, stamp, &n)) n->flagsRef = &n->payload.flags;
+        return;
     }
     ThreadRecord& thread = n->payload;
-    int32_t updated = GetJsonInt(row, "updated_time");
     {
         std::lock_guard<std::mutex> hold(store.mutex());
-        if (updated == thread.updatedTime) return;
+        if (updated == thread.updatedTime && thread.messagesRead) return;
     }
-    ReadMessages(store, thread.threadId, since);
+    const bool read = ReadMessages(store, thread.threadId, since);
     std::lock_guard<std::mutex> hold(store.mutex());
+    thread.messagesRead = read;
     thread.updatedTime = updated;
     thread.messageCount = GetJsonInt(row, "message_count");
     thread.snippet = GetJsonText(row, "snippet");
@@ -113,7 +115,9 @@ bool ParseThreads(DataStore& store, int32_t since) {
 }
 
 bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since) {
-    JsonTree rows = FqlQuery(FormatText(MessageQuery, {threadId, since}, QueryLimit));
+    bool ok = false;
+    JsonTree rows = FqlQuery(FormatText(MessageQuery, {threadId, since}, QueryLimit), &ok);
+    if (!ok) return false;
     // The messages not listed yet, in the answer's order.
     std::vector<std::pair<const JsonValue*, std::u16string>> fresh;
     {
@@ -144,5 +148,5 @@ bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since)
         if (store.FindMessage(fresh[i].second)) continue;
         ListMessage(store, fresh[i].first, threadId, std::move(fresh[i].second));
     }
-    return true;
+    return fetched == fresh.size();  // a stop leaves the rest for the next refresh
 }

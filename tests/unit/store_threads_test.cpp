@@ -71,6 +71,31 @@ TEST_F(ThreadsTest, SameUpdateTimeReadsNothingAgainAndAMovedOneIsUpdated) {
     EXPECT_EQ(store.threads.head()->stamp, 2000);
 }
 
+// A read that failed cannot tell what is unread: the next refresh asks again, also when
+// the thread did not move, until the messages come.
+TEST_F(ThreadsTest, AThreadWhoseMessagesDidNotComeIsReadAgain) {
+    service.failUnanswered = true;
+    const std::u16string messages = U(MessagesQuery("t1", 1000));
+    service.Answer(ThreadsQuery(1000), "[" + Thread("t1", 2000, "8") + "]");
+    ParseThreads(store, 1000);
+    ParseThreads(store, 1000);
+    EXPECT_EQ(service.Count(messages), 2u);
+    service.Answer(MessagesQuery("t1", 1000), "[" + Message("t1", "m1", "8", 1500, ",\"body\":\"x\"") + "]");
+    ParseThreads(store, 1000);
+    ParseThreads(store, 1000);
+    EXPECT_EQ(service.Count(messages), 3u);
+    EXPECT_EQ(store.messages.size(), 1u);
+
+    // A moved thread whose read fails takes the new row and is asked again.
+    service.answers.erase(messages);
+    service.Answer(ThreadsQuery(1000), "[" + Thread("t1", 3000, "8", 2) + "]");
+    ParseThreads(store, 1000);
+    EXPECT_EQ(store.threads.head()->payload.messageCount, 2);
+    ParseThreads(store, 1000);
+    EXPECT_EQ(service.Count(messages), 5u);
+    EXPECT_EQ(store.messages.size(), 1u);  // what came before stays
+}
+
 TEST_F(ThreadsTest, MessageTextLinkAndReadState) {
     service.Answer(MessagesQuery("t1", 1000),
                    "[" + Message("t1", "m1", "8", 1500, ",\"body\":null,\"attachment\":{\"description\":\"Desc\",\"href\":\"http:\\/\\/a\\/b\"}") + "," +
