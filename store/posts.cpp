@@ -1,5 +1,8 @@
 #include "store/posts.h"
 
+#include <memory>
+#include <utility>
+
 #include "base/format_text.h"
 #include "base/shell_port.h"
 #include "base/text_table.h"
@@ -41,7 +44,8 @@ void MakeUpMessage(PostRecord& post, int32_t type) {
 
 // Attachments are held as shown, scaled to their limit: under a key of their own, since
 // a profile picture of the same address is shown whole. A profile picture held already
-// is not downloaded again.
+// is not downloaded again, and a scaled copy keeps its whole one held while it is
+// shown, so a profile picture of that address that comes later is not either.
 SharedPicture AttachmentPicture(DataStore& store, std::u16string_view url) {
     if (url.empty()) return nullptr;
     const std::u16string key = u"attachment " + std::u16string(url);
@@ -59,6 +63,10 @@ SharedPicture AttachmentPicture(DataStore& store, std::u16string_view url) {
     }
     if (whole->width() < AttachmentMinWidth) return nullptr;
     SharedPicture shown = LimitPicture(whole, AttachmentMaxSide);
+    if (shown != whole) {
+        auto both = std::make_shared<std::pair<SharedPicture, SharedPicture>>(std::move(shown), whole);
+        shown = SharedPicture(both, both->first.get());
+    }
     std::lock_guard<std::mutex> hold(store.mutex());
     return store.HoldPicture(key, shown);
 }

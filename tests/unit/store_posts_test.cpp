@@ -130,6 +130,15 @@ TEST_F(PostsTest, AttachmentsShareAPictureHeldForTheirAddress) {
     ASSERT_TRUE(Post(u"7_2")->attachmentPicture);
     EXPECT_EQ(Post(u"7_2")->attachmentPicture->width(), 128);
     EXPECT_EQ(Post(u"8_1")->attachmentPicture, Post(u"7_2")->attachmentPicture);
+
+    // A profile picture at the address of a scaled photo comes after it, still once;
+    // both go with the posts and the profile.
+    service.Answer(UserQuery("9"), R"([{"uid":9,"name":"Cyril","pic":"http:\/\/pics\/big"}])");
+    ASSERT_NE(FindProfile(store, u"9", true), nullptr);
+    EXPECT_EQ(service.pictureRequests, (std::vector<std::u16string>{u"/7.png", u"/big", u"/8.png"}));
+    EXPECT_EQ(FindProfile(store, u"9", false)->largePicture->width(), 300);
+    store.ReleaseSignedInData();
+    EXPECT_EQ(store.heldPictureCount(), 0u);
 }
 
 TEST_F(PostsTest, SeenStateDecidesANewPostsReadState) {
