@@ -11,6 +11,7 @@
 #include "store/data_store.h"
 #include "ui/command_table.h"
 #include "ui/content_dialogs.h"
+#include "ui/content_menus.h"
 #include "ui/dialog_table.h"
 #include "ui/record_lookup.h"
 
@@ -73,6 +74,20 @@ CommandPlan CommentOn(DataStore& store, MenuItemData* item) {
     return DialogFromPopup(DialogComment);
 }
 
+// Every row of the post in the open popup follows the own like that came or went, as
+// the next popup would show them: the like rows (a post may be listed twice) and the
+// likes submenu's caption.
+void FollowLikeInOpenPopup(DataStore& store, PopupSession& session, const RecordRef& postRef,
+                           std::u16string_view postId, bool liked) {
+    std::lock_guard<std::mutex> hold(store.mutex());
+    const std::u16string_view caption = session.keep(LikesCaption(store, postId));
+    session.forEachItem([&](MenuItemData& row) {
+        if (row.post != postRef) return;
+        if (row.action == ActionLike) row.text = LookupText(liked ? "NOLIKE" : "ILIKEIT");
+        else if (row.style == &Styles::ItLikes) row.text = caption;
+    });
+}
+
 CommandPlan SendMessageTo(DataStore& store, MenuItemData* item) {
     if (!item || !item->user) return {};
     std::u16string id;
@@ -118,7 +133,10 @@ bool LikeOrUnlike(DataStore& store, const RecordRef& postRef, MenuItemData* item
         if (liked) AddOwnLike(store, ownUid, postId);
         else RemoveOwnLike(store, postId, ownUid);
     }
-    if (item) item->text = LookupText(liked ? "NOLIKE" : "ILIKEIT");
+    if (item) {
+        item->text = LookupText(liked ? "NOLIKE" : "ILIKEIT");
+        if (done && item->session) FollowLikeInOpenPopup(store, *item->session, postRef, postId, liked);
+    }
     return done;
 }
 

@@ -42,6 +42,8 @@ MenuPtr BuildCommentsMenu(MenuContext& cx, int32_t* totalOut, PostRecord* post, 
 MenuPtr BuildLikesMenu(MenuContext& cx, std::u16string_view postId, bool onlyNew, int32_t* totalOut,
                        int32_t* newOut);
 int32_t CountUnreadComments(DataStore& store, std::u16string_view postId);
+// The caption of a post's likes submenu: all its likes, and how many of them are new.
+std::u16string LikesCaption(DataStore& store, std::u16string_view postId);
 
 // ---- Messages and notifications. ----
 

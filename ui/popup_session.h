@@ -78,6 +78,13 @@ public:
     // carries (a menu that outlived its session finds nothing).
     MenuItemData* find(uint32_t commandId, const void* itemData) const;
 
+    // Calls f(MenuItemData&) for every item of the session, in the order they were made.
+    template <class F>
+    void forEachItem(F f) {
+        for (Entry& e : entries_)
+            if (e.item) f(*e.item);
+    }
+
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
     void clear() { entries_.clear(); }

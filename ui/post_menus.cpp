@@ -193,10 +193,10 @@ bool AddPostActions(MenuContext& cx, Menu& menu, PostRecord* post, MenuItemData&
     }
 
     item.post = RefOf(*post);
-    int32_t total = 0, unread = 0, likesTotal = 0, newLikes = 0;
+    int32_t total = 0, unread = 0;
     MenuPtr comments;
     if (post->commentsRead > 0) comments = BuildCommentsMenu(cx, &total, post, post->postId, &unread, onlyNew);
-    MenuPtr likes = BuildLikesMenu(cx, post->postId, onlyNew, &likesTotal, &newLikes);
+    MenuPtr likes = BuildLikesMenu(cx, post->postId, onlyNew, nullptr, nullptr);
     if (!comments && !likes) return true;
 
     AddMenuItem(s, &menu, &Styles::Separator, item, 0, -1, 0);
@@ -212,9 +212,8 @@ bool AddPostActions(MenuContext& cx, Menu& menu, PostRecord* post, MenuItemData&
         AddSubmenuItem(s, &Styles::Comments, &menu, item, std::move(comments), 0);
     }
     if (likes) {
-        std::u16string suffix;
-        if (newLikes > 0) suffix = FormatText(u", %s %d", {Text("NEW"), newLikes});
-        item.text = s.keep(FormatText(u"%s (%d%s)", {Text("ITLIKES"), likesTotal, suffix}));
+        item.post = RefOf(*post);  // a like from the open popup recounts this row
+        item.text = s.keep(LikesCaption(cx.store, post->postId));
         AddSubmenuItem(s, &Styles::ItLikes, &menu, item, std::move(likes), 0);
     }
     return true;
@@ -276,6 +275,17 @@ MenuPtr BuildCommentsMenu(MenuContext& cx, int32_t* totalOut, PostRecord* post, 
     AddMenuItem(s, menu.get(), &Styles::CommentsHeader, item, 0, 0, 0);
     last->divider = 0;
     return menu;
+}
+
+std::u16string LikesCaption(DataStore& store, std::u16string_view postId) {
+    int32_t total = 0, fresh = 0;
+    for (auto* node : store.LikesOf(postId)) {
+        ++total;
+        fresh += node->payload.read == 0 ? 1 : 0;
+    }
+    std::u16string suffix;
+    if (fresh > 0) suffix = FormatText(u", %s %d", {Text("NEW"), fresh});
+    return FormatText(u"%s (%d%s)", {Text("ITLIKES"), total, suffix});
 }
 
 MenuPtr BuildLikesMenu(MenuContext& cx, std::u16string_view postId, bool onlyNew, int32_t* totalOut,

@@ -17,6 +17,7 @@
 #include "ui/command_table.h"
 #include "ui/commands.h"
 #include "ui/content_dialogs.h"
+#include "ui/content_menus.h"
 #include "ui/dialog_table.h"
 #include "ui/record_lookup.h"
 
@@ -213,6 +214,39 @@ TEST_F(Commands, RefusedOrFailedLikeChangesOnlyTheItemText) {
     net.Answer("true");
     DispatchCommand(store, &item, ActionLike);
     EXPECT_EQ(post->likesCount, 0);
+}
+
+// The popup stays open after a right click: its rows must read as a new popup would.
+TEST_F(Commands, ALikeFromAnOpenPopupRecountsItsLikesRowAndFlipsEveryLikeRowOfThePost) {
+    for (const char16_t* liker : {u"100", u"300"})  // 300 is no known profile, yet counts
+        AppendItem(store.likes, LikeRecord{u"100_1", liker, 0, 0}, u"100_1", liker);
+    MenuContext cx = CurrentMenuContext(session);
+    MenuPtr menu = CreateMenuModel();
+    MenuItemData row = MakeItemTemplate(DefaultMenuWidth);
+    ASSERT_TRUE(AddPostActions(cx, *menu, post, row, false));
+    ASSERT_TRUE(AddPostActions(cx, *menu, post, row, true));  // the post listed twice
+    std::vector<MenuItemData*> likeRows, likesRows;
+    session.forEachItem([&](MenuItemData& item) {
+        if (item.action == ActionLike) likeRows.push_back(&item);
+        if (item.style == &Styles::ItLikes) likesRows.push_back(&item);
+    });
+    ASSERT_EQ(likeRows.size(), 2u);
+    ASSERT_EQ(likesRows.size(), 2u);
+    EXPECT_EQ(likesRows[0]->text, u"It likes (2, new 2)");
+
+    net.Answer("true");
+    DispatchCommand(store, likeRows[0], ActionLike);
+    for (MenuItemData* item : likesRows) EXPECT_EQ(item->text, u"It likes (3, new 2)");  // the own like is read
+    for (MenuItemData* item : likeRows) EXPECT_EQ(item->text, u"I don't like it");
+
+    net.Fail();  // nothing changed: nothing follows
+    DispatchCommand(store, likeRows[1], ActionLike);
+    EXPECT_EQ(likesRows[1]->text, u"It likes (3, new 2)");
+
+    net.Answer("true");
+    DispatchCommand(store, likeRows[1], ActionLike);
+    for (MenuItemData* item : likesRows) EXPECT_EQ(item->text, u"It likes (2, new 2)");
+    for (MenuItemData* item : likeRows) EXPECT_EQ(item->text, u"Like");
 }
 
 TEST_F(Commands, HidingAndShowingAUserFlipsTheSameItem) {

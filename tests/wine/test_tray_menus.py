@@ -340,6 +340,12 @@ class TrayMenus(ShellHelpers, OrvWineTest):
                 return int(x), int(y)
         self.fail("no row like %r right of %d: %s" % (pattern, right_of, " ".join(w for w, _, _ in words)))
 
+    def likes_count(self, words, y, left):
+        """The count in the row "It likes (7, new 7)" at y."""
+        found = re.search(r"likes([0-9]+)", self.row_text(words, y, left))
+        self.assertTrue(found, self.row_text(words, y, left))
+        return int(found.group(1))
+
     def test_right_click_like_then_unlike_in_a_post_submenu(self):
         tray = self.start()
         words, left = self.open_first_post_submenu(tray)
@@ -347,20 +353,24 @@ class TrayMenus(ShellHelpers, OrvWineTest):
         liked = folded("I don't like it") in text
         caption, method, other = ("I don't like it", "DELETE", "POST") if liked else ("Like", "POST", "DELETE")
         x, y = self.row_of(words, caption, left)
+        likes_y = self.row_matching(words, r"likes[0-9]+", left)[1]  # the newest demo post has likes
+        count = self.likes_count(words, likes_y, left)
         self.xdotool("mousemove", str(x), str(y), "click", "3", check=True)
         first = self.wait_for_request(method, "/likes")[0]["path"]
         self.assertRegex(first, r"^/[0-9]+_[0-9]+/likes$")
         time.sleep(1)
-        # The menu stays open and the row now offers the opposite.
+        # The menu stays open, the row now offers the opposite and the likes row counts it.
         opposite = "like" if liked else "dontlikeit"
-        self.assertTrue(self.row_text(self.read_screen("after-like", width=1280, height=1024), y, left)
-                        .endswith(opposite))
+        words = self.read_screen("after-like", width=1280, height=1024)
+        self.assertTrue(self.row_text(words, y, left).endswith(opposite))
+        self.assertEqual(self.likes_count(words, likes_y, left), count - 1 if liked else count + 1)
         self.xdotool("click", "3", check=True)
         again = self.wait_for_request(other, "/likes")
         self.assertEqual(again[0]["path"], first)
         time.sleep(1)
-        self.assertTrue(self.row_text(self.read_screen("after-unlike", width=1280, height=1024), y, left)
-                        .endswith(folded(caption)[-4:]))
+        words = self.read_screen("after-unlike", width=1280, height=1024)
+        self.assertTrue(self.row_text(words, y, left).endswith(folded(caption)[-4:]))
+        self.assertEqual(self.likes_count(words, likes_y, left), count)
         self.keys("Escape", "Escape", "Escape")
         self.exit_program()
 
