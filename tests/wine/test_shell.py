@@ -39,6 +39,32 @@ class ShellHelpers:
         time.sleep(0.3)
         self.xdotool("key", "--clearmodifiers", "--delay", "100", *keys, check=True)
 
+    def read_near_cursor(self, name):
+        """The text of the small pop-up window next to the mouse cursor (a tip), by OCR."""
+        where = dict(line.split("=") for line in self.xdotool("getmouselocation", "--shell").splitlines())
+        x, y = int(where["X"]), int(where["Y"])
+        shot = self.screenshot(name)
+        for w in self.find_windows(name=""):
+            g = self.window_geometry(w)
+            if 0 < g.get("HEIGHT", 99) <= 40 and abs(g["X"] - x) < 60 and 0 <= g["Y"] - y < 60:
+                scaled = shot.replace(".png", "-ocr.png")
+                # Without its frame and with a margin, OCR reads the one line reliably.
+                subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (g["WIDTH"], g["HEIGHT"], g["X"], g["Y"]),
+                                "+repage", "-shave", "1x1", "-resize", "400%", "-colorspace", "Gray",
+                                "-bordercolor", "white", "-border", "20", scaled], check=True, timeout=60)
+                return subprocess.run(["tesseract", scaled, "-", "--psm", "7"], capture_output=True, text=True,
+                                      timeout=60).stdout
+        self.fail("no tip next to the cursor")
+
+    def tray_tip(self, name):
+        """The tray icon's tooltip by OCR: the pointer comes to rest on the icon afresh."""
+        tray = self.tray()
+        self.xdotool("mousemove", "600", "700")
+        time.sleep(0.5)
+        self.xdotool("mousemove", "--window", tray, "10", "10")
+        time.sleep(2)
+        return self.read_near_cursor(name)
+
     def tray(self):
         # Wine without a desktop tray shows its own window holding the icons, the first at
         # its left edge.
@@ -236,20 +262,3 @@ class QuietShellTest(ShellHelpers, OrvWineTest):
         self.assertEqual(len(strip_line), 1, text)
         self.assertIn("Twitter", strip_line[0].split("Pokes", 1)[1])
         self.exit_cleanly()
-
-    def read_near_cursor(self, name):
-        """The text of the small pop-up window next to the mouse cursor (a tip), by OCR."""
-        where = dict(line.split("=") for line in self.xdotool("getmouselocation", "--shell").splitlines())
-        x, y = int(where["X"]), int(where["Y"])
-        shot = self.screenshot(name)
-        for w in self.find_windows(name=""):
-            g = self.window_geometry(w)
-            if 0 < g.get("HEIGHT", 99) <= 40 and abs(g["X"] - x) < 60 and 0 <= g["Y"] - y < 60:
-                scaled = shot.replace(".png", "-ocr.png")
-                # Without its frame and with a margin, OCR reads the one line reliably.
-                subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (g["WIDTH"], g["HEIGHT"], g["X"], g["Y"]),
-                                "+repage", "-shave", "1x1", "-resize", "400%", "-colorspace", "Gray",
-                                "-bordercolor", "white", "-border", "20", scaled], check=True, timeout=60)
-                return subprocess.run(["tesseract", scaled, "-", "--psm", "7"], capture_output=True, text=True,
-                                      timeout=60).stdout
-        self.fail("no tip next to the cursor")
