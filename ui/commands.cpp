@@ -75,16 +75,20 @@ CommandPlan CommentOn(DataStore& store, MenuItemData* item) {
 }
 
 // Every row of the post in the open popup follows the own like that came or went, as
-// the next popup would show them: the like rows (a post may be listed twice) and the
-// likes submenu's caption.
+// the next popup would show them: the post's rows (a post may be listed twice) with
+// their likes, the like rows and the likes submenu's caption. A post row keeps the
+// body it was built with, so its height stays as measured.
 void FollowLikeInOpenPopup(DataStore& store, PopupSession& session, const RecordRef& postRef,
                            std::u16string_view postId, bool liked) {
     std::lock_guard<std::mutex> hold(store.mutex());
+    PostRecord* post = LookUpPost(store, postRef);
     const std::u16string_view caption = session.keep(LikesCaption(store, postId));
     session.forEachItem([&](MenuItemData& row) {
         if (row.post != postRef) return;
         if (row.action == ActionLike) row.text = LookupText(liked ? "NOLIKE" : "ILIKEIT");
         else if (row.style == &Styles::ItLikes) row.text = caption;
+        else if (row.stateRef == postRef && post && post->source)
+            row.text = session.keep(PostRowText(store, *post, row.isNew == 0));
     });
 }
 

@@ -35,6 +35,9 @@ MenuContext CurrentMenuContext(PopupSession& session);
 MenuPtr BuildPostsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, bool onlyNew,
                        const ItemStyle* headerStyle);
 MenuPtr BuildPostSubmenu(MenuContext& cx, UserRecord& author, PostRecord& post, bool onlyNew);
+// A post's row in the posts menu: its person, likes, comments, age and body (shorter
+// once read). The post has a source.
+std::u16string PostRowText(DataStore& store, PostRecord& post, bool read);
 // Like, comment, and the comments and likes submenus of a post; false without a post.
 bool AddPostActions(MenuContext& cx, Menu& menu, PostRecord* post, MenuItemData& item, bool onlyNew);
 MenuPtr BuildCommentsMenu(MenuContext& cx, int32_t* totalOut, PostRecord* post, std::u16string_view postId,

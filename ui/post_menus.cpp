@@ -72,6 +72,19 @@ int32_t CountUnreadComments(DataStore& store, std::u16string_view postId) {
     return count;
 }
 
+std::u16string PostRowText(DataStore& store, PostRecord& post, bool read) {
+    ShownPerson shown = PersonOf(post);
+    std::u16string text = FontCode(FontBold) + shown.person->name + shown.arrow + FontCode(FontNormal);
+    text += CodeRightStart;
+    text += LikesText(post);
+    text += CommentsText(store, post);
+    text += Age(post.createdTime);
+    text += CodeRightEnd;
+    text += CodeBody;
+    AppendTextPart(post.message, text, {}, {}, read ? ReadBodyLimit : 0, false);
+    return text;
+}
+
 MenuPtr BuildPostsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, bool onlyNew,
                        const ItemStyle* headerStyle) {
     if (cx.store.posts.empty()) return nullptr;
@@ -92,18 +105,8 @@ MenuPtr BuildPostsMenu(MenuContext& cx, MenuItemData** lastItemOut, Menu* menu, 
         if (onlyNew && (flags & (ItemRead | ItemMuted))) continue;
         if ((flags & ItemRead) && !(node.stamp > readShownSince)) continue;
 
-        ShownPerson shown = PersonOf(post);
-        UserRecord& person = *shown.person;
-        std::u16string text = FontCode(FontBold) + person.name + shown.arrow + FontCode(FontNormal);
-        text += CodeRightStart;
-        text += LikesText(post);
-        text += CommentsText(cx.store, post);
-        text += Age(post.createdTime);
-        text += CodeRightEnd;
-        text += CodeBody;
-        AppendTextPart(post.message, text, {}, {}, (flags & ItemRead) ? ReadBodyLimit : 0, false);
-
-        item.text = cx.session.keep(std::move(text));
+        UserRecord& person = *PersonOf(post).person;
+        item.text = cx.session.keep(PostRowText(cx.store, post, (flags & ItemRead) != 0));
         item.isNew = (flags & ItemRead) ? 0 : 1;
         item.stateRef = RefOf(post);
         item.user = RefOf(person);

@@ -224,20 +224,24 @@ TEST_F(Commands, ALikeFromAnOpenPopupRecountsItsLikesRowAndFlipsEveryLikeRowOfTh
     MenuPtr menu = CreateMenuModel();
     MenuItemData row = MakeItemTemplate(DefaultMenuWidth);
     ASSERT_TRUE(AddPostActions(cx, *menu, post, row, false));
-    ASSERT_TRUE(AddPostActions(cx, *menu, post, row, true));  // the post listed twice
-    std::vector<MenuItemData*> likeRows, likesRows;
+    BuildPostsMenu(cx, nullptr, menu.get(), false, nullptr);  // the post listed twice, with its row
+    std::vector<MenuItemData*> likeRows, likesRows, postRows;
     session.forEachItem([&](MenuItemData& item) {
         if (item.action == ActionLike) likeRows.push_back(&item);
         if (item.style == &Styles::ItLikes) likesRows.push_back(&item);
+        if (item.stateRef == item.post && item.post) postRows.push_back(&item);
     });
     ASSERT_EQ(likeRows.size(), 2u);
     ASSERT_EQ(likesRows.size(), 2u);
+    ASSERT_EQ(postRows.size(), 1u);
     EXPECT_EQ(likesRows[0]->text, u"It likes (2, new 2)");
+    const std::u16string built(postRows[0]->text);
 
     net.Answer("true");
     DispatchCommand(store, likeRows[0], ActionLike);
     for (MenuItemData* item : likesRows) EXPECT_EQ(item->text, u"It likes (3, new 2)");  // the own like is read
     for (MenuItemData* item : likeRows) EXPECT_EQ(item->text, u"I don't like it");
+    EXPECT_NE(postRows[0]->text.find(u"You and"), std::u16string_view::npos);  // the row counts the own like
 
     net.Fail();  // nothing changed: nothing follows
     DispatchCommand(store, likeRows[1], ActionLike);
@@ -247,6 +251,7 @@ TEST_F(Commands, ALikeFromAnOpenPopupRecountsItsLikesRowAndFlipsEveryLikeRowOfTh
     DispatchCommand(store, likeRows[1], ActionLike);
     for (MenuItemData* item : likesRows) EXPECT_EQ(item->text, u"It likes (2, new 2)");
     for (MenuItemData* item : likeRows) EXPECT_EQ(item->text, u"Like");
+    EXPECT_EQ(postRows[0]->text, built);
 }
 
 TEST_F(Commands, HidingAndShowingAUserFlipsTheSameItem) {
