@@ -1,6 +1,7 @@
 #include "ui/commands.h"
 
 #include <mutex>
+#include <vector>
 
 #include "base/format_text.h"
 #include "base/text_table.h"
@@ -83,13 +84,14 @@ void FollowLikeInOpenPopup(DataStore& store, PopupSession& session, const Record
     std::lock_guard<std::mutex> hold(store.mutex());
     PostRecord* post = LookUpPost(store, postRef);
     const std::u16string_view caption = session.keep(LikesCaption(store, postId));
+    std::vector<MenuItemData*> postRows;  // texts are kept after the walk: keeping adds entries
     session.forEachItem([&](MenuItemData& row) {
         if (row.post != postRef) return;
         if (row.action == ActionLike) row.text = LookupText(liked ? "NOLIKE" : "ILIKEIT");
         else if (row.style == &Styles::ItLikes) row.text = caption;
-        else if (row.stateRef == postRef && post && post->source)
-            row.text = session.keep(PostRowText(store, *post, row.isNew == 0));
+        else if (row.stateRef == postRef && post && post->source) postRows.push_back(&row);
     });
+    for (MenuItemData* row : postRows) row->text = session.keep(PostRowText(store, *post, row->isNew == 0));
 }
 
 CommandPlan SendMessageTo(DataStore& store, MenuItemData* item) {

@@ -79,6 +79,7 @@ public:
     MenuItemData* find(uint32_t commandId, const void* itemData) const;
 
     // Calls f(MenuItemData&) for every item of the session, in the order they were made.
+    // f must not add to the session.
     template <class F>
     void forEachItem(F f) {
         for (Entry& e : entries_)
