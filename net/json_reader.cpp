@@ -488,7 +488,10 @@ std::u16string_view GetJsonTextView(const JsonValue* list, std::string_view name
 }
 
 std::u16string GetJsonText(const JsonValue* list, std::string_view name) {
-    return std::u16string(GetJsonTextView(list, name));
+    // A text read once is copied; one not made yet is decoded straight into the copy.
+    const JsonValue* node = FindJsonNode(list, name);
+    if (!node || node->raw.empty()) return std::u16string();
+    return node->textMade ? std::u16string(*node->textMade) : UnescapeJsonString(node->raw);
 }
 
 int32_t GetJsonInt(const JsonValue* list, std::string_view name) {

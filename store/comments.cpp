@@ -32,10 +32,11 @@ bool IsErrorAnswer(const JsonTree& rows) {
     return first && !first->next && first->children && FindJsonNode(first->children, "error_code");
 }
 
-LikeNode* AppendLike(DataStore& store, std::u16string_view postId, std::u16string_view userId, uint32_t read) {
+LikeNode* AppendLike(DataStore& store, std::u16string_view postId, std::u16string_view userId, uint32_t read,
+                     int32_t now) {
     LikeNode* n = nullptr;
     if (!AppendItem(store.likes, LikeRecord{std::u16string(postId), std::u16string(userId), read, 0},
-                    std::u16string(postId), std::u16string(userId), CurrentTime(), &n))
+                    std::u16string(postId), std::u16string(userId), now, &n))
         return nullptr;
     n->flagsRef = &n->payload.read;
     n->markRef = &n->payload.stale;
@@ -56,17 +57,19 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     bool ok = false;
     JsonTree rows = FqlQuery(FormatText(CommentQuery, {condition, postId}, CommentQueryLimit), &ok);
     if (failed) *failed = !ok;
-    if (!ok || rows.empty()) {
-        std::lock_guard<std::mutex> hold(store.mutex());
-        store.SortComments();
-        return false;
-    }
-    // The rows whose comment is not listed yet, read up to the first row that is no
-    // object (as the merge below).
-    std::vector<const JsonValue*> answer;
-    for (const JsonValue* node = rows.first(); node && node->children; node = node->next)
-        answer.push_back(node->children);
+    if (!ok || rows.empty()) return false;
     // A comment is its (post, author, time); the service's comment ids are not used.
+    // The rows with an author, read up to the first row that is no object.
+    struct Row {
+        const JsonValue* row;
+        std::u16string_view author;
+        int32_t time;
+    };
+    std::vector<Row> answer;
+    for (const JsonValue* node = rows.first(); node && node->children; node = node->next) {
+        std::u16string_view author = GetJsonTextView(node->children, "fromid");
+        if (!author.empty()) answer.push_back(Row{node->children, author, GetJsonInt(node->children, "time")});
+    }
     // The post's listed comments newest first, to find one without walking them all
     // (the answer comes newest first, so its new comments join at the end).
     std::vector<std::pair<int32_t, CommentNode*>> listed;
@@ -86,62 +89,54 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         for (CommentNode* n : nodes) listed.emplace_back(n->payload.time, n);
         std::sort(listed.begin(), listed.end(), byTime);
     };
-    // The authors of new comments are fetched first, without the lock, in the rows'
-    // order; a row repeating a comment of the answer asks nothing.
-    std::vector<std::u16string_view> authors;
+    // The authors of new comments the store has no profile of are fetched first,
+    // without the lock, once each in the rows' order.
+    std::vector<std::u16string_view> unknown;
     {
         std::lock_guard<std::mutex> hold(store.mutex());
-        store.SortComments();  // sorted already, unless the list changed behind the index
         listPost();
-        std::vector<std::pair<int32_t, std::u16string_view>> fresh;
-        for (const JsonValue* row : answer) {
-            std::u16string_view author = GetJsonTextView(row, "fromid");
-            if (author.empty()) continue;
-            int32_t time = GetJsonInt(row, "time");
-            if (findListed(time, author)) continue;
-            if (std::find(fresh.begin(), fresh.end(), std::make_pair(time, author)) != fresh.end()) continue;
-            fresh.emplace_back(time, author);
-            authors.push_back(author);
+        for (const Row& r : answer) {
+            if (findListed(r.time, r.author) || store.FindUser(r.author)) continue;
+            if (std::find(unknown.begin(), unknown.end(), r.author) == unknown.end()) unknown.push_back(r.author);
         }
     }
-    for (std::u16string_view author : authors) {
+    for (std::u16string_view author : unknown) {
         if (store.stopRequested) break;
         FindProfile(store, author, true);
     }
     std::lock_guard<std::mutex> hold(store.mutex());
-    listPost();
+    listPost();  // the lock was let go
+    const SeenTable::Slice seenOfPost = store.seen.comments.slice(postId);
     bool unreadAdded = false;
-    for (const JsonValue* row : answer) {
+    for (const Row& r : answer) {
         if (store.stopRequested) break;
-        std::u16string_view author = GetJsonTextView(row, "fromid");
-        if (author.empty()) continue;
-        std::u16string_view rowPostId = GetJsonTextView(row, "post_id");
-        int32_t time = GetJsonInt(row, "time");
-        if (CommentNode* same = findListed(time, author)) {
-            same->payload.likes = GetJsonInt(row, "likes");
+        if (CommentNode* same = findListed(r.time, r.author)) {
+            same->payload.likes = GetJsonInt(r.row, "likes");
             continue;
         }
         if (counter) ++*counter;
+        std::u16string_view rowPostId = GetJsonTextView(r.row, "post_id");
         CommentRecord record;
         record.postId = rowPostId.empty() ? postId : rowPostId;
-        record.authorId = author;
-        record.text = GetJsonText(row, "text");
-        record.time = time;
-        record.likes = GetJsonInt(row, "likes");
+        record.authorId = r.author;
+        record.text = GetJsonText(r.row, "text");
+        record.time = r.time;
+        record.likes = GetJsonInt(r.row, "likes");
         std::u16string key1 = record.postId;
         std::u16string key2 = record.authorId;
-        CommentNode* n = store.InsertComment(std::move(record), std::move(key1), std::move(key2), time);
-        if (!n) continue;
+        CommentNode* n = nullptr;
+        if (!AppendItem(store.comments, std::move(record), std::move(key1), std::move(key2), r.time, &n)) continue;
         n->flagsRef = &n->payload.read;
-        if (n->key1 == postId) {
-            std::pair<int32_t, CommentNode*> entry(time, n);
+        const bool ofPost = n->key1 == postId;
+        if (ofPost) {
+            std::pair<int32_t, CommentNode*> entry(r.time, n);
             listed.insert(std::upper_bound(listed.begin(), listed.end(), entry, byTime), entry);
         }
-        if (const SeenEntry* seen = FindSeen(store.seen.comments, n->key1, n->key2, time))
-            n->payload.read = seen->flags;
+        const SeenEntry* seen = ofPost ? seenOfPost.find(n->key2, r.time)
+                                       : FindSeen(store.seen.comments, n->key1, n->key2, r.time);
+        if (seen) n->payload.read = seen->flags;
         if (n->payload.read == 0) unreadAdded = true;
     }
-    store.SortComments();
     return unreadAdded;
 }
 
@@ -151,17 +146,23 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     JsonTree rows = FqlQuery(FormatText(LikeQuery, {condition, postId}, LikeQueryLimit), &ok);
     // An empty list is an answer: nobody likes the post any more.
     if (!ok || IsErrorAnswer(rows)) return false;
-    // Every liker's profile first, without the lock; a liker who cannot be found ends
-    // the answer there: he and the later ones count as gone.
     std::vector<std::u16string_view> likers;
-    for (const JsonValue* node = rows.first(); node; node = node->next) {
-        if (store.stopRequested) break;
-        const JsonValue* row = node->children;
-        if (!row) break;
-        std::u16string_view user = GetJsonTextView(row, "user_id");
-        if (user.empty()) continue;
-        if (!FindProfile(store, user, true)) break;
-        likers.push_back(user);
+    for (const JsonValue* node = rows.first(); node && node->children; node = node->next) {
+        std::u16string_view user = GetJsonTextView(node->children, "user_id");
+        if (!user.empty()) likers.push_back(user);
+    }
+    // The profiles the store lacks come first, without the lock; a liker who cannot be
+    // found ends the answer there: he and the later ones count as gone.
+    std::vector<char> known(likers.size());
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        for (size_t i = 0; i < likers.size(); ++i) known[i] = store.FindUser(likers[i]) != nullptr;
+    }
+    for (size_t i = 0; i < likers.size(); ++i) {
+        if (store.stopRequested || (!known[i] && !FindProfile(store, likers[i], true))) {
+            likers.resize(i);
+            break;
+        }
     }
     std::lock_guard<std::mutex> hold(store.mutex());
     // The post's listed likes by liker, to find one without walking them all; a like
@@ -183,17 +184,19 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
         if (at != listed.end() && at->first == user) return at->second;
         return anyone;
     };
+    const SeenTable::Slice seenOfPost = store.seen.likes.slice(postId);
+    const int32_t now = CurrentTime();
     for (std::u16string_view user : likers) {
         if (LikeNode* same = findListed(user)) {
             same->setMark(0);
             continue;
         }
-        LikeNode* n = AppendLike(store, postId, user, 0);
+        LikeNode* n = AppendLike(store, postId, user, 0, now);
         if (!n) continue;
         // The answer's text lives while the rows do.
         std::pair<std::u16string_view, LikeNode*> entry(user, n);
         listed.insert(std::upper_bound(listed.begin(), listed.end(), entry), entry);
-        if (const SeenEntry* seen = FindSeen(store.seen.likes, postId, user)) n->payload.read = seen->flags;
+        if (const SeenEntry* seen = seenOfPost.find(user)) n->payload.read = seen->flags;
     }
     RemoveLikes(store, postId, [](const LikeNode* n) { return n->mark() != 0; });
     return true;
@@ -202,7 +205,7 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
 void AddOwnLike(DataStore& store, std::u16string_view ownId, std::u16string_view postId) {
     std::lock_guard<std::mutex> hold(store.mutex());
     if (ownId.empty() || postId.empty() || FindItemByKeys(store.likes, postId, ownId)) return;
-    AppendLike(store, postId, ownId, 1);
+    AppendLike(store, postId, ownId, 1, CurrentTime());
 }
 
 bool RemoveOwnLike(DataStore& store, std::u16string_view postId, std::u16string_view ownId) {

@@ -49,25 +49,8 @@ void DataStore::SortComments() {
     const bool ascending = CommentsAscending();
     if (commentOrderAt_ == comments.changes() && commentOrderAscending_ == ascending) return;
     SortItemsByStamp(comments, ascending);
-    lastCommentOfStamp_.clear();
-    for (auto& node : comments)
-        lastCommentOfStamp_.insert_or_assign(lastCommentOfStamp_.end(),
-                                             ascending ? int64_t(node.stamp) : -int64_t(node.stamp), &node);
     commentOrderAt_ = comments.changes();
     commentOrderAscending_ = ascending;
-}
-
-DataStore::CommentNode* DataStore::InsertComment(CommentRecord record, std::u16string key1, std::u16string key2,
-                                                 int32_t stamp) {
-    SortComments();  // the list is sorted and the stamps mapped from here on
-    const int64_t key = commentOrderAscending_ ? int64_t(stamp) : -int64_t(stamp);
-    auto at = lastCommentOfStamp_.upper_bound(key);
-    CommentNode* prev = at == lastCommentOfStamp_.begin() ? nullptr : std::prev(at)->second;
-    CommentNode* n = comments.insertAfter(prev, std::move(record), std::move(key1), std::move(key2), stamp);
-    if (!n) return nullptr;
-    lastCommentOfStamp_.insert_or_assign(at, key, n);
-    commentOrderAt_ = comments.changes();
-    return n;
 }
 
 SharedPicture DataStore::HeldPicture(std::u16string_view key) {

@@ -38,7 +38,7 @@ public:
 
     ItemList<UserRecord> users;                  // key1 user id
     ItemList<PostRecord> posts;                  // key1 post id
-    ItemList<CommentRecord> comments;            // key1 post id, key2 author id; kept sorted
+    ItemList<CommentRecord> comments;            // key1 post id, key2 author id; see SortComments
     ItemList<LikeRecord> likes;                  // key1 post id, key2 liker id
     ItemList<NotificationRecord> notifications;  // key1 notification id
     ItemList<ThreadRecord> threads;              // key1 thread id
@@ -78,10 +78,10 @@ public:
     const std::vector<LikeNode*>& LikesOf(std::u16string_view postId) const;
     const std::vector<MessageNode*>& MessagesOf(std::u16string_view threadId) const;
 
-    // ---- Changes that keep the comment list sorted. Hold mutex(). ----
-    // Links a new comment where the sorted list wants it (after those of equal stamp).
-    CommentNode* InsertComment(CommentRecord record, std::u16string key1, std::u16string key2, int32_t stamp);
-    // Sorts the comments by the current order setting unless they are sorted already.
+    // Sorts the comments by stamp in the current order setting (equal stamps in the
+    // order they were listed) unless they are sorted already. New comments are appended
+    // and sorted once the read of a batch is done; a refresh leaves them sorted. Hold
+    // mutex().
     void SortComments();
 
     // ---- Pictures, one per address. Hold mutex(). ----
@@ -115,10 +115,7 @@ private:
     // The records own their pictures; this only finds them again by address.
     std::unordered_map<std::u16string, std::weak_ptr<Picture>> pictures_;
     size_t picturesAtSweep_ = 0;
-    // Where a new comment goes: the list's last node of each stamp (keyed by the stamp
-    // in list order, negated when newest come first). Judged current by the comment
-    // list's change count, so no change elsewhere can leave it stale.
-    std::map<int64_t, CommentNode*> lastCommentOfStamp_;
+    // The comment list's change count and order setting when it was last sorted.
     uint64_t commentOrderAt_ = ~uint64_t(0);
     bool commentOrderAscending_ = true;
 };

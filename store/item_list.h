@@ -339,16 +339,21 @@ bool MarkOrRemoveItems(ItemList<T>& list, std::u16string_view key1, std::u16stri
 // O(n log n) for them).
 template <class T>
 void SortItemsByStamp(ItemList<T>& list, bool ascending) {
-    std::vector<ItemNode<T>*> pos;
-    pos.reserve(list.size());
-    for (auto& n : list) pos.push_back(&n);
-    if (pos.size() < 2) return;
-    auto beats = [ascending](const ItemNode<T>* a, const ItemNode<T>* b) {
-        return ascending ? a->stamp < b->stamp : a->stamp > b->stamp;
+    if (list.size() < 2) return;
+    // The stamps sit beside the node addresses, so the sort reads one small array
+    // instead of the nodes themselves.
+    std::vector<std::pair<int32_t, ItemNode<T>*>> order;
+    order.reserve(list.size());
+    for (auto& n : list) order.emplace_back(n.stamp, &n);
+    auto beats = [ascending](const std::pair<int32_t, ItemNode<T>*>& a, const std::pair<int32_t, ItemNode<T>*>& b) {
+        return ascending ? a.first < b.first : a.first > b.first;
     };
-    if (std::is_sorted(pos.begin(), pos.end(), beats)) return;
-    std::stable_sort(pos.begin(), pos.end(), beats);
-    list.relink(pos);
+    if (std::is_sorted(order.begin(), order.end(), beats)) return;
+    std::stable_sort(order.begin(), order.end(), beats);
+    std::vector<ItemNode<T>*> nodes;
+    nodes.reserve(order.size());
+    for (const auto& entry : order) nodes.push_back(entry.second);
+    list.relink(nodes);
 }
 
 // How many nodes count as new; with markAllRead, sets the read bit of every node after

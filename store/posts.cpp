@@ -192,5 +192,6 @@ bool ParsePosts(DataStore& store, JsonTree rows) {
     }
     std::lock_guard<std::mutex> hold(store.mutex());
     SortItemsByStamp(store.posts, false);
+    store.SortComments();  // also when none came: the order setting may have changed
     return true;
 }

@@ -254,9 +254,7 @@ int64_t SeenTable::firstAny(const Group& group, int32_t stamp) const {
     return first;
 }
 
-int64_t SeenTable::findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const {
-    if (key1.empty() || entries_.empty()) return -1;
-    const Group* group = findGroup(key1);
+int64_t SeenTable::findIn(const Group* group, std::u16string_view key2, int32_t stamp) const {
     if (!group) return -1;
     if (key2.empty()) return firstAny(*group, stamp);  // any second key
     // An entry without a second key matches any; the earlier of the two candidates wins.
@@ -265,6 +263,21 @@ int64_t SeenTable::findIndex(std::u16string_view key1, std::u16string_view key2,
     if (exact < 0) return loose;
     if (loose < 0) return exact;
     return exact < loose ? exact : loose;
+}
+
+int64_t SeenTable::findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const {
+    if (key1.empty() || entries_.empty()) return -1;
+    return findIn(findGroup(key1), key2, stamp);
+}
+
+SeenTable::Slice SeenTable::slice(std::u16string_view key1) const {
+    if (key1.empty() || entries_.empty()) return Slice(this, nullptr);
+    return Slice(this, findGroup(key1));
+}
+
+const SeenEntry* SeenTable::Slice::find(std::u16string_view key2, int32_t stamp) const {
+    int64_t at = group_ ? table_->findIn(group_, key2, stamp) : -1;
+    return at < 0 ? nullptr : &table_->entries()[static_cast<size_t>(at)];
 }
 
 void SeenTable::markSameItem(std::u16string_view key1, std::u16string_view key2, bool stampIsKey, int32_t stamp,

@@ -22,6 +22,11 @@ public:
     bool empty() const { return entries_.empty(); }
     // Position of the entry FindSeen would give, or -1.
     int64_t findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const;
+
+    // The entries of one first key, found once: the merge looks up every comment and
+    // like of one post in a row. Valid while the table lives.
+    class Slice;
+    Slice slice(std::u16string_view key1) const;
     // Sets matched[i] for every entry of exactly these keys (and this stamp, when the
     // stamp is part of the item's identity): the older entries of an item still listed.
     void markSameItem(std::u16string_view key1, std::u16string_view key2, bool stampIsKey, int32_t stamp,
@@ -44,12 +49,27 @@ private:
         uint32_t count = 0;     // 0: empty slot
     };
     const Group* findGroup(std::u16string_view key1) const;
+    int64_t findIn(const Group* group, std::u16string_view key2, int32_t stamp) const;
     int64_t firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const;
     int64_t firstAny(const Group& group, int32_t stamp) const;
     std::vector<Member> members_;
     std::vector<Group> groups_;  // open addressing by first-key hash
     bool anyWithoutKey2_ = false;
     bool anyWithKey2_ = false;
+
+public:
+    class Slice {
+    public:
+        Slice() = default;
+        // What FindSeen would give for (the slice's first key, key2, stamp).
+        const SeenEntry* find(std::u16string_view key2, int32_t stamp = 0) const;
+
+    private:
+        friend class SeenTable;
+        Slice(const SeenTable* table, const Group* group) : table_(table), group_(group) {}
+        const SeenTable* table_ = nullptr;
+        const Group* group_ = nullptr;  // null: no entry has the first key
+    };
 };
 
 struct SeenTables {

@@ -42,7 +42,9 @@ protected:
         for (auto& n : store.likes) out.push_back(n.key2);
         return out;
     }
-    std::vector<int32_t> CommentTimes() const {
+    // The list's order once sorted, as a refresh leaves it.
+    std::vector<int32_t> CommentTimes() {
+        store.SortComments();
         std::vector<int32_t> out;
         for (auto& n : store.comments) out.push_back(n.stamp);
         return out;
@@ -130,6 +132,7 @@ TEST_F(CommentsTest, SortOrderFollowsTheSettingAndResortsEverything) {
 // A new comment goes after the listed ones of the same second, in either order.
 TEST_F(CommentsTest, EqualTimesKeepTheOrderTheyCameIn) {
     auto order = [this] {
+        store.SortComments();
         std::vector<std::u16string> out;
         for (auto& n : store.comments) out.push_back(n.key1 + u"/" + n.key2);
         return out;
