@@ -106,6 +106,9 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     }
     std::lock_guard<std::mutex> hold(store.mutex());
     listPost();  // the lock was let go
+    std::vector<std::u16string_view> missing;  // authors still without a profile
+    for (std::u16string_view author : unknown)
+        if (!store.FindUser(author)) missing.push_back(author);
     const SeenTable::Slice seenOfPost = store.seen.comments.slice(postId);
     bool unreadAdded = false;
     for (const Row& r : answer) {
@@ -127,6 +130,10 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         CommentNode* n = nullptr;
         if (!AppendItem(store.comments, std::move(record), std::move(key1), std::move(key2), r.time, &n)) continue;
         n->flagsRef = &n->payload.read;
+        if (std::find(missing.begin(), missing.end(), r.author) != missing.end()) {
+            auto& pending = store.commentAuthorsWithoutProfile;
+            if (std::find(pending.begin(), pending.end(), r.author) == pending.end()) pending.emplace_back(r.author);
+        }
         const bool ofPost = n->key1 == postId;
         if (ofPost) {
             std::pair<int32_t, CommentNode*> entry(r.time, n);

@@ -1,6 +1,7 @@
 #include "store/data_store.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "base/settings.h"
 
@@ -99,6 +100,11 @@ void DataStore::FreeUserListLocked() {
     ownUser = nullptr;
     ownUid.clear();
     FreeItemList(users);
+    // Every comment left has lost its author's profile.
+    commentAuthorsWithoutProfile.clear();
+    std::unordered_set<std::u16string_view> taken;
+    for (const auto& node : comments)
+        if (taken.insert(node.key2).second) commentAuthorsWithoutProfile.push_back(node.key2);
 }
 
 void DataStore::FreePostList() {
@@ -119,6 +125,7 @@ void DataStore::FreeUserList() {
 void DataStore::FreeCommentList() {
     std::lock_guard<std::mutex> hold(mutex_);
     FreeItemList(comments);
+    commentAuthorsWithoutProfile.clear();
 }
 
 void DataStore::FreeLikeList() {
@@ -129,6 +136,7 @@ void DataStore::FreeLikeList() {
 void DataStore::ReleaseSignedInData() {
     std::lock_guard<std::mutex> hold(mutex_);
     FreeItemList(comments);
+    commentAuthorsWithoutProfile.clear();
     FreeItemList(likes);
     FreeItemList(notifications);
     FreeUserListLocked();  // takes the posts and threads that point at the profiles with it

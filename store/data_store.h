@@ -54,6 +54,10 @@ public:
     SharedPicture noticePicture;
     // Set while a stop of the worker is requested; fetches and merges give up.
     std::atomic<bool> stopRequested{false};
+    // Authors of listed comments who had no profile when the comment was listed, once
+    // each: the refresh asks for them again at its end, so the menus need not look for
+    // them in every comment (a profile never leaves before the comments).
+    std::vector<std::u16string> commentAuthorsWithoutProfile;
     // Whether the seen-state file was loaded once in this run (the left-Control reset
     // applies to the first load only).
     bool seenLoadedOnce = false;

@@ -203,13 +203,21 @@ SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entrie
                              [&](const Sortable& a, const Sortable& b) { return key1Of(a) < key1Of(b); });
     }
     members_.reserve(sorted.size());
+    size_t key2Units = 0;
+    for (const Sortable& s : sorted) key2Units += entries_[s.member.position].key2.size();
+    key2Texts_.reserve(key2Units);
     std::vector<Group> runs;
     for (size_t i = 0; i < sorted.size(); ++i) {
         const bool sameKey1 =
             i > 0 && sorted[i].key1Hash == sorted[i - 1].key1Hash && key1Of(sorted[i]) == key1Of(sorted[i - 1]);
         if (sameKey1) ++runs.back().count;
         else runs.push_back(Group{sorted[i].key1Hash, static_cast<uint32_t>(i), 1});
-        members_.push_back(sorted[i].member);
+        Member member = sorted[i].member;
+        const std::u16string& key2 = entries_[member.position].key2;
+        member.key2At = static_cast<uint32_t>(key2Texts_.size());
+        member.key2Size = static_cast<uint32_t>(key2.size());
+        key2Texts_ += key2;
+        members_.push_back(member);
     }
     size_t capacity = 16;
     while (capacity < runs.size() * 2) capacity *= 2;
@@ -240,7 +248,7 @@ int64_t SeenTable::firstFit(const Group& group, std::u16string_view key2, int32_
                                [](const Member& m, uint64_t h) { return m.key2Hash < h; });
     for (; at != end && at->key2Hash == hash; ++at) {
         if (stamp != 0 && at->stamp != stamp) continue;
-        if (entries_[at->position].key2 == key2) return at->position;
+        if (key2Of(*at) == key2) return at->position;
     }
     return -1;
 }
@@ -291,7 +299,7 @@ void SeenTable::markSameItem(std::u16string_view key1, std::u16string_view key2,
                                [](const Member& m, uint64_t h) { return m.key2Hash < h; });
     for (; at != end && at->key2Hash == hash; ++at) {
         if (stampIsKey && at->stamp != stamp) continue;
-        if (entries_[at->position].key2 == key2) matched[at->position] = 1;
+        if (key2Of(*at) == key2) matched[at->position] = 1;
     }
 }
 

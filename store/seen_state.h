@@ -42,17 +42,23 @@ private:
         uint64_t key2Hash = 0;
         int32_t stamp = 0;
         uint32_t position = 0;  // entry index
+        uint32_t key2At = 0;    // the second key's text in key2Texts_
+        uint32_t key2Size = 0;
     };
     struct Group {
         uint64_t hash = 0;      // of the first key
         uint32_t first = 0;     // into members_
         uint32_t count = 0;     // 0: empty slot
     };
+    std::u16string_view key2Of(const Member& m) const { return {key2Texts_.data() + m.key2At, m.key2Size}; }
     const Group* findGroup(std::u16string_view key1) const;
     int64_t findIn(const Group* group, std::u16string_view key2, int32_t stamp) const;
     int64_t firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const;
     int64_t firstAny(const Group& group, int32_t stamp) const;
     std::vector<Member> members_;
+    // The members' second keys side by side in member order: comparing one reads the
+    // memory next to the last one, not an entry anywhere in the table.
+    std::u16string key2Texts_;
     std::vector<Group> groups_;  // open addressing by first-key hash
     bool anyWithoutKey2_ = false;
     bool anyWithKey2_ = false;

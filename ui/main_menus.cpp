@@ -281,7 +281,7 @@ std::vector<std::u16string> MissingMenuProfiles(DataStore& store) {
         if (id.empty() || store.FindUser(id)) return;
         if (taken.insert(id).second) missing.push_back(id);
     };
-    for (auto& node : store.comments) want(node.payload.authorId);
+    for (const auto& id : store.commentAuthorsWithoutProfile) want(id);
     for (auto& node : store.threads)
         if (node.payload.parentThreadId == u"0") want(node.payload.snippetAuthorId);
     for (auto& node : store.notifications) want(node.payload.senderId);
