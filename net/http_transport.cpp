@@ -58,6 +58,7 @@ HttpTransport* CurrentTransport() { return transport.load(); }
 
 std::u16string BuildRequestHeaders(std::u16string_view host, bool withBody) {
     std::u16string block;
+    block.reserve(256 + host.size());
     block += u"Host:";
     block += host;
     block += u"\r\nUser-Agent: ";

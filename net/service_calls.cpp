@@ -38,27 +38,41 @@ bool WithinTargetLimit(size_t unescapedLength) { return unescapedLength <= Reque
 
 }  // namespace
 
-std::u16string PercentEncode(std::u16string_view text) {
+namespace {
+// Appends the text's UTF-8 bytes, those outside the unreserved set as %XX.
+void AppendPercentEncoded(std::u16string& out, std::u16string_view text) {
     static const char hex[] = "0123456789ABCDEF";
-    std::string utf8 = Utf16ToUtf8(text);
-    std::u16string out;
-    out.reserve(utf8.size() * 3);
+    const std::string utf8 = Utf16ToUtf8(text);
+    const size_t at = out.size();
+    out.resize(at + utf8.size() * 3);
+    char16_t* p = &out[at];
     for (char ch : utf8) {
         unsigned char c = static_cast<unsigned char>(ch);
         if (Unreserved(c)) {
-            out += static_cast<char16_t>(c);
+            *p++ = c;
         } else {
-            out += u'%';
-            out += static_cast<char16_t>(hex[c >> 4]);
-            out += static_cast<char16_t>(hex[c & 15]);
+            *p++ = u'%';
+            *p++ = static_cast<char16_t>(hex[c >> 4]);
+            *p++ = static_cast<char16_t>(hex[c & 15]);
         }
     }
+    out.resize(static_cast<size_t>(p - out.data()));
+}
+}  // namespace
+
+std::u16string PercentEncode(std::u16string_view text) {
+    std::u16string out;
+    AppendPercentEncoded(out, text);
     return out;
 }
 
 std::u16string FqlTarget(std::u16string_view statement, std::u16string_view token) {
-    return u"/method/fql.query?query=" + PercentEncode(statement) + u"&format=JSON&access_token=" +
-           PercentEncode(token);
+    std::u16string target = u"/method/fql.query?query=";
+    target.reserve(target.size() + 3 * statement.size() + 3 * token.size() + 32);
+    AppendPercentEncoded(target, statement);
+    target += u"&format=JSON&access_token=";
+    AppendPercentEncoded(target, token);
+    return target;
 }
 
 std::u16string GraphTarget(std::u16string_view path, std::u16string_view token) {
