@@ -51,6 +51,8 @@ private:
         uint32_t count = 0;     // 0: empty slot
     };
     std::u16string_view key2Of(const Member& m) const { return {key2Texts_.data() + m.key2At, m.key2Size}; }
+    template <class It>
+    static It FirstWithHash(It first, size_t count, uint64_t hash);
     const Group* findGroup(std::u16string_view key1) const;
     int64_t findIn(const Group* group, std::u16string_view key2, int32_t stamp) const;
     int64_t firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const;
