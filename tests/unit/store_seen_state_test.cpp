@@ -203,19 +203,23 @@ TEST_F(SeenStateTest, FindSeenAgreesWithAPlainWalk) {
     };
     for (int round = 0; round < 200; ++round) {
         std::vector<SeenEntry> entries;
-        const uint32_t count = next(40);
+        const uint32_t count = next(120);
         const bool withoutKey2 = next(2) == 0, withKey2 = next(4) != 0;
         for (uint32_t i = 0; i < count; ++i) {
-            std::u16string key2 = withKey2 ? keys[next(5)] : u"";
+            std::u16string key2 = withKey2 ? (next(2) ? keys[next(5)] : u"u" + std::u16string(1, u'0' + next(40))) : u"";
             if (!withoutKey2 && key2.empty()) key2 = u"z";
             entries.push_back(SeenEntry{0, i, static_cast<int32_t>(next(3)), keys[next(5)], key2, 0});
         }
         SeenTable table(entries);
         for (const auto& key1 : keys)
             for (const auto& key2 : {std::u16string(), std::u16string(u"a"), std::u16string(u"z"), keys[4]})
-                for (int32_t stamp = 0; stamp < 3; ++stamp)
-                    ASSERT_EQ(table.findIndex(key1, key2, stamp), walk(entries, key1, key2, stamp))
-                        << "round " << round;
+                for (int32_t stamp = 0; stamp < 3; ++stamp) {
+                    const int64_t expected = walk(entries, key1, key2, stamp);
+                    ASSERT_EQ(table.findIndex(key1, key2, stamp), expected) << "round " << round;
+                    // A post's slice finds the same entry as the whole table.
+                    const SeenEntry* inSlice = table.slice(key1).find(key2, stamp);
+                    ASSERT_EQ(inSlice ? inSlice - table.entries().data() : -1, expected) << "round " << round;
+                }
     }
 }
 
