@@ -11,7 +11,6 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -83,9 +82,9 @@ public:
     const std::vector<MessageNode*>& MessagesOf(std::u16string_view threadId) const;
 
     // Sorts the comments by stamp in the current order setting (equal stamps in the
-    // order they were listed) unless they are sorted already. New comments are appended
-    // and sorted once the read of a batch is done; a refresh leaves them sorted. Hold
-    // mutex().
+    // order they were listed) unless they are sorted already. A read appends its new
+    // comments; the refresh sorts them once at the end of the posts, and CommentsOf and
+    // the seen-state writer sort before they read. Hold mutex().
     void SortComments();
 
     // ---- Pictures, one per address. Hold mutex(). ----

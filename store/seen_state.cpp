@@ -352,6 +352,7 @@ std::string StoreBytes(const DataStore& store, int32_t now) {
 
 std::string SeenStateBytes(DataStore& store, int32_t now) {
     std::lock_guard<std::mutex> hold(store.mutex());
+    store.SortComments();  // the same file whether or not a refresh is under way
     return StoreBytes(store, now);
 }
 
@@ -416,6 +417,7 @@ bool SaveSeenState(DataStore& store) {
         std::lock_guard<std::mutex> hold(store.mutex());
         if (store.ownUid.empty()) return false;
         name = SeenStateFileName(store.ownUid);
+        store.SortComments();
         bytes = StoreBytes(store, CurrentTime());
     }
     WriteWholeFile(name, bytes.data(), bytes.size());
