@@ -39,22 +39,34 @@ class ShellHelpers:
         time.sleep(0.3)
         self.xdotool("key", "--clearmodifiers", "--delay", "100", *keys, check=True)
 
-    def read_near_cursor(self, name):
+    def read_near_cursor(self, name, timeout=10):
         """The text of the small pop-up window next to the mouse cursor (a tip), by OCR."""
         where = dict(line.split("=") for line in self.xdotool("getmouselocation", "--shell").splitlines())
         x, y = int(where["X"]), int(where["Y"])
-        shot = self.screenshot(name)
-        for w in self.find_windows(name=""):
-            g = self.window_geometry(w)
-            if 0 < g.get("HEIGHT", 99) <= 40 and abs(g["X"] - x) < 60 and 0 <= g["Y"] - y < 60:
+        deadline = time.time() + timeout
+        while True:
+            for w in self.find_windows(name=""):
+                g = self.window_geometry(w)
+                if not (0 < g.get("HEIGHT", 99) <= 40 and abs(g["X"] - x) < 60 and 0 <= g["Y"] - y < 60):
+                    continue
+                # The picture is taken once the tip is there; a tip caught before its
+                # first paint is black, so it is looked at again.
+                shot = self.screenshot(name)
+                crop = "%dx%d+%d+%d" % (g["WIDTH"], g["HEIGHT"], g["X"], g["Y"])
+                mean = subprocess.run(["convert", shot, "-crop", crop, "+repage", "-colorspace", "Gray", "-format",
+                                       "%[fx:mean]", "info:"], capture_output=True, text=True, timeout=60).stdout
+                if float(mean or 0) < 0.5:
+                    break
                 scaled = shot.replace(".png", "-ocr.png")
                 # Without its frame and with a margin, OCR reads the one line reliably.
-                subprocess.run(["convert", shot, "-crop", "%dx%d+%d+%d" % (g["WIDTH"], g["HEIGHT"], g["X"], g["Y"]),
-                                "+repage", "-shave", "1x1", "-resize", "400%", "-colorspace", "Gray",
-                                "-bordercolor", "white", "-border", "20", scaled], check=True, timeout=60)
+                subprocess.run(["convert", shot, "-crop", crop, "+repage", "-shave", "1x1", "-resize", "400%",
+                                "-colorspace", "Gray", "-bordercolor", "white", "-border", "20", scaled],
+                               check=True, timeout=60)
                 return subprocess.run(["tesseract", scaled, "-", "--psm", "7"], capture_output=True, text=True,
                                       timeout=60).stdout
-        self.fail("no tip next to the cursor")
+            if time.time() > deadline:
+                self.fail("no painted tip next to the cursor")
+            time.sleep(0.5)
 
     def tray_tip(self, name):
         """The tray icon's tooltip by OCR: the pointer comes to rest on the icon afresh."""
