@@ -68,15 +68,6 @@ class ShellHelpers:
                 self.fail("no painted tip next to the cursor")
             time.sleep(0.5)
 
-    def tray_tip(self, name):
-        """The tray icon's tooltip by OCR: the pointer comes to rest on the icon afresh."""
-        tray = self.tray()
-        self.xdotool("mousemove", "600", "700")
-        time.sleep(0.5)
-        self.xdotool("mousemove", "--window", tray, "10", "10")
-        time.sleep(2)
-        return self.read_near_cursor(name)
-
     def tray(self):
         # Wine without a desktop tray shows its own window holding the icons, the first at
         # its left edge.
