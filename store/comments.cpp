@@ -36,7 +36,7 @@ LikeNode* AppendLike(DataStore& store, std::u16string_view postId, std::u16strin
                      int32_t now) {
     LikeNode* n = nullptr;
     if (!AppendItem(store.likes, LikeRecord{std::u16string(postId), std::u16string(userId), read, 0},
-                    std::u16string(postId), std::u16string(userId), now, &n))
+                    {&LikeRecord::postId, &LikeRecord::userId}, now, &n))
         return nullptr;
     n->flagsRef = &n->payload.read;
     n->markRef = &n->payload.stale;
@@ -125,10 +125,10 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         record.text = GetJsonText(r.row, "text");
         record.time = r.time;
         record.likes = GetJsonInt(r.row, "likes");
-        std::u16string key1 = record.postId;
-        std::u16string key2 = record.authorId;
         CommentNode* n = nullptr;
-        if (!AppendItem(store.comments, std::move(record), std::move(key1), std::move(key2), r.time, &n)) continue;
+        if (!AppendItem(store.comments, std::move(record), {&CommentRecord::postId, &CommentRecord::authorId}, r.time,
+                        &n))
+            continue;
         n->flagsRef = &n->payload.read;
         if (std::find(missing.begin(), missing.end(), r.author) != missing.end()) {
             auto& pending = store.commentAuthorsWithoutProfile;

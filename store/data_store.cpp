@@ -104,7 +104,7 @@ void DataStore::FreeUserListLocked() {
     commentAuthorsWithoutProfile.clear();
     std::unordered_set<std::u16string_view> taken;
     for (const auto& node : comments)
-        if (taken.insert(node.key2).second) commentAuthorsWithoutProfile.push_back(node.key2);
+        if (taken.insert(node.key2).second) commentAuthorsWithoutProfile.emplace_back(node.key2);
 }
 
 void DataStore::FreePostList() {

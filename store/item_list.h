@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -44,8 +45,10 @@ struct ItemKeyHash {
 template <class T>
 struct ItemNode {
     ItemNode* next = nullptr;
-    std::u16string key1;  // empty: no key
-    std::u16string key2;
+    // Views of the payload's own id fields where the list keys by them, else of
+    // ownKey1/ownKey2; empty: no key.
+    std::u16string_view key1;
+    std::u16string_view key2;
     int32_t stamp = 0;
     T payload{};
     uint32_t* flagsRef = &DefaultFlagsWord;
@@ -61,6 +64,33 @@ struct ItemNode {
         if (markRef != &DefaultMarkWord) *markRef = value;
     }
     bool unseen() const { return (flags() & (ItemRead | ItemMuted)) == 0 && mark() == 0; }
+
+    ItemNode() = default;
+    explicit ItemNode(T&& value) : payload(std::move(value)) {}
+    ItemNode(const ItemNode&) = delete;  // the keys view the node's own fields
+    ItemNode& operator=(const ItemNode&) = delete;
+
+private:
+    template <class>
+    friend class ItemList;
+    std::u16string ownKey1;  // keys that are not fields of the payload
+    std::u16string ownKey2;
+};
+
+template <class T, bool = std::is_class<T>::value>
+struct ItemKeyMember {
+    using type = std::u16string T::*;
+};
+template <class T>
+struct ItemKeyMember<T, false> {  // a list of plain values has no fields to key by
+    using type = std::nullptr_t;
+};
+
+// Which payload fields a node's keys view; a null member means no key.
+template <class T>
+struct ItemKeyFields {
+    typename ItemKeyMember<T>::type key1 = nullptr;
+    typename ItemKeyMember<T>::type key2 = nullptr;
 };
 
 template <class T>
@@ -134,29 +164,36 @@ public:
 
     // Links a new node at the tail (the list keeps its tail, so this is O(1)).
     Node* append(T payload, std::u16string key1, std::u16string key2, int32_t stamp) {
-        Node* n = new (std::nothrow) Node();
+        Node* n = make(std::move(payload), stamp);
         if (!n) return nullptr;
-        n->key1 = std::move(key1);
-        n->key2 = std::move(key2);
-        n->stamp = stamp;
-        n->payload = std::move(payload);
-        if (tail_) tail_->next = n;
-        else head_ = n;
-        tail_ = n;
-        ++size_;
-        linked(n);
+        n->ownKey1 = std::move(key1);
+        n->ownKey2 = std::move(key2);
+        n->key1 = n->ownKey1;
+        n->key2 = n->ownKey2;
+        linkAtTail(n);
+        return n;
+    }
+
+    // The same, keyed by fields of the payload: the keys cost no copy. Those fields
+    // must not change while the node is linked.
+    Node* append(T payload, ItemKeyFields<T> keys, int32_t stamp) {
+        Node* n = make(std::move(payload), stamp);
+        if (!n) return nullptr;
+        if (keys.key1) n->key1 = n->payload.*keys.key1;
+        if (keys.key2) n->key2 = n->payload.*keys.key2;
+        linkAtTail(n);
         return n;
     }
 
     // Links a new node right after `prev` (at the head when prev is nullptr), for
     // keeping a sorted list sorted without sorting it again.
     Node* insertAfter(Node* prev, T payload, std::u16string key1, std::u16string key2, int32_t stamp) {
-        Node* n = new (std::nothrow) Node();
+        Node* n = make(std::move(payload), stamp);
         if (!n) return nullptr;
-        n->key1 = std::move(key1);
-        n->key2 = std::move(key2);
-        n->stamp = stamp;
-        n->payload = std::move(payload);
+        n->ownKey1 = std::move(key1);
+        n->ownKey2 = std::move(key2);
+        n->key1 = n->ownKey1;
+        n->key2 = n->ownKey2;
         if (prev) {
             n->next = prev->next;
             prev->next = n;
@@ -229,7 +266,7 @@ private:
             return found == nodes_.end() ? none : found->second;
         }
         void add(Node* n, bool first) const {
-            const std::u16string& key = first ? n->key1 : n->key2;
+            const std::u16string_view key = first ? n->key1 : n->key2;
             if (!key.empty()) nodes_[key].push_back(n);
         }
         void linked(Node* n, bool first) const {
@@ -237,7 +274,7 @@ private:
         }
         void unlinked(Node* n, bool first) const {
             if (!built_) return;
-            const std::u16string& key = first ? n->key1 : n->key2;
+            const std::u16string_view key = first ? n->key1 : n->key2;
             if (key.empty()) return;
             auto found = nodes_.find(key);
             if (found == nodes_.end()) return;
@@ -263,6 +300,20 @@ private:
         mutable std::unordered_map<std::u16string_view, std::vector<Node*>, ItemKeyHash> nodes_;
         mutable bool built_ = false;
     };
+
+    static Node* make(T payload, int32_t stamp) {
+        Node* n = new (std::nothrow) Node(std::move(payload));
+        if (n) n->stamp = stamp;
+        return n;
+    }
+
+    void linkAtTail(Node* n) {
+        if (tail_) tail_->next = n;
+        else head_ = n;
+        tail_ = n;
+        ++size_;
+        linked(n);
+    }
 
     void linked(Node* n) {
         byKey1_.linked(n, true);
@@ -298,6 +349,15 @@ T* AppendItem(ItemList<T>& list, typename ItemList<T>::value_type data, std::u16
               int32_t* countOut = nullptr) {
     if (countOut) *countOut = static_cast<int32_t>(list.size());
     ItemNode<T>* n = list.append(std::move(data), std::move(key1), std::move(key2), stamp);
+    if (nodeOut) *nodeOut = n;
+    return n ? &n->payload : nullptr;
+}
+
+// The same, with keys that view fields of the record (see ItemList::append).
+template <class T>
+T* AppendItem(ItemList<T>& list, typename ItemList<T>::value_type data, ItemKeyFields<T> keys, int32_t stamp,
+              typename ItemList<T>::Node** nodeOut) {
+    ItemNode<T>* n = list.append(std::move(data), keys, stamp);
     if (nodeOut) *nodeOut = n;
     return n ? &n->payload : nullptr;
 }

@@ -47,7 +47,7 @@ void MergeNotification(DataStore& store, const JsonValue* row) {
     std::lock_guard<std::mutex> hold(store.mutex());
     int32_t stamp = record.updatedTime;
     ItemNode<NotificationRecord>* n = nullptr;
-    if (!AppendItem(store.notifications, std::move(record), id, {}, stamp, &n)) return;
+    if (!AppendItem(store.notifications, std::move(record), {&NotificationRecord::notificationId}, stamp, &n)) return;
     NotificationRecord& listed = n->payload;
     n->flagsRef = &listed.read;
     const SeenEntry* seen = FindSeen(store.seen.notifications, id);

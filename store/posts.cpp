@@ -109,7 +109,7 @@ ItemNode<PostRecord>* CreatePost(DataStore& store, const JsonValue* row, std::u1
     post.postId = std::u16string(postId);
     int32_t stamp = post.updatedTime;
     ItemNode<PostRecord>* n = nullptr;
-    if (!AppendItem(store.posts, std::move(post), std::u16string(postId), {}, stamp, &n)) return nullptr;
+    if (!AppendItem(store.posts, std::move(post), {&PostRecord::postId}, stamp, &n)) return nullptr;
     PostRecord& listed = n->payload;
     n->flagsRef = &listed.flags;
     n->markRef = &listed.source->hidden;

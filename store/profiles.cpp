@@ -108,10 +108,9 @@ bool ParseProfiles(DataStore& store, JsonTree rows, bool updateMode, int32_t kin
         scratch.largePicture = FetchPicture(store, scratch.largePictureUrl);
         std::lock_guard<std::mutex> hold(store.mutex());
         if (store.FindUser(scratch.id)) continue;  // listed by another thread meanwhile
-        std::u16string key = scratch.id;
         int32_t stamp = scratch.profileUpdateTime;
         ItemNode<UserRecord>* n = nullptr;
-        if (!AppendItem(store.users, std::move(scratch), std::move(key), {}, stamp, &n)) continue;
+        if (!AppendItem(store.users, std::move(scratch), {&UserRecord::id}, stamp, &n)) continue;
         UserRecord& user = n->payload;
         n->flagsRef = &user.flags;
         n->markRef = &user.hidden;

@@ -42,7 +42,7 @@ void Set32(std::string& out, size_t at, uint32_t value) {
     for (int shift = 0; shift < 4; ++shift) out[at + shift] = static_cast<char>(value >> (8 * shift));
 }
 
-bool NeedsTag(const std::u16string& key) { return !key.empty() && (key[0] & 0xFF) == 0; }
+bool NeedsTag(std::u16string_view key) { return !key.empty() && (key[0] & 0xFF) == 0; }
 
 class Writer {
 public:
@@ -53,7 +53,7 @@ public:
     // A key version 1 cannot hold was met: the caller writes the file again tagged.
     bool needsTags() const { return needsTags_; }
 
-    void entry(uint32_t flags, uint32_t mark, const std::u16string& key1, const std::u16string& key2,
+    void entry(uint32_t flags, uint32_t mark, std::u16string_view key1, std::u16string_view key2,
                int32_t stamp) {
         Put32(out, flags);
         Put32(out, mark);
@@ -65,7 +65,7 @@ public:
     std::string out;
 
 private:
-    void key(const std::u16string& key) {
+    void key(std::u16string_view key) {
         if (!tagged_ && NeedsTag(key)) needsTags_ = true;
         if (key.empty()) {
             out.push_back('\0');

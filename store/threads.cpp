@@ -34,10 +34,11 @@ void ListMessage(DataStore& store, const JsonValue* row, std::u16string_view thr
     if (record.text.empty()) record.text = GetJsonText(row, "attachment.description");
     record.link = GetJsonText(row, "attachment.href");
     if (record.link.empty()) record.link = ExtractLink(record.text);
-    std::u16string key1 = record.threadId, key2 = record.messageId;
     int32_t stamp = record.createdTime;
     ItemNode<MessageRecord>* n = nullptr;
-    if (!AppendItem(store.messages, std::move(record), std::move(key1), std::move(key2), stamp, &n)) return;
+    if (!AppendItem(store.messages, std::move(record), {&MessageRecord::threadId, &MessageRecord::messageId}, stamp,
+                    &n))
+        return;
     MessageRecord& listed = n->payload;
     n->flagsRef = &listed.read;
     // The user's own messages are read from the start.
@@ -83,7 +84,7 @@ void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
         record.messagesRead = ReadMessages(store, threadId, since);
         int32_t stamp = record.updatedTime;
         std::lock_guard<std::mutex> hold(store.mutex());
-        if (AppendItem(store.threads, std::move(record), threadId, {}, stamp, &n)) n->flagsRef = &n->payload.flags;
+        if (AppendItem(store.threads, std::move(record), {&ThreadRecord::threadId}, stamp, &n)) n->flagsRef = &n->payload.flags;
         return;
     }
     ThreadRecord& thread = n->payload;

@@ -19,7 +19,7 @@ std::vector<int32_t> Stamps(const ItemList<Rec>& list) {
 
 std::vector<std::u16string> Keys2(const ItemList<Rec>& list) {
     std::vector<std::u16string> out;
-    for (auto& n : list) out.push_back(n.key2);
+    for (auto& n : list) out.emplace_back(n.key2);
     return out;
 }
 
@@ -190,5 +190,27 @@ TEST(ItemList, KeyIndexesFollowEveryChange) {
     EXPECT_EQ(FindItem(moved, u"p1"), nullptr);
     Add(moved, u"p1", u"", 5);
     EXPECT_EQ(FindItem(moved, u"p1")->stamp, 5);
+}
+
+// Keys taken from the record's own fields are views of them, not copies; the index
+// must move to a staying node when the node whose text it viewed leaves.
+TEST(ItemList, KeysViewingRecordFieldsOutliveTheNodeTheIndexSawFirst) {
+    struct Pair {
+        std::u16string post, author;
+    };
+    ItemList<Pair> list;
+    const std::u16string longId = u"100000000000000_200000000000000";  // beyond the short-string buffer
+    ItemNode<Pair>* a = nullptr;
+    ItemNode<Pair>* b = nullptr;
+    AppendItem(list, Pair{longId, u"7"}, {&Pair::post, &Pair::author}, 1, &a);
+    EXPECT_EQ(a->key1.data(), a->payload.post.data());
+    EXPECT_EQ(list.withKey1(longId).size(), 1u);
+    AppendItem(list, Pair{longId, u"8"}, {&Pair::post, nullptr}, 2, &b);
+    EXPECT_TRUE(b->key2.empty());
+    list.remove(a);  // the index entry viewed a's text
+    EXPECT_EQ(list.withKey1(longId), (std::vector<ItemNode<Pair>*>{b}));
+    EXPECT_EQ(FindItemByKeys(list, longId, u"7"), nullptr);
+    AppendItem(list, Pair{longId, u"9"}, {&Pair::post, &Pair::author}, 3, &a);
+    EXPECT_EQ(FindItemByKeys(list, longId, u"9"), a);
 }
 }  // namespace

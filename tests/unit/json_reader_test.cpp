@@ -127,6 +127,8 @@ TEST(JsonReader, ShortUnicodeEscapeStopsAtTheTokensEnd) {
     EXPECT_EQ(UnescapeJsonString("\\u"), std::u16string(1, u'\0'));
     EXPECT_EQ(UnescapeJsonString("a\\"), u"a");
     EXPECT_EQ(UnescapeJsonString("\\u12zzq"), std::u16string(u"\x12q"));  // four bytes consumed
+    EXPECT_EQ(UnescapeJsonString("\\u010C\\u0159x\\uFfFf\\u12\\u0041"), u"\u010C\u0159x\uFFFF\x12" u"0041");
+    EXPECT_EQ(UnescapeJsonString("\\u004"), std::u16string(1, u'\x4'));
     JsonTree tree = ParseJson(R"({"a":"\u00)");
     ASSERT_FALSE(tree.empty());
     EXPECT_EQ(GetJsonText(tree.first()->children, "a"), std::u16string(1, u'\0'));

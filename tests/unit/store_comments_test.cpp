@@ -39,7 +39,7 @@ protected:
     }
     std::vector<std::u16string> Likers() const {
         std::vector<std::u16string> out;
-        for (auto& n : store.likes) out.push_back(n.key2);
+        for (auto& n : store.likes) out.emplace_back(n.key2);
         return out;
     }
     // The list's order once sorted, as a refresh leaves it.
@@ -134,7 +134,7 @@ TEST_F(CommentsTest, EqualTimesKeepTheOrderTheyCameIn) {
     auto order = [this] {
         store.SortComments();
         std::vector<std::u16string> out;
-        for (auto& n : store.comments) out.push_back(n.key1 + u"/" + n.key2);
+        for (auto& n : store.comments) out.push_back(std::u16string(n.key1) + u"/" + std::u16string(n.key2));
         return out;
     };
     service.Answer(CommentsQuery("", "7_1"), "[" + Comment("8", 200) + "," + Comment("9", 100) + "]");

@@ -229,7 +229,7 @@ TEST_F(PostsTest, RowsEndAtOneWithoutAPostIdAndPostsWithoutSourceAreDropped) {
 TEST_F(PostsTest, ListIsSortedNewestFirst) {
     ParsePosts(store, ParseJson(Rows({PostRow("7_1", "7", 100), PostRow("7_2", "7", 300), PostRow("7_3", "7", 200)})));
     std::vector<std::u16string> order;
-    for (auto& n : store.posts) order.push_back(n.key1);
+    for (auto& n : store.posts) order.emplace_back(n.key1);
     EXPECT_EQ(order, (std::vector<std::u16string>{u"7_2", u"7_3", u"7_1"}));
 }
 

@@ -32,7 +32,10 @@ class SignInCase(OrvWineTest):
                 if test(r):
                     return r
             time.sleep(0.25)
-        self.fail("no such request; requests were:\n%s" % "\n".join(map(str, self.paths())))
+        self.screenshot("no-such-request")
+        alive = self.proc is not None and self.proc.poll() is None
+        self.fail("no such request (Orv.exe %s); requests were:\n%s\nlog:\n%s" % (
+            "still runs" if alive else "has ended", "\n".join(map(str, self.paths())), "\n".join(self.log_lines())))
 
     def token_lines(self):
         return [l for l in self.log_lines() if l.endswith(" - Obtained access token")]
@@ -174,7 +177,7 @@ class TokenStaysInMemory(SignInCase):
         self.wait_for_log("Obtained access token")
         self.wait_for_request(lambda r: r["path"] == "/method/fql.query"
                               and r["query"].get("access_token") == self.token)
-        self.run_tool("orvctl.exe", "command", "1009")  # the menu bar's log-out row
+        self.orvctl("command", "1009")  # the menu bar's log-out row
         self.wait_for_request(lambda r: r["path"] == "/logout.php")
         time.sleep(2)
         self.run_tool("orvctl.exe", "exit")
