@@ -119,12 +119,9 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         }
         if (counter) ++*counter;
         std::u16string_view rowPostId = GetJsonTextView(r.row, "post_id");
-        CommentRecord record;
-        record.postId = rowPostId.empty() ? postId : rowPostId;
-        record.authorId = r.author;
-        record.text = GetJsonText(r.row, "text");
-        record.time = r.time;
-        record.likes = GetJsonInt(r.row, "likes");
+        // Made in place: assigning into empty strings costs twice as much.
+        CommentRecord record{std::u16string(rowPostId.empty() ? postId : rowPostId), std::u16string(r.author),
+                             GetJsonText(r.row, "text"), r.time, GetJsonInt(r.row, "likes"), 0};
         CommentNode* n = nullptr;
         if (!AppendItem(store.comments, std::move(record), {&CommentRecord::postId, &CommentRecord::authorId}, r.time,
                         &n))
