@@ -1,6 +1,8 @@
 #include "base/text_table.h"
 
-#include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "base/settings.h"
 
@@ -11,6 +13,23 @@ bool SameCode(const char16_t* a, const char16_t* b) {
     while (*a && *a == *b) ++a, ++b;
     return *a == *b;
 }
+
+using KeyIndex = std::unordered_map<std::string_view, const char16_t*>;
+
+// Each language's keys hashed once (the first pair of a key wins): a refresh asks for
+// texts thousands of times, and a walk over some 200 keys cost more than the rest of
+// the call.
+const KeyIndex& KeysOf(size_t row) {
+    static const std::vector<KeyIndex> indexes = [] {
+        std::vector<KeyIndex> all;
+        for (const LanguageRow* r = TextTable; r->code; ++r) {
+            KeyIndex& keys = all.emplace_back();
+            for (const TextPair* pair = r->entries; pair && pair->key; ++pair) keys.emplace(pair->key, pair->text);
+        }
+        return all;
+    }();
+    return indexes[row];
+}
 }  // namespace
 
 const char16_t* LookupTextIn(int32_t language, const char* key) {
@@ -20,9 +39,9 @@ const char16_t* LookupTextIn(int32_t language, const char* key) {
     if (!code || !*code) code = u"CZ";
     for (const LanguageRow* row = TextTable; row->code; ++row) {
         if (!SameCode(row->code, code)) continue;
-        for (const TextPair* pair = row->entries; pair->key; ++pair)
-            if (std::strcmp(pair->key, key) == 0) return pair->text;
-        return NotDefined;  // no fallback to another language
+        const KeyIndex& keys = KeysOf(static_cast<size_t>(row - TextTable));
+        auto found = keys.find(key);
+        return found != keys.end() ? found->second : NotDefined;  // no fallback to another language
     }
     return NotDefined;
 }
