@@ -95,6 +95,7 @@ struct ThreadRecord {
     UserRecord* otherParty = nullptr;
     uint32_t flags = 0;
     bool messagesRead = false;  // the messages up to updatedTime came; else read them again
+    int32_t unreadSince = 0;    // while not: the window's start of the read that failed first
 };
 
 struct MessageRecord {

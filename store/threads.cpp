@@ -1,6 +1,8 @@
 #include "store/threads.h"
 
+#include <algorithm>
 #include <unordered_set>
+#include <vector>
 
 #include "base/format_text.h"
 #include "base/shell_port.h"
@@ -60,6 +62,22 @@ UserRecord* OtherParty(DataStore& store, const JsonValue* row) {
     return nullptr;
 }
 
+// Reads a thread's messages from `since`, or from the start of a window that failed
+// before: the refresh that fails is not the last one to ask. Marks the thread.
+void ReadThreadMessages(DataStore& store, ThreadRecord& thread, int32_t since) {
+    bool failedBefore;
+    int32_t from;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        failedBefore = !thread.messagesRead && thread.unreadSince != 0;
+        from = failedBefore ? std::min(since, thread.unreadSince) : since;
+    }
+    const bool read = ReadMessages(store, thread.threadId, from);
+    std::lock_guard<std::mutex> hold(store.mutex());
+    thread.messagesRead = read;
+    thread.unreadSince = read ? 0 : from;
+}
+
 // Only the worker lists and releases threads while it runs, so the node stays put
 // while the lock is let go for the messages' read. A thread whose messages did not come
 // is read again by the next refresh, even at the same update time.
@@ -82,6 +100,7 @@ void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
         record.updatedTime = updated;
         record.otherParty = OtherParty(store, row);
         record.messagesRead = ReadMessages(store, threadId, since);
+        if (!record.messagesRead) record.unreadSince = since;
         int32_t stamp = record.updatedTime;
         std::lock_guard<std::mutex> hold(store.mutex());
         if (AppendItem(store.threads, std::move(record), {&ThreadRecord::threadId}, stamp, &n)) n->flagsRef = &n->payload.flags;
@@ -92,9 +111,8 @@ void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
         std::lock_guard<std::mutex> hold(store.mutex());
         if (updated == thread.updatedTime && thread.messagesRead) return;
     }
-    const bool read = ReadMessages(store, thread.threadId, since);
+    ReadThreadMessages(store, thread, since);
     std::lock_guard<std::mutex> hold(store.mutex());
-    thread.messagesRead = read;
     thread.updatedTime = updated;
     thread.messageCount = GetJsonInt(row, "message_count");
     thread.snippet = GetJsonText(row, "snippet");
@@ -105,14 +123,30 @@ void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
 bool ParseThreads(DataStore& store, int32_t since) {
     bool ok = false;
     JsonTree rows = FqlQuery(FormatText(ThreadQuery, {int32_t(0), since}, QueryLimit), &ok);
+    std::unordered_set<std::u16string_view> answered;
     for (const JsonValue* node = rows.first(); node; node = node->next) {
         if (store.stopRequested) break;
         const JsonValue* row = node->children;
         if (!row) break;
-        if (GetJsonTextView(row, "thread_id").empty()) continue;  // nothing to know it by
+        std::u16string_view threadId = GetJsonTextView(row, "thread_id");
+        if (threadId.empty()) continue;  // nothing to know it by
+        answered.insert(threadId);
         MergeThread(store, row, since);
     }
-    return ok;
+    if (!ok) return false;
+    // A thread whose messages did not come and that has not moved since is not in the
+    // answer any more: its messages are asked for all the same.
+    std::vector<ThreadRecord*> unread;
+    {
+        std::lock_guard<std::mutex> hold(store.mutex());
+        for (auto& n : store.threads)
+            if (!n.payload.messagesRead && !answered.count(n.payload.threadId)) unread.push_back(&n.payload);
+    }
+    for (ThreadRecord* thread : unread) {
+        if (store.stopRequested) break;
+        ReadThreadMessages(store, *thread, since);
+    }
+    return true;
 }
 
 bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since) {

@@ -96,6 +96,25 @@ TEST_F(ThreadsTest, AThreadWhoseMessagesDidNotComeIsReadAgain) {
     EXPECT_EQ(store.messages.size(), 1u);  // what came before stays
 }
 
+// A later refresh asks from a later time: the messages of a thread whose read failed
+// are asked for from the failed window's start, whether the thread moved or not.
+TEST_F(ThreadsTest, AFailedReadIsAskedAgainFromItsOwnWindow) {
+    service.failUnanswered = true;
+    service.Answer(ThreadsQuery(1000), "[" + Thread("t1", 2000, "8") + "," + Thread("t2", 2000, "7") + "]");
+    ParseThreads(store, 1000);
+    service.Answer(ThreadsQuery(5000), "[" + Thread("t2", 6000, "7") + "]");  // t1 did not move
+    service.Answer(MessagesQuery("t1", 1000), "[" + Message("t1", "m1", "8", 1500, ",\"body\":\"x\"") + "]");
+    service.Answer(MessagesQuery("t2", 1000), "[" + Message("t2", "m2", "7", 1600, ",\"body\":\"y\"") + "]");
+    ParseThreads(store, 5000);
+    EXPECT_NE(Find(u"m1"), nullptr);
+    EXPECT_NE(Find(u"m2"), nullptr);
+    EXPECT_EQ(service.Count(U(MessagesQuery("t1", 5000))) + service.Count(U(MessagesQuery("t2", 5000))), 0u);
+    service.Answer(ThreadsQuery(9000), "[]");
+    ParseThreads(store, 9000);  // both read: nothing is asked again
+    EXPECT_EQ(service.Count(U(MessagesQuery("t1", 1000))), 2u);
+    EXPECT_EQ(service.Count(U(MessagesQuery("t2", 1000))), 2u);
+}
+
 TEST_F(ThreadsTest, MessageTextLinkAndReadState) {
     service.Answer(MessagesQuery("t1", 1000),
                    "[" + Message("t1", "m1", "8", 1500, ",\"body\":null,\"attachment\":{\"description\":\"Desc\",\"href\":\"http:\\/\\/a\\/b\"}") + "," +
