@@ -166,10 +166,7 @@ public:
     Node* append(T payload, std::u16string key1, std::u16string key2, int32_t stamp) {
         Node* n = make(std::move(payload), stamp);
         if (!n) return nullptr;
-        n->ownKey1 = std::move(key1);
-        n->ownKey2 = std::move(key2);
-        n->key1 = n->ownKey1;
-        n->key2 = n->ownKey2;
+        ownKeys(n, std::move(key1), std::move(key2));
         linkAtTail(n);
         return n;
     }
@@ -190,10 +187,7 @@ public:
     Node* insertAfter(Node* prev, T payload, std::u16string key1, std::u16string key2, int32_t stamp) {
         Node* n = make(std::move(payload), stamp);
         if (!n) return nullptr;
-        n->ownKey1 = std::move(key1);
-        n->ownKey2 = std::move(key2);
-        n->key1 = n->ownKey1;
-        n->key2 = n->ownKey2;
+        ownKeys(n, std::move(key1), std::move(key2));
         if (prev) {
             n->next = prev->next;
             prev->next = n;
@@ -305,6 +299,13 @@ private:
         Node* n = new (std::nothrow) Node(std::move(payload));
         if (n) n->stamp = stamp;
         return n;
+    }
+
+    static void ownKeys(Node* n, std::u16string key1, std::u16string key2) {
+        n->ownKey1 = std::move(key1);
+        n->ownKey2 = std::move(key2);
+        n->key1 = n->ownKey1;
+        n->key2 = n->ownKey2;
     }
 
     void linkAtTail(Node* n) {

@@ -103,7 +103,8 @@ void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
         if (!record.messagesRead) record.unreadSince = since;
         int32_t stamp = record.updatedTime;
         std::lock_guard<std::mutex> hold(store.mutex());
-        if (AppendItem(store.threads, std::move(record), {&ThreadRecord::threadId}, stamp, &n)) n->flagsRef = &n->payload.flags;
+        if (AppendItem(store.threads, std::move(record), {&ThreadRecord::threadId}, stamp, &n))
+            n->flagsRef = &n->payload.flags;
         return;
     }
     ThreadRecord& thread = n->payload;
