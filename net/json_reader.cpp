@@ -483,22 +483,27 @@ std::u16string_view JsonValueText(const JsonValue* node) {
     return *view;
 }
 
+namespace {
+// What a found member (or nullptr) reads as. A text read once is copied; one not made
+// yet is decoded straight into the copy.
+std::u16string TextOf(const JsonValue* node) {
+    if (!node || node->raw.empty()) return std::u16string();
+    return node->textMade ? std::u16string(*node->textMade) : UnescapeJsonString(node->raw);
+}
+int32_t IntOf(const JsonValue* node) { return node ? JsonAtoi(node->raw) : 0; }
+int32_t BoolOf(const JsonValue* node) { return node && !node->raw.empty() && node->raw != "false" ? 1 : 0; }
+}  // namespace
+
 JsonResult GetJsonValue(const JsonValue* list, std::string_view name, JsonKind kind) {
     JsonResult result;
     const JsonValue* node = FindJsonNode(list, name);
     switch (kind) {
     case JSON_TEXT:
-        if (node && !node->raw.empty()) {
-            result.found = true;
-            result.text = node->textMade ? std::u16string(*node->textMade) : UnescapeJsonString(node->raw);
-        }
+        result.found = node && !node->raw.empty();
+        result.text = TextOf(node);
         break;
-    case JSON_INT:
-        result.number = node ? JsonAtoi(node->raw) : 0;
-        break;
-    case JSON_BOOL:
-        result.number = node && !node->raw.empty() && node->raw != "false" ? 1 : 0;
-        break;
+    case JSON_INT: result.number = IntOf(node); break;
+    case JSON_BOOL: result.number = BoolOf(node); break;
     }
     return result;
 }
@@ -508,22 +513,11 @@ std::u16string_view GetJsonTextView(const JsonValue* list, std::string_view name
     return node && !node->raw.empty() ? JsonValueText(node) : std::u16string_view();
 }
 
-std::u16string GetJsonText(const JsonValue* list, std::string_view name) {
-    // A text read once is copied; one not made yet is decoded straight into the copy.
-    const JsonValue* node = FindJsonNode(list, name);
-    if (!node || node->raw.empty()) return std::u16string();
-    return node->textMade ? std::u16string(*node->textMade) : UnescapeJsonString(node->raw);
-}
+std::u16string GetJsonText(const JsonValue* list, std::string_view name) { return TextOf(FindJsonNode(list, name)); }
 
-int32_t GetJsonInt(const JsonValue* list, std::string_view name) {
-    const JsonValue* node = FindJsonNode(list, name);
-    return node ? JsonAtoi(node->raw) : 0;
-}
+int32_t GetJsonInt(const JsonValue* list, std::string_view name) { return IntOf(FindJsonNode(list, name)); }
 
-int32_t GetJsonBool(const JsonValue* list, std::string_view name) {
-    const JsonValue* node = FindJsonNode(list, name);
-    return node && !node->raw.empty() && node->raw != "false" ? 1 : 0;
-}
+int32_t GetJsonBool(const JsonValue* list, std::string_view name) { return BoolOf(FindJsonNode(list, name)); }
 
 std::u16string UnescapeJsonString(std::string_view token) {
     std::u16string out(token.size(), u'\0');

@@ -65,12 +65,10 @@ UserRecord* OtherParty(DataStore& store, const JsonValue* row) {
 // Reads a thread's messages from `since`, or from the start of a window that failed
 // before: the refresh that fails is not the last one to ask. Marks the thread.
 void ReadThreadMessages(DataStore& store, ThreadRecord& thread, int32_t since) {
-    bool failedBefore;
-    int32_t from;
+    int32_t from = since;
     {
         std::lock_guard<std::mutex> hold(store.mutex());
-        failedBefore = !thread.messagesRead && thread.unreadSince != 0;
-        from = failedBefore ? std::min(since, thread.unreadSince) : since;
+        if (!thread.messagesRead && thread.unreadSince != 0) from = std::min(since, thread.unreadSince);
     }
     const bool read = ReadMessages(store, thread.threadId, from);
     std::lock_guard<std::mutex> hold(store.mutex());
@@ -99,8 +97,7 @@ void MergeThread(DataStore& store, const JsonValue* row, int32_t since) {
         record.subject = GetJsonText(row, "subject");
         record.updatedTime = updated;
         record.otherParty = OtherParty(store, row);
-        record.messagesRead = ReadMessages(store, threadId, since);
-        if (!record.messagesRead) record.unreadSince = since;
+        ReadThreadMessages(store, record, since);  // not listed yet: reads from `since`
         int32_t stamp = record.updatedTime;
         std::lock_guard<std::mutex> hold(store.mutex());
         if (AppendItem(store.threads, std::move(record), {&ThreadRecord::threadId}, stamp, &n))
