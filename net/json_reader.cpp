@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "base/format_text.h"
 
@@ -121,23 +124,57 @@ size_t Utf8Length(const unsigned char* p, size_t left, uint32_t& cp) {
     return n;
 }
 
+#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "Unescape reads eight bytes as one little-endian word"
+#endif
+
+// The bytes of a word that need decoding (a backslash, or 0x80 and above), each marked
+// by its high bit; the lowest mark is exact, those above it may be false.
+uint64_t SpecialBytes(uint64_t w) {
+    constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const uint64_t x = w ^ (ones * '\\');
+    return (w | ((x - ones) & ~x)) & highs;
+}
+
+// Widens eight plain bytes to eight units.
+inline void WidenEight(const unsigned char* from, char16_t* to) {
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+#else
+    to[0] = from[0], to[1] = from[1], to[2] = from[2], to[3] = from[3];
+    to[4] = from[4], to[5] = from[5], to[6] = from[6], to[7] = from[7];
+#endif
+}
+
 // Writes the unescaped token to `out` (room for token.size() units) and returns its length.
 size_t Unescape(std::string_view token, char16_t* out) {
-    size_t plain = 0;
-    while (plain < token.size() && token[plain] != '\\' && static_cast<unsigned char>(token[plain]) < 0x80) {
-        out[plain] = static_cast<char16_t>(token[plain]);
-        ++plain;
-    }
-    if (plain == token.size()) return plain;
-    size_t n = plain;
     const auto* p = reinterpret_cast<const unsigned char*>(token.data());
-    size_t size = token.size();
-    size_t i = plain;
+    const size_t size = token.size();
+    size_t n = 0;
+    size_t i = 0;
     while (i < size) {
         unsigned char c = p[i];
+        if (c < 0x80 && c != '\\') {
+            // Plain bytes eight at a time, up to the next one that needs decoding. All
+            // eight are written: out never runs ahead of the token, so they fit.
+            if (i + 8 <= size) {
+                uint64_t w;
+                std::memcpy(&w, p + i, 8);
+                const uint64_t special = SpecialBytes(w);
+                const size_t plain = special ? static_cast<size_t>(__builtin_ctzll(special)) / 8 : 8;
+                WidenEight(p + i, out + n);
+                n += plain;
+                i += plain;
+            } else {
+                out[n++] = c;
+                ++i;
+            }
+            continue;
+        }
         if (c != '\\') {
             uint32_t cp;
-            size_t len = c >= 0x80 ? Utf8Length(p + i, size - i, cp) : 0;
+            size_t len = Utf8Length(p + i, size - i, cp);
             if (len == 0) {
                 out[n++] = c;
                 ++i;
@@ -153,13 +190,7 @@ size_t Unescape(std::string_view token, char16_t* out) {
         }
         if (++i >= size) break;  // a lone backslash at the end is dropped
         char e = static_cast<char>(p[i]);
-        if (e == 'n') {
-            out[n++] = u' ';
-            ++i;
-        } else if (e == 't') {
-            out[n++] = u'\t';
-            ++i;
-        } else if (e == 'u') {
+        if (e == 'u') {  // the common one in texts
             ++i;
             if (i + 4 <= size) {  // texts hold many of these: four digits at once
                 const uint32_t a = HexDigits.value[p[i]], b = HexDigits.value[p[i + 1]],
@@ -179,6 +210,12 @@ size_t Unescape(std::string_view token, char16_t* out) {
             }
             out[n++] = static_cast<char16_t>(value);
             i = end;
+        } else if (e == 'n') {
+            out[n++] = u' ';
+            ++i;
+        } else if (e == 't') {
+            out[n++] = u'\t';
+            ++i;
         } else {
             out[n++] = static_cast<unsigned char>(e);  // \" \\ \/ and any other: the byte itself
             ++i;
@@ -468,6 +505,7 @@ int32_t JsonAtoi(std::string_view raw) {
 
 // Made in the tree's memory on first use: most values of an answer are never read as text.
 std::u16string_view JsonValueText(const JsonValue* node) {
+    if (!node || node->raw.empty()) return {};
     if (node->textMade) return *node->textMade;
     if (!node->arena) return {};
     JsonArena& arena = *node->arena;
@@ -483,16 +521,37 @@ std::u16string_view JsonValueText(const JsonValue* node) {
     return *view;
 }
 
-namespace {
-// What a found member (or nullptr) reads as. A text read once is copied; one not made
-// yet is decoded straight into the copy.
-std::u16string TextOf(const JsonValue* node) {
+JsonRowReader::JsonRowReader(const std::string_view* names, size_t count)
+    : names_(names), count_(std::min(count, MaxNames)) {}
+
+void JsonRowReader::read(const JsonValue* members, const JsonValue** found) {
+    std::fill(found, found + count_, nullptr);
+    size_t left = count_;
+    for (const JsonValue* n = members; n && left > 0; n = n->next) {
+        const char* name = n->name.data();
+        if (!name) continue;
+        size_t i = 0;
+        while (i < count_ && name != known_[i]) ++i;
+        if (i == count_) {
+            for (i = 0; i < count_ && n->name != names_[i]; ++i) {
+            }
+            if (i == count_) continue;
+            known_[i] = name;
+        }
+        if (!found[i]) {
+            found[i] = n;
+            --left;
+        }
+    }
+}
+
+// A text read once is copied; one not made yet is decoded straight into the copy.
+std::u16string JsonValueString(const JsonValue* node) {
     if (!node || node->raw.empty()) return std::u16string();
     return node->textMade ? std::u16string(*node->textMade) : UnescapeJsonString(node->raw);
 }
-int32_t IntOf(const JsonValue* node) { return node ? JsonAtoi(node->raw) : 0; }
-int32_t BoolOf(const JsonValue* node) { return node && !node->raw.empty() && node->raw != "false" ? 1 : 0; }
-}  // namespace
+int32_t JsonValueInt(const JsonValue* node) { return node ? JsonAtoi(node->raw) : 0; }
+int32_t JsonValueBool(const JsonValue* node) { return node && !node->raw.empty() && node->raw != "false" ? 1 : 0; }
 
 JsonResult GetJsonValue(const JsonValue* list, std::string_view name, JsonKind kind) {
     JsonResult result;
@@ -500,24 +559,23 @@ JsonResult GetJsonValue(const JsonValue* list, std::string_view name, JsonKind k
     switch (kind) {
     case JSON_TEXT:
         result.found = node && !node->raw.empty();
-        result.text = TextOf(node);
+        result.text = JsonValueString(node);
         break;
-    case JSON_INT: result.number = IntOf(node); break;
-    case JSON_BOOL: result.number = BoolOf(node); break;
+    case JSON_INT: result.number = JsonValueInt(node); break;
+    case JSON_BOOL: result.number = JsonValueBool(node); break;
     }
     return result;
 }
 
 std::u16string_view GetJsonTextView(const JsonValue* list, std::string_view name) {
-    const JsonValue* node = FindJsonNode(list, name);
-    return node && !node->raw.empty() ? JsonValueText(node) : std::u16string_view();
+    return JsonValueText(FindJsonNode(list, name));
 }
 
-std::u16string GetJsonText(const JsonValue* list, std::string_view name) { return TextOf(FindJsonNode(list, name)); }
+std::u16string GetJsonText(const JsonValue* list, std::string_view name) { return JsonValueString(FindJsonNode(list, name)); }
 
-int32_t GetJsonInt(const JsonValue* list, std::string_view name) { return IntOf(FindJsonNode(list, name)); }
+int32_t GetJsonInt(const JsonValue* list, std::string_view name) { return JsonValueInt(FindJsonNode(list, name)); }
 
-int32_t GetJsonBool(const JsonValue* list, std::string_view name) { return BoolOf(FindJsonNode(list, name)); }
+int32_t GetJsonBool(const JsonValue* list, std::string_view name) { return JsonValueBool(FindJsonNode(list, name)); }
 
 std::u16string UnescapeJsonString(std::string_view token) {
     std::u16string out(token.size(), u'\0');

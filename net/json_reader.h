@@ -28,8 +28,8 @@ struct JsonValue {
     mutable const std::u16string_view* textMade = nullptr;
 };
 
-// The node's value as UTF-16 with the escapes resolved (empty without a value); the
-// view lives as long as the tree.
+// The node's value as UTF-16 with the escapes resolved (empty without a value or
+// without a node); the view lives as long as the tree.
 std::u16string_view JsonValueText(const JsonValue* node);
 
 // A parse result: the first node of the top-level list and the memory of all nodes.
@@ -58,6 +58,30 @@ JsonTree ParseJson(std::string_view text);
 // First node named `name` in depth-first pre-order over `list`, its descendants and all
 // following siblings with theirs.
 const JsonValue* FindJsonNode(const JsonValue* list, std::string_view name);
+
+// Finds named members of an answer's rows in one walk per row. The parser keeps each
+// distinct name of a tree once, so a name met in one row is known by its address in
+// the next: use one reader per tree. For a name without a dot the member found is the
+// node FindJsonNode finds, since a nested node's name starts with its parent's.
+class JsonRowReader {
+public:
+    static constexpr size_t MaxNames = 8;
+    JsonRowReader(const std::string_view* names, size_t count);  // at most MaxNames
+    // found[i]: the first of the members (an object's first member and its siblings)
+    // named names[i], or nullptr.
+    void read(const JsonValue* members, const JsonValue** found);
+
+private:
+    const std::string_view* names_;
+    size_t count_;
+    const char* known_[MaxNames] = {};
+};
+
+// What a found node (or nullptr) reads as: its text, its JsonAtoi value, and 1 for any
+// value but "false".
+std::u16string JsonValueString(const JsonValue* node);
+int32_t JsonValueInt(const JsonValue* node);
+int32_t JsonValueBool(const JsonValue* node);
 
 enum JsonKind : int32_t { JSON_TEXT = 0, JSON_INT = 1, JSON_BOOL = 2 };
 

@@ -93,7 +93,10 @@ JsonTree FqlQuery(std::u16string_view statement, bool* ok) {
     if (!body) return JsonTree();
 
     JsonTree tree = ParseJson(*body);
-    if (GetJsonValue(tree.first(), "error_code", JSON_INT).number == 190) {
+    // The service's error object is the whole answer; rows that merely hold such a
+    // field are data (and searching every row would cost a walk of the whole tree).
+    const JsonValue* first = tree.first();
+    if (first && !first->next && GetJsonInt(first, "error_code") == 190) {
         ClearAccessToken();
         Shell().BeginSignIn();
         return JsonTree();

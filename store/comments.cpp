@@ -1,6 +1,7 @@
 #include "store/comments.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "base/clock.h"
@@ -60,15 +61,21 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     if (!ok || rows.empty()) return false;
     // A comment is its (post, author, time); the service's comment ids are not used.
     // The rows with an author, read up to the first row that is no object.
+    enum { PostId, From, Text, Time, Likes, Fields };
+    static const std::string_view names[Fields] = {"post_id", "fromid", "text", "time", "likes"};
     struct Row {
-        const JsonValue* row;
+        const JsonValue* field[Fields];
         std::u16string_view author;
         int32_t time;
     };
     std::vector<Row> answer;
+    JsonRowReader reader(names, Fields);
     for (const JsonValue* node = rows.first(); node && node->children; node = node->next) {
-        std::u16string_view author = GetJsonTextView(node->children, "fromid");
-        if (!author.empty()) answer.push_back(Row{node->children, author, GetJsonInt(node->children, "time")});
+        Row r;
+        reader.read(node->children, r.field);
+        r.author = JsonValueText(r.field[From]);
+        r.time = JsonValueInt(r.field[Time]);
+        if (!r.author.empty()) answer.push_back(r);
     }
     // The post's listed comments newest first, to find one without walking them all
     // (the answer comes newest first, so its new comments join at the end).
@@ -114,14 +121,14 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     for (const Row& r : answer) {
         if (store.stopRequested) break;
         if (CommentNode* same = findListed(r.time, r.author)) {
-            same->payload.likes = GetJsonInt(r.row, "likes");
+            same->payload.likes = JsonValueInt(r.field[Likes]);
             continue;
         }
         if (counter) ++*counter;
-        std::u16string_view rowPostId = GetJsonTextView(r.row, "post_id");
+        std::u16string_view rowPostId = JsonValueText(r.field[PostId]);
         // Made in place: assigning into empty strings costs twice as much.
         CommentRecord record{std::u16string(rowPostId.empty() ? postId : rowPostId), std::u16string(r.author),
-                             GetJsonText(r.row, "text"), r.time, GetJsonInt(r.row, "likes"), 0};
+                             JsonValueString(r.field[Text]), r.time, JsonValueInt(r.field[Likes]), 0};
         CommentNode* n = nullptr;
         if (!AppendItem(store.comments, std::move(record), {&CommentRecord::postId, &CommentRecord::authorId}, r.time,
                         &n))
@@ -150,9 +157,13 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     JsonTree rows = FqlQuery(FormatText(LikeQuery, {condition, postId}, LikeQueryLimit), &ok);
     // An empty list is an answer: nobody likes the post any more.
     if (!ok || IsErrorAnswer(rows)) return false;
+    static const std::string_view userIdName = "user_id";
     std::vector<std::u16string_view> likers;
+    JsonRowReader reader(&userIdName, 1);
     for (const JsonValue* node = rows.first(); node && node->children; node = node->next) {
-        std::u16string_view user = GetJsonTextView(node->children, "user_id");
+        const JsonValue* userId;
+        reader.read(node->children, &userId);
+        std::u16string_view user = JsonValueText(userId);
         if (!user.empty()) likers.push_back(user);
     }
     // The profiles the store lacks come first, without the lock; a liker who cannot be
@@ -181,10 +192,15 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
             listed.emplace_back(n->key2, n);
         }
     }
-    std::sort(listed.begin(), listed.end());
+    // Any strict order will do for finding; length first, then the bytes, is the cheapest.
+    auto before = [](const std::pair<std::u16string_view, LikeNode*>& a, std::u16string_view b) {
+        return a.first.size() != b.size() ? a.first.size() < b.size()
+                                          : std::memcmp(a.first.data(), b.data(), b.size() * sizeof(char16_t)) < 0;
+    };
+    std::sort(listed.begin(), listed.end(), [&](const auto& a, const auto& b) { return before(a, b.first); });
+    auto place = [&](std::u16string_view user) { return std::lower_bound(listed.begin(), listed.end(), user, before); };
     auto findListed = [&](std::u16string_view user) -> LikeNode* {
-        auto at = std::lower_bound(listed.begin(), listed.end(), user,
-                                   [](const auto& entry, std::u16string_view u) { return entry.first < u; });
+        auto at = place(user);
         if (at != listed.end() && at->first == user) return at->second;
         return anyone;
     };
@@ -198,8 +214,7 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
         LikeNode* n = AppendLike(store, postId, user, 0, now);
         if (!n) continue;
         // The answer's text lives while the rows do.
-        std::pair<std::u16string_view, LikeNode*> entry(user, n);
-        listed.insert(std::upper_bound(listed.begin(), listed.end(), entry), entry);
+        listed.emplace(place(user), user, n);
         if (const SeenEntry* seen = seenOfPost.find(user)) n->payload.read = seen->flags;
     }
     RemoveLikes(store, postId, [](const LikeNode* n) { return n->mark() != 0; });

@@ -295,7 +295,7 @@ private:
         mutable bool built_ = false;
     };
 
-    static Node* make(T payload, int32_t stamp) {
+    static Node* make(T&& payload, int32_t stamp) {
         Node* n = new (std::nothrow) Node(std::move(payload));
         if (n) n->stamp = stamp;
         return n;

@@ -141,6 +141,39 @@ TEST(JsonReader, Utf8BytesDecodeWhenValid) {
     EXPECT_EQ(UnescapeJsonString("\xC4"), u"\u00c4");                // cut sequence
 }
 
+// Plain bytes are copied a word at a time: a byte that needs decoding must be seen at
+// every place in a word, and the text must end right however long it is.
+TEST(JsonReader, EveryEscapeIsSeenWhereverItFallsInAPlainRun) {
+    const std::pair<std::string, std::u16string> specials[] = {
+        {"\\u010c", u"\u010c"}, {"\xC4\x8D", u"\u010d"}, {"\\n", u" "}, {"\xE9", u"\u00e9"}, {"\\\\", u"\\"}};
+    for (const auto& special : specials) {
+        for (size_t at = 0; at <= 17; ++at) {
+            std::string token = std::string(at, 'a') + special.first + std::string(17 - at, 'b');
+            std::u16string expected = std::u16string(at, u'a') + special.second + std::u16string(17 - at, u'b');
+            EXPECT_EQ(UnescapeJsonString(token), expected) << token;
+        }
+    }
+    for (size_t size = 0; size <= 17; ++size)
+        EXPECT_EQ(UnescapeJsonString(std::string(size, 'x')), std::u16string(size, u'x'));
+}
+
+TEST(JsonReader, RowReaderFindsWhatTheLookupFinds) {
+    JsonTree tree = ParseJson(
+        R"([{"text":"a","time":1,"likes":{"time":9},"post_id":"p"},{"time":2,"text":"b","text":"c"},{"likes":3},{}])");
+    const std::string_view names[] = {"text", "time", "likes", "post_id", "missing"};
+    JsonRowReader reader(names, 5);
+    for (const JsonValue* row = tree.first(); row; row = row->next) {
+        const JsonValue* found[5];
+        reader.read(row->children, found);
+        for (size_t i = 0; i < 5; ++i) EXPECT_EQ(found[i], FindJsonNode(row->children, names[i])) << names[i];
+    }
+    const JsonValue* found[5];
+    reader.read(tree.first()->next->children, found);
+    EXPECT_EQ(JsonValueText(found[0]), u"b");  // the first of two
+    EXPECT_EQ(JsonValueInt(found[1]), 2);
+    EXPECT_EQ(JsonValueText(found[4]), u"");
+}
+
 TEST(JsonReader, LimitsCutInsteadOfOverrunning) {
     std::string longValue(30000, 'x');
     std::string longKey(400, 'k');

@@ -109,8 +109,16 @@ TEST_F(ServiceCalls, FqlAnswerHandling) {
 }
 
 TEST_F(ServiceCalls, FqlError190ClearsTheTokenAndAsksForSignIn) {
+    // Rows that hold such a field are data, not the service's error.
+    net.Answer("[{\"text\":\"a\",\"error_code\":190},{\"text\":\"b\"}]");
+    bool ok = false;
+    EXPECT_FALSE(FqlQuery(u"SELECT 1", &ok).empty());
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(shell.signIns, 0);
+    net.requests.clear();
+
     net.Answer("{\"error_code\":190,\"error_msg\":\"Invalid OAuth 2.0 Access Token\"}");
-    bool ok = true;
+    ok = true;
     EXPECT_TRUE(FqlQuery(u"SELECT 1", &ok).empty());
     EXPECT_FALSE(ok);
     EXPECT_FALSE(HaveAccessToken());
