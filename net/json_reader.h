@@ -62,7 +62,8 @@ const JsonValue* FindJsonNode(const JsonValue* list, std::string_view name);
 // Finds named members of an answer's rows in one walk per row. The parser keeps each
 // distinct name of a tree once, so a name met in one row is known by its address in
 // the next: use one reader per tree. For a name without a dot the member found is the
-// node FindJsonNode finds, since a nested node's name starts with its parent's.
+// node FindJsonNode finds, since a nested node's name starts with its parent's (unless
+// the parent's key is empty, which the service's rows never have).
 class JsonRowReader {
 public:
     static constexpr size_t MaxNames = 8;
