@@ -571,7 +571,9 @@ std::u16string_view GetJsonTextView(const JsonValue* list, std::string_view name
     return JsonValueText(FindJsonNode(list, name));
 }
 
-std::u16string GetJsonText(const JsonValue* list, std::string_view name) { return JsonValueString(FindJsonNode(list, name)); }
+std::u16string GetJsonText(const JsonValue* list, std::string_view name) {
+    return JsonValueString(FindJsonNode(list, name));
+}
 
 int32_t GetJsonInt(const JsonValue* list, std::string_view name) { return JsonValueInt(FindJsonNode(list, name)); }
 
