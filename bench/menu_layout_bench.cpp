@@ -166,7 +166,9 @@ void FillStore() {
         n->flagsRef = &n->payload.flags;
         n->markRef = &n->payload.source->hidden;
         for (int c = 0; c < CommentsPerPost; ++c) {
-            CommentRecord comment{key, Id((p + c * 13) % Users), u"Super, těším se na to! http://www.example.cz/x",
+            // As the service sends it: the menu decodes it.
+            CommentRecord comment{key, Id((p + c * 13) % Users),
+                                  "Super, t\\u011b\\u0161\\u00edm se na to! http:\\/\\/www.example.cz\\/x",
                                   Now - 100 - c, c % 3, 0};
             ItemNode<CommentRecord>* cn = nullptr;
             std::u16string author = comment.authorId;

@@ -332,7 +332,7 @@ void FillForSeenState() {
         for (int c = 0; c < 100; ++c) {
             ItemNode<CommentRecord>* n = nullptr;
             std::u16string author = Utf8ToUtf16(Uid(p + c * 7));
-            AppendItem(store->comments, CommentRecord{post, author, u"", Now - c, 0, 1}, post, author, Now - c, &n);
+            AppendItem(store->comments, CommentRecord{post, author, "", Now - c, 0, 1}, post, author, Now - c, &n);
             n->flagsRef = &n->payload.read;
         }
         for (int l = 0; l < 33; ++l) {

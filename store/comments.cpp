@@ -69,6 +69,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         int32_t time;
     };
     std::vector<Row> answer;
+    answer.reserve(100);  // the query's limit
     JsonRowReader reader(names, Fields);
     for (const JsonValue* node = rows.first(); node && node->children; node = node->next) {
         Row r;
@@ -127,8 +128,9 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         if (counter) ++*counter;
         std::u16string_view rowPostId = JsonValueText(r.field[PostId]);
         // Made in place: assigning into empty strings costs twice as much.
+        const JsonValue* text = r.field[Text];
         CommentRecord record{std::u16string(rowPostId.empty() ? postId : rowPostId), std::u16string(r.author),
-                             JsonValueString(r.field[Text]), r.time, JsonValueInt(r.field[Likes]), 0};
+                             text ? std::string(text->raw) : std::string(), r.time, JsonValueInt(r.field[Likes]), 0};
         CommentNode* n = nullptr;
         if (!AppendItem(store.comments, std::move(record), {&CommentRecord::postId, &CommentRecord::authorId}, r.time,
                         &n))
@@ -233,6 +235,8 @@ bool RemoveOwnLike(DataStore& store, std::u16string_view postId, std::u16string_
     RemoveLikes(store, postId, [&](const LikeNode* n) { return n->key2 == ownId; });
     return true;
 }
+
+std::u16string CommentText(const CommentRecord& comment) { return UnescapeJsonString(comment.rawText); }
 
 void MarkCommentsRead(DataStore& store, std::u16string_view postId) {
     std::lock_guard<std::mutex> hold(store.mutex());

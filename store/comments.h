@@ -1,9 +1,11 @@
 // Comments and likes of stream posts.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 class DataStore;
+struct CommentRecord;
 
 extern const char16_t* const FriendsOnlyCondition;
 
@@ -19,3 +21,6 @@ bool ReadLikes(DataStore& store, std::u16string_view postId);
 void AddOwnLike(DataStore& store, std::u16string_view ownId, std::u16string_view postId);
 bool RemoveOwnLike(DataStore& store, std::u16string_view postId, std::u16string_view ownId);
 void MarkCommentsRead(DataStore& store, std::u16string_view postId);
+
+// The comment's text as it is shown.
+std::u16string CommentText(const CommentRecord& comment);

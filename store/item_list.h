@@ -173,7 +173,7 @@ public:
 
     // The same, keyed by fields of the payload: the keys cost no copy. Those fields
     // must not change while the node is linked.
-    Node* append(T payload, ItemKeyFields<T> keys, int32_t stamp) {
+    Node* append(T&& payload, ItemKeyFields<T> keys, int32_t stamp) {
         Node* n = make(std::move(payload), stamp);
         if (!n) return nullptr;
         if (keys.key1) n->key1 = n->payload.*keys.key1;
@@ -356,7 +356,7 @@ T* AppendItem(ItemList<T>& list, typename ItemList<T>::value_type data, std::u16
 
 // The same, with keys that view fields of the record (see ItemList::append).
 template <class T>
-T* AppendItem(ItemList<T>& list, typename ItemList<T>::value_type data, ItemKeyFields<T> keys, int32_t stamp,
+T* AppendItem(ItemList<T>& list, typename ItemList<T>::value_type&& data, ItemKeyFields<T> keys, int32_t stamp,
               typename ItemList<T>::Node** nodeOut) {
     ItemNode<T>* n = list.append(std::move(data), keys, stamp);
     if (nodeOut) *nodeOut = n;

@@ -1,6 +1,7 @@
 // The posts menu, each post's submenu of actions, and its comments and likes.
 #include "base/format_text.h"
 #include "base/text_table.h"
+#include "store/comments.h"
 #include "store/data_store.h"
 #include "store/profiles.h"
 #include "ui/command_table.h"
@@ -241,8 +242,9 @@ MenuPtr BuildCommentsMenu(MenuContext& cx, int32_t* totalOut, PostRecord* post, 
         item.isNew = comment.read == 0 ? 1 : 0;
         if (comment.read == 0) ++unread;
 
+        const std::u16string commentText = CommentText(comment);
         std::u16string linkText;
-        std::u16string link = ExtractLink(comment.text);
+        std::u16string link = ExtractLink(commentText);
         if (!link.empty()) {
             item.link = s.keep(std::move(link));
             linkText = Text("LINK");
@@ -258,7 +260,7 @@ MenuPtr BuildCommentsMenu(MenuContext& cx, int32_t* totalOut, PostRecord* post, 
         text += likes + linkText + Age(comment.time);
         text += CodeRightEnd;
         text += CodeBody;
-        AppendTextPart(comment.text, text, {}, {}, comment.read ? ReadBodyLimit : UnreadCommentLimit, false);
+        AppendTextPart(commentText, text, {}, {}, comment.read ? ReadBodyLimit : UnreadCommentLimit, false);
 
         item.text = s.keep(std::move(text));
         item.picture = UserPictureRef(*author);

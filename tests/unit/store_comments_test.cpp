@@ -80,7 +80,7 @@ TEST_F(CommentsTest, NewCommentsCountAndReportUnreadOnes) {
     CommentRecord& ben = FindItemByKeys(store.comments, u"7_1", u"8")->payload;
     EXPECT_EQ(ben.read, 1u);
     EXPECT_EQ(ben.likes, 2);
-    EXPECT_EQ(ben.text, u"by 8");
+    EXPECT_EQ(CommentText(ben), u"by 8");
     EXPECT_EQ(FindItemByKeys(store.comments, u"7_1", u"9")->payload.read, 0u);
 
     // Only remembered comments: nothing unread added.

@@ -50,7 +50,7 @@ protected:
     }
     void AddComment(const std::u16string& post, const std::u16string& author, int32_t time, uint32_t read) {
         ItemNode<CommentRecord>* n = nullptr;
-        AppendItem(store.comments, CommentRecord{post, author, u"text", time, 0, read}, post, author, time, &n);
+        AppendItem(store.comments, CommentRecord{post, author, "text", time, 0, read}, post, author, time, &n);
         n->flagsRef = &n->payload.read;
     }
     void AddNotification(const std::u16string& id, int32_t stamp, uint32_t read) {
