@@ -39,24 +39,28 @@ bool WithinTargetLimit(size_t unescapedLength) { return unescapedLength <= Reque
 }  // namespace
 
 namespace {
-// Appends the text's UTF-8 bytes, those outside the unreserved set as %XX.
+// Appends the text's UTF-8 bytes, those outside the unreserved set as %XX. Statements
+// are ASCII but for their values: only runs of other units go through UTF-8 first.
 void AppendPercentEncoded(std::u16string& out, std::u16string_view text) {
     static const char hex[] = "0123456789ABCDEF";
-    const std::string utf8 = Utf16ToUtf8(text);
-    const size_t at = out.size();
-    out.resize(at + utf8.size() * 3);
-    char16_t* p = &out[at];
-    for (char ch : utf8) {
-        unsigned char c = static_cast<unsigned char>(ch);
+    auto appendByte = [&](unsigned char c) {
         if (Unreserved(c)) {
-            *p++ = c;
+            out += static_cast<char16_t>(c);
         } else {
-            *p++ = u'%';
-            *p++ = static_cast<char16_t>(hex[c >> 4]);
-            *p++ = static_cast<char16_t>(hex[c & 15]);
+            const char16_t escaped[3] = {u'%', static_cast<char16_t>(hex[c >> 4]), static_cast<char16_t>(hex[c & 15])};
+            out.append(escaped, 3);
         }
+    };
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] < 0x80) {
+            appendByte(static_cast<unsigned char>(text[i++]));
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && text[end] >= 0x80) ++end;  // a surrogate pair stays in one run
+        for (char c : Utf16ToUtf8(text.substr(i, end - i))) appendByte(static_cast<unsigned char>(c));
+        i = end;
     }
-    out.resize(static_cast<size_t>(p - out.data()));
 }
 }  // namespace
 

@@ -26,6 +26,8 @@ TEST(PercentEncode, ReservedAndNonAsciiBecomeEscapes) {
               u"uid%20IN%20%28SELECT%20uid2%20FROM%20friend%20WHERE%20uid1%3Dme%28%29%29");
     EXPECT_EQ(PercentEncode(u"č€\U0001F600"), u"%C4%8D%E2%82%AC%F0%9F%98%80");
     EXPECT_EQ(PercentEncode(u"a|b,c"), u"a%7Cb%2Cc");
+    const std::u16string loneSurrogate(1, static_cast<char16_t>(0xD800));
+    EXPECT_EQ(PercentEncode(u"a\u010d b" + loneSurrogate + u"c\U0001F600"), u"a%C4%8D%20b%EF%BF%BDc%F0%9F%98%80");
     EXPECT_EQ(PercentEncode(u""), u"");
 }
 
