@@ -42,6 +42,21 @@ struct ItemKeyHash {
     }
 };
 
+// An index's key with its hash beside it: a lookup compares hashes before texts, and
+// walking a bucket does not hash every key it passes again.
+struct HashedItemKey {
+    std::u16string_view text;
+    size_t hash;
+    explicit HashedItemKey(std::u16string_view key) : text(key), hash(ItemKeyHash{}(key)) {}
+    bool operator==(const HashedItemKey& other) const {
+        return hash == other.hash && text.size() == other.text.size() &&
+               std::memcmp(text.data(), other.text.data(), text.size() * sizeof(char16_t)) == 0;
+    }
+};
+struct HashedItemKeyHash {
+    size_t operator()(const HashedItemKey& key) const noexcept { return key.hash; }
+};
+
 template <class T>
 struct ItemNode {
     ItemNode* next = nullptr;
@@ -256,12 +271,12 @@ private:
                 for (Node* n = list.head_; n; n = n->next) add(n, first);
                 built_ = true;
             }
-            auto found = nodes_.find(key);
+            auto found = nodes_.find(HashedItemKey(key));
             return found == nodes_.end() ? none : found->second;
         }
         void add(Node* n, bool first) const {
             const std::u16string_view key = first ? n->key1 : n->key2;
-            if (!key.empty()) nodes_[key].push_back(n);
+            if (!key.empty()) nodes_[HashedItemKey(key)].push_back(n);
         }
         void linked(Node* n, bool first) const {
             if (built_) add(n, first);
@@ -270,18 +285,18 @@ private:
             if (!built_) return;
             const std::u16string_view key = first ? n->key1 : n->key2;
             if (key.empty()) return;
-            auto found = nodes_.find(key);
+            auto found = nodes_.find(HashedItemKey(key));
             if (found == nodes_.end()) return;
             auto& nodes = found->second;
             auto at = std::find(nodes.begin(), nodes.end(), n);
             if (at != nodes.end()) nodes.erase(at);
             if (nodes.empty()) {
                 nodes_.erase(found);
-            } else if (found->first.data() == key.data()) {
+            } else if (found->first.text.data() == key.data()) {
                 // The entry's key viewed the leaving node's text: it views a staying one's.
                 auto entry = nodes_.extract(found);
                 Node* keeper = entry.mapped().front();
-                entry.key() = first ? keeper->key1 : keeper->key2;
+                entry.key().text = first ? keeper->key1 : keeper->key2;
                 nodes_.insert(std::move(entry));
             }
         }
@@ -291,7 +306,7 @@ private:
         }
 
     private:
-        mutable std::unordered_map<std::u16string_view, std::vector<Node*>, ItemKeyHash> nodes_;
+        mutable std::unordered_map<HashedItemKey, std::vector<Node*>, HashedItemKeyHash> nodes_;
         mutable bool built_ = false;
     };
 
