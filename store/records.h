@@ -1,6 +1,7 @@
 // The record types of the data store. Every text field is the record's own copy (an
-// absent value is an empty string); pictures are shared by the records that show them;
-// references between records are plain pointers into the lists' nodes, which never move.
+// absent value is an empty string), in UTF-16 but for a comment's text; pictures are
+// shared by the records that show them; references between records are plain pointers
+// into the lists' nodes, which never move.
 #pragma once
 #include <cstdint>
 #include <string>
