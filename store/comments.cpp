@@ -127,8 +127,8 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         }
         if (counter) ++*counter;
         std::u16string_view rowPostId = JsonValueText(r.field[PostId]);
-        // Made in place: assigning into empty strings costs twice as much.
         const JsonValue* text = r.field[Text];
+        // Made in place: assigning into empty strings costs twice as much.
         CommentRecord record{std::u16string(rowPostId.empty() ? postId : rowPostId), std::u16string(r.author),
                              text ? std::string(text->raw) : std::string(), r.time, JsonValueInt(r.field[Likes]), 0};
         CommentNode* n = nullptr;

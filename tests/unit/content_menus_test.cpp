@@ -88,7 +88,8 @@ protected:
         // Read: Ben's first comment and Anna's; the likes of me and Anna.
         std::lock_guard<std::mutex> hold(store.mutex());
         for (auto& n : store.comments)
-            if ((n.payload.authorId == u"8" && CommentText(n.payload) == u"first") || n.payload.authorId == u"7") n.payload.read = 1;
+            if ((n.payload.authorId == u"8" && CommentText(n.payload) == u"first") || n.payload.authorId == u"7")
+                n.payload.read = 1;
         for (auto& n : store.likes)
             if (n.payload.userId != u"8") n.payload.read = 1;
     }
