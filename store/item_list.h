@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -61,7 +62,7 @@ template <class T>
 struct ItemNode {
     ItemNode* next = nullptr;
     // Views of the payload's own id fields where the list keys by them, else of
-    // ownKey1/ownKey2; empty: no key.
+    // the node's own copies; empty: no key.
     std::u16string_view key1;
     std::u16string_view key2;
     int32_t stamp = 0;
@@ -88,8 +89,12 @@ struct ItemNode {
 private:
     template <class>
     friend class ItemList;
-    std::u16string ownKey1;  // keys that are not fields of the payload
-    std::u16string ownKey2;
+    // Keys that are not fields of the payload: only some lists have them, so the
+    // nodes of the others carry a pointer rather than two strings.
+    struct OwnKeys {
+        std::u16string key1, key2;
+    };
+    std::unique_ptr<OwnKeys> ownKeys;
 };
 
 template <class T, bool = std::is_class<T>::value>
@@ -180,8 +185,7 @@ public:
     // Links a new node at the tail (the list keeps its tail, so this is O(1)).
     Node* append(T payload, std::u16string key1, std::u16string key2, int32_t stamp) {
         Node* n = make(std::move(payload), stamp);
-        if (!n) return nullptr;
-        ownKeys(n, std::move(key1), std::move(key2));
+        if (!n || !ownKeys(n, std::move(key1), std::move(key2))) return nullptr;
         linkAtTail(n);
         return n;
     }
@@ -201,8 +205,7 @@ public:
     // keeping a sorted list sorted without sorting it again.
     Node* insertAfter(Node* prev, T payload, std::u16string key1, std::u16string key2, int32_t stamp) {
         Node* n = make(std::move(payload), stamp);
-        if (!n) return nullptr;
-        ownKeys(n, std::move(key1), std::move(key2));
+        if (!n || !ownKeys(n, std::move(key1), std::move(key2))) return nullptr;
         if (prev) {
             n->next = prev->next;
             prev->next = n;
@@ -316,11 +319,17 @@ private:
         return n;
     }
 
-    static void ownKeys(Node* n, std::u16string key1, std::u16string key2) {
-        n->ownKey1 = std::move(key1);
-        n->ownKey2 = std::move(key2);
-        n->key1 = n->ownKey1;
-        n->key2 = n->ownKey2;
+    // False when there was no memory for them (the node is then destroyed).
+    static bool ownKeys(Node* n, std::u16string key1, std::u16string key2) {
+        if (key1.empty() && key2.empty()) return true;
+        n->ownKeys.reset(new (std::nothrow) typename Node::OwnKeys{std::move(key1), std::move(key2)});
+        if (!n->ownKeys) {
+            delete n;
+            return false;
+        }
+        n->key1 = n->ownKeys->key1;
+        n->key2 = n->ownKeys->key2;
+        return true;
     }
 
     void linkAtTail(Node* n) {
