@@ -511,12 +511,10 @@ std::u16string_view JsonValueText(const JsonValue* node) {
     JsonArena& arena = *node->arena;
     auto* view = new (arena.allocate(sizeof(std::u16string_view), alignof(std::u16string_view))) std::u16string_view();
     const std::string_view raw = node->raw;
-    if (!raw.empty()) {
-        auto* p = static_cast<char16_t*>(arena.allocate(raw.size() * sizeof(char16_t), alignof(char16_t)));
-        size_t n = Unescape(raw, p);
-        arena.giveBack((raw.size() - n) * sizeof(char16_t));
-        if (n > 0) *view = {p, n};
-    }
+    auto* p = static_cast<char16_t*>(arena.allocate(raw.size() * sizeof(char16_t), alignof(char16_t)));
+    size_t n = Unescape(raw, p);
+    arena.giveBack((raw.size() - n) * sizeof(char16_t));
+    if (n > 0) *view = {p, n};
     node->textMade = view;
     return *view;
 }
@@ -533,8 +531,7 @@ void JsonRowReader::read(const JsonValue* members, const JsonValue** found) {
         size_t i = 0;
         while (i < count_ && name != known_[i]) ++i;
         if (i == count_) {
-            for (i = 0; i < count_ && n->name != names_[i]; ++i) {
-            }
+            i = static_cast<size_t>(std::find(names_, names_ + count_, n->name) - names_);
             if (i == count_) continue;
             known_[i] = name;
         }
