@@ -279,7 +279,16 @@ private:
         }
         void add(Node* n, bool first) const {
             const std::u16string_view key = first ? n->key1 : n->key2;
-            if (!key.empty()) nodes_[HashedItemKey(key)].push_back(n);
+            if (key.empty()) return;
+            // A read appends a post's comments or likes one after another: the entry
+            // of the last key takes the next node without hashing it again.
+            if (!last_ || last_->text.size() != key.size() ||
+                std::memcmp(last_->text.data(), key.data(), key.size() * sizeof(char16_t)) != 0) {
+                auto entry = nodes_.try_emplace(HashedItemKey(key)).first;
+                last_ = &entry->first;
+                lastNodes_ = &entry->second;
+            }
+            lastNodes_->push_back(n);
         }
         void linked(Node* n, bool first) const {
             if (built_) add(n, first);
@@ -294,8 +303,10 @@ private:
             auto at = std::find(nodes.begin(), nodes.end(), n);
             if (at != nodes.end()) nodes.erase(at);
             if (nodes.empty()) {
+                if (last_ == &found->first) last_ = nullptr;
                 nodes_.erase(found);
             } else if (found->first.text.data() == key.data()) {
+                if (last_ == &found->first) last_ = nullptr;
                 // The entry's key viewed the leaving node's text: it views a staying one's.
                 auto entry = nodes_.extract(found);
                 Node* keeper = entry.mapped().front();
@@ -305,12 +316,16 @@ private:
         }
         void drop() {
             nodes_.clear();
+            last_ = nullptr;
             built_ = false;
         }
 
     private:
         mutable std::unordered_map<HashedItemKey, std::vector<Node*>, HashedItemKeyHash> nodes_;
         mutable bool built_ = false;
+        // The entry add() filled last (entries stay put while the map grows).
+        mutable const HashedItemKey* last_ = nullptr;
+        mutable std::vector<Node*>* lastNodes_ = nullptr;
     };
 
     static Node* make(T&& payload, int32_t stamp) {
@@ -440,22 +455,53 @@ bool MarkOrRemoveItems(ItemList<T>& list, std::u16string_view key1, std::u16stri
 
 // Sorts by stamp, newest first unless ascending; nodes with equal stamps keep their
 // order (lists like the users hold thousands of equal stamps, so the sort must stay
-// O(n log n) for them).
+// O(n log n) for them). Lists arrive in runs (each post's comments come newest first,
+// one post after another, behind the list sorted before), so this merges runs: it finds
+// them, turns round the ones that go strictly the wrong way (equal stamps keep their
+// order) and merges neighbours until one is left.
 template <class T>
 void SortItemsByStamp(ItemList<T>& list, bool ascending) {
     if (list.size() < 2) return;
     // The stamps sit beside the node addresses, so the sort reads one small array
     // instead of the nodes themselves.
-    std::vector<std::pair<int32_t, ItemNode<T>*>> order;
+    using Entry = std::pair<int32_t, ItemNode<T>*>;
+    std::vector<Entry> order;
     order.reserve(list.size());
     for (auto& n : list) order.emplace_back(n.stamp, &n);
-    auto beats = [ascending](const std::pair<int32_t, ItemNode<T>*>& a, const std::pair<int32_t, ItemNode<T>*>& b) {
-        return ascending ? a.first < b.first : a.first > b.first;
-    };
-    if (std::is_sorted(order.begin(), order.end(), beats)) return;
-    std::stable_sort(order.begin(), order.end(), beats);
+    auto beats = [ascending](const Entry& a, const Entry& b) { return ascending ? a.first < b.first : a.first > b.first; };
+    const size_t count = order.size();
+    std::vector<size_t> ends;  // where each run ends
+    bool turned = false;
+    for (size_t start = 0; start < count;) {
+        size_t end = start + 1;
+        if (end < count && beats(order[end], order[start])) {
+            while (end < count && beats(order[end], order[end - 1])) ++end;
+            std::reverse(order.begin() + static_cast<std::ptrdiff_t>(start), order.begin() + static_cast<std::ptrdiff_t>(end));
+            turned = true;
+        } else {
+            while (end < count && !beats(order[end], order[end - 1])) ++end;
+        }
+        ends.push_back(end);
+        start = end;
+    }
+    if (ends.size() == 1 && !turned) return;
+    std::vector<Entry> merged(count);
+    std::vector<size_t> mergedEnds;
+    while (ends.size() > 1) {
+        mergedEnds.clear();
+        size_t start = 0;
+        for (size_t k = 0; k < ends.size(); k += 2) {
+            const size_t middle = ends[k], end = k + 1 < ends.size() ? ends[k + 1] : middle;
+            auto at = [&](size_t i) { return order.begin() + static_cast<std::ptrdiff_t>(i); };
+            std::merge(at(start), at(middle), at(middle), at(end), merged.begin() + static_cast<std::ptrdiff_t>(start), beats);
+            mergedEnds.push_back(end);
+            start = end;
+        }
+        order.swap(merged);
+        ends.swap(mergedEnds);
+    }
     std::vector<ItemNode<T>*> nodes;
-    nodes.reserve(order.size());
+    nodes.reserve(count);
     for (const auto& entry : order) nodes.push_back(entry.second);
     list.relink(nodes);
 }

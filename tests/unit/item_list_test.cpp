@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "store/item_list.h"
@@ -106,6 +107,44 @@ TEST(ItemList, SortIsStableAmongEqualStamps) {
     EXPECT_EQ(Keys2(many).back(), u"z");
 }
 
+// Lists made of runs that go either way, with ties inside and across them and a few
+// stray stamps, sort as a stable sort of the whole list would.
+TEST(ItemList, SortOfRunsMatchesAStableSort) {
+    uint32_t seed = 7;
+    auto next = [&](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int round = 0; round < 200; ++round) {
+        ItemList<Rec> list;
+        std::vector<std::pair<int32_t, ItemNode<Rec>*>> expected;
+        const uint32_t runs = next(12);
+        for (uint32_t r = 0; r < runs; ++r) {
+            const uint32_t length = next(9), shape = next(4);
+            int32_t stamp = static_cast<int32_t>(next(20));
+            for (uint32_t i = 0; i < length; ++i) {
+                ItemNode<Rec>* n = Add(list, u"k", {}, stamp);
+                expected.emplace_back(stamp, n);
+                const int32_t step = static_cast<int32_t>(next(3));  // 0: a tie
+                stamp = shape == 0 ? stamp + step : shape == 1 ? stamp - step : shape == 2 ? stamp - 1
+                                                                                             : static_cast<int32_t>(next(20));
+            }
+        }
+        for (bool ascending : {false, true, true, false}) {
+            std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+                return ascending ? a.first < b.first : a.first > b.first;
+            });
+            SortItemsByStamp(list, ascending);
+            std::vector<ItemNode<Rec>*> got, want;
+            for (auto& n : list) got.push_back(&n);
+            for (const auto& e : expected) want.push_back(e.second);
+            ASSERT_EQ(got, want) << "round " << round << (ascending ? " ascending" : " newest first");
+        }
+        ItemNode<Rec>* last = Add(list, u"k", {}, 0);
+        EXPECT_EQ(ItemAt(list, static_cast<int32_t>(list.size()) - 1), last);  // the tail is the real last node
+    }
+}
+
 TEST(ItemList, CountUnseenThenMarkAllRead) {
     ItemList<Rec> list;
     Add(list, u"1", {}, 0);
@@ -190,6 +229,16 @@ TEST(ItemList, KeyIndexesFollowEveryChange) {
     EXPECT_EQ(FindItem(moved, u"p1"), nullptr);
     Add(moved, u"p1", u"", 5);
     EXPECT_EQ(FindItem(moved, u"p1")->stamp, 5);
+    // The key appended last loses its entry and comes again: a new entry takes it.
+    ItemNode<Rec>* e = Add(moved, u"p3", u"", 6);
+    moved.remove(e);
+    ItemNode<Rec>* f = Add(moved, u"p3", u"", 7);
+    ItemNode<Rec>* g = Add(moved, u"p3", u"", 8);
+    EXPECT_EQ(moved.withKey1(u"p3"), (std::vector<ItemNode<Rec>*>{f, g}));
+    moved.remove(f);  // the entry now views g's text
+    EXPECT_EQ(moved.withKey1(u"p3"), (std::vector<ItemNode<Rec>*>{g}));
+    ItemNode<Rec>* h = Add(moved, u"p3", u"", 9);
+    EXPECT_EQ(moved.withKey1(u"p3"), (std::vector<ItemNode<Rec>*>{g, h}));
 }
 
 // Keys taken from the record's own fields are views of them, not copies; the index
