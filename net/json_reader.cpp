@@ -519,6 +519,30 @@ std::u16string_view JsonValueText(const JsonValue* node) {
     return *view;
 }
 
+bool JsonValueIs(const JsonValue* node, std::u16string_view text) {
+    if (!node || node->raw.empty()) return text.empty();
+    const std::string_view raw = node->raw;
+    if (raw.size() < text.size()) return false;  // decoding never lengthens a text
+    if (raw.size() == text.size()) {
+        // Without escapes and non-ASCII bytes the text is the bytes.
+        const auto* p = reinterpret_cast<const unsigned char*>(raw.data());
+        const size_t size = raw.size();
+        size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            if (SpecialBytes(w)) break;
+            char16_t wide[8];
+            WidenEight(p + i, wide);
+            if (std::memcmp(wide, text.data() + i, sizeof wide) != 0) return false;
+        }
+        for (; i < size && p[i] < 0x80 && p[i] != '\\'; ++i)
+            if (p[i] != text[i]) return false;
+        if (i == size) return true;
+    }
+    return JsonValueText(node) == text;
+}
+
 JsonRowReader::JsonRowReader(const std::string_view* names, size_t count)
     : names_(names), count_(std::min(count, MaxNames)) {}
 

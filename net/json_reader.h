@@ -31,6 +31,9 @@ struct JsonValue {
 // The node's value as UTF-16 with the escapes resolved (empty without a value or
 // without a node); the view lives as long as the tree.
 std::u16string_view JsonValueText(const JsonValue* node);
+// Whether the node's text (as JsonValueText gives it) is `text`; a plain ASCII value is
+// compared as it stands, without making its text.
+bool JsonValueIs(const JsonValue* node, std::u16string_view text);
 
 // A parse result: the first node of the top-level list and the memory of all nodes.
 // Freeing the tree is destroying this object.

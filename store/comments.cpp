@@ -126,7 +126,8 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
             continue;
         }
         if (counter) ++*counter;
-        std::u16string_view rowPostId = JsonValueText(r.field[PostId]);
+        // The rows are of the asked post; its id is only decoded when one says otherwise.
+        std::u16string_view rowPostId = JsonValueIs(r.field[PostId], postId) ? postId : JsonValueText(r.field[PostId]);
         const JsonValue* text = r.field[Text];
         // Made in place: assigning into empty strings costs twice as much.
         CommentRecord record{std::u16string(rowPostId.empty() ? postId : rowPostId), std::u16string(r.author),

@@ -174,6 +174,28 @@ TEST(JsonReader, RowReaderFindsWhatTheLookupFinds) {
     EXPECT_EQ(JsonValueText(found[4]), u"");
 }
 
+// The quick comparison matches what the made text says, for plain values and for
+// values whose text differs from their bytes.
+TEST(JsonReader, ValueIsComparesTheDecodedText) {
+    JsonTree tree = ParseJson(R"({"a":"p_1","b":123,"c":"a\\b","d":"\u010d","e":"\u00e9x","f":"éx","g":null,"h":""})");
+    std::vector<const JsonValue*> nodes;
+    for (const JsonValue* n = tree.first()->children; n; n = n->next) nodes.push_back(n);
+    ASSERT_EQ(nodes.size(), 8u);
+    const std::u16string texts[] = {u"p_1", u"123", u"a\\b", u"\u010d", u"\u00e9x", u"\u00e9x", u"", u""};
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        EXPECT_EQ(JsonValueText(nodes[i]), texts[i]) << i;
+        EXPECT_TRUE(JsonValueIs(nodes[i], texts[i])) << i;
+        EXPECT_FALSE(JsonValueIs(nodes[i], texts[i] + u"x")) << i;
+        if (!texts[i].empty()) {
+            EXPECT_FALSE(JsonValueIs(nodes[i], texts[i].substr(1) + u"y")) << i;
+        }
+    }
+    EXPECT_FALSE(JsonValueIs(nodes[2], u"a\\\\b"));  // the bytes, not the text
+    EXPECT_FALSE(JsonValueIs(nodes[3], u"\\u010d"));
+    EXPECT_TRUE(JsonValueIs(nullptr, u""));
+    EXPECT_FALSE(JsonValueIs(nullptr, u"p"));
+}
+
 TEST(JsonReader, LimitsCutInsteadOfOverrunning) {
     std::string longValue(30000, 'x');
     std::string longKey(400, 'k');
