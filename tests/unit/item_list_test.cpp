@@ -145,6 +145,41 @@ TEST(ItemList, SortOfRunsMatchesAStableSort) {
     }
 }
 
+// Nodes live in blocks that removed nodes' slots are taken from again: survivors keep
+// their addresses and payloads through removals, reuse, moves and clears.
+TEST(ItemList, NodesOutliveTheirNeighboursRemovalAndReuse) {
+    ItemList<std::u16string> list;
+    std::map<ItemNode<std::u16string>*, std::u16string> kept;
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 700; ++i) {
+            std::u16string text = u"item " + std::u16string(static_cast<size_t>(i % 40), u'x') + char16_t(u'a' + round);
+            ItemNode<std::u16string>* n = nullptr;
+            AppendItem(list, std::u16string(text), u"k" + std::u16string(1, char16_t(u'0' + i % 10)), {}, i, &n);
+            kept[n] = text;
+        }
+        int at = 0;
+        list.removeIf([&](const ItemNode<std::u16string>& n) {
+            const bool drop = (at++ + round) % 3 == 0;
+            if (drop) kept.erase(const_cast<ItemNode<std::u16string>*>(&n));
+            return drop;
+        });
+        ASSERT_EQ(list.size(), kept.size());
+        for (auto& n : list) ASSERT_EQ(kept.at(&n), n.payload);
+        size_t withK3 = 0;
+        for (const auto& entry : kept) withK3 += entry.first->key1 == u"k3";
+        EXPECT_EQ(list.withKey1(u"k3").size(), withK3);
+    }
+    ItemList<std::u16string> moved = std::move(list);
+    EXPECT_EQ(moved.size(), kept.size());
+    for (auto& n : moved) ASSERT_EQ(kept.at(&n), n.payload);
+    AppendItem(list, std::u16string(u"after the move"));  // the emptied list makes nodes of its own
+    EXPECT_EQ(list.head()->payload, u"after the move");
+    moved.clear();
+    EXPECT_TRUE(moved.empty());
+    AppendItem(moved, std::u16string(u"after the clear"));
+    EXPECT_EQ(moved.head()->payload, u"after the clear");
+}
+
 TEST(ItemList, CountUnseenThenMarkAllRead) {
     ItemList<Rec> list;
     Add(list, u"1", {}, 0);
