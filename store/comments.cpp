@@ -33,10 +33,10 @@ bool IsErrorAnswer(const JsonTree& rows) {
     return first && !first->next && first->children && FindJsonNode(first->children, "error_code");
 }
 
-LikeNode* AppendLike(DataStore& store, std::u16string_view postId, std::u16string_view userId, uint32_t read,
+LikeNode* AppendLike(DataStore& store, const SharedText& postId, std::u16string_view userId, uint32_t read,
                      int32_t now) {
     LikeNode* n = nullptr;
-    if (!AppendItem(store.likes, LikeRecord{std::u16string(postId), std::u16string(userId), read, 0},
+    if (!AppendItem(store.likes, LikeRecord{postId, std::u16string(userId), read, 0},
                     {&LikeRecord::postId, &LikeRecord::userId}, now, &n))
         return nullptr;
     n->flagsRef = &n->payload.read;
@@ -118,6 +118,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     for (std::u16string_view author : unknown)
         if (!store.FindUser(author)) missing.push_back(author);
     const SeenTable::Slice seenOfPost = store.seen.comments.slice(postId);
+    SharedText askedPost;
     bool unreadAdded = false;
     for (const Row& r : answer) {
         if (store.stopRequested) break;
@@ -126,11 +127,13 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
             continue;
         }
         if (counter) ++*counter;
-        // The rows are of the asked post; its id is only decoded when one says otherwise.
-        std::u16string_view rowPostId = JsonValueIs(r.field[PostId], postId) ? postId : JsonValueText(r.field[PostId]);
+        // The rows are of the asked post, whose id its comments share; a row's own id is
+        // only decoded when it says otherwise.
+        if (askedPost.empty()) askedPost = SharedText(postId);
+        const bool ofAskedPost = JsonValueIs(r.field[PostId], postId) || JsonValueText(r.field[PostId]).empty();
         const JsonValue* text = r.field[Text];
         // Made in place: assigning into empty strings costs twice as much.
-        CommentRecord record{std::u16string(rowPostId.empty() ? postId : rowPostId), std::u16string(r.author),
+        CommentRecord record{ofAskedPost ? askedPost : SharedText(JsonValueText(r.field[PostId])), std::u16string(r.author),
                              text ? std::string(text->raw) : std::string(), r.time, JsonValueInt(r.field[Likes]), 0};
         CommentNode* n = nullptr;
         if (!AppendItem(store.comments, std::move(record), {&CommentRecord::postId, &CommentRecord::authorId}, r.time,
@@ -209,12 +212,14 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     };
     const SeenTable::Slice seenOfPost = store.seen.likes.slice(postId);
     const int32_t now = CurrentTime();
+    SharedText post;  // the post's new likes share its id
     for (std::u16string_view user : likers) {
         if (LikeNode* same = findListed(user)) {
             same->setMark(0);
             continue;
         }
-        LikeNode* n = AppendLike(store, postId, user, 0, now);
+        if (post.empty()) post = SharedText(postId);
+        LikeNode* n = AppendLike(store, post, user, 0, now);
         if (!n) continue;
         // The answer's text lives while the rows do.
         listed.emplace(place(user), user, n);
@@ -227,7 +232,7 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
 void AddOwnLike(DataStore& store, std::u16string_view ownId, std::u16string_view postId) {
     std::lock_guard<std::mutex> hold(store.mutex());
     if (ownId.empty() || postId.empty() || FindItemByKeys(store.likes, postId, ownId)) return;
-    AppendLike(store, postId, ownId, 1, CurrentTime());
+    AppendLike(store, SharedText(postId), ownId, 1, CurrentTime());
 }
 
 bool RemoveOwnLike(DataStore& store, std::u16string_view postId, std::u16string_view ownId) {

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "store/shared_text.h"
+
 // Flags word bits.
 constexpr uint32_t ItemRead = 1;
 constexpr uint32_t ItemMuted = 2;
@@ -185,20 +187,32 @@ private:
     size_t nextSlots_ = FirstSlots;
 };
 
+// A payload field a node's key views: a text or a shared text of the record; a null
+// field means no key.
 template <class T, bool = std::is_class<T>::value>
-struct ItemKeyMember {
-    using type = std::u16string T::*;
+struct ItemKeyField {
+    std::u16string T::*text = nullptr;
+    SharedText T::*shared = nullptr;
+    ItemKeyField(std::nullptr_t = nullptr) {}
+    ItemKeyField(std::u16string T::*field) : text(field) {}
+    ItemKeyField(SharedText T::*field) : shared(field) {}
+    explicit operator bool() const { return text || shared; }
+    std::u16string_view of(const T& payload) const {
+        return text ? std::u16string_view(payload.*text) : std::u16string_view(payload.*shared);
+    }
 };
 template <class T>
-struct ItemKeyMember<T, false> {  // a list of plain values has no fields to key by
-    using type = std::nullptr_t;
+struct ItemKeyField<T, false> {  // a list of plain values has no fields to key by
+    ItemKeyField(std::nullptr_t = nullptr) {}
+    explicit operator bool() const { return false; }
+    std::u16string_view of(const T&) const { return {}; }
 };
 
-// Which payload fields a node's keys view; a null member means no key.
+// Which payload fields a node's keys view.
 template <class T>
 struct ItemKeyFields {
-    typename ItemKeyMember<T>::type key1 = nullptr;
-    typename ItemKeyMember<T>::type key2 = nullptr;
+    ItemKeyField<T> key1 = nullptr;
+    ItemKeyField<T> key2 = nullptr;
 };
 
 template <class T>
@@ -285,8 +299,8 @@ public:
     Node* append(T&& payload, ItemKeyFields<T> keys, int32_t stamp) {
         Node* n = make(std::move(payload), stamp);
         if (!n) return nullptr;
-        if (keys.key1) n->key1 = n->payload.*keys.key1;
-        if (keys.key2) n->key2 = n->payload.*keys.key2;
+        if (keys.key1) n->key1 = keys.key1.of(n->payload);
+        if (keys.key2) n->key2 = keys.key2.of(n->payload);
         linkAtTail(n);
         return n;
     }

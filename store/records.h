@@ -1,12 +1,14 @@
 // The record types of the data store. Every text field is the record's own copy (an
-// absent value is an empty string), in UTF-16 but for a comment's text; pictures are
-// shared by the records that show them; references between records are plain pointers
-// into the lists' nodes, which never move.
+// absent value is an empty string), in UTF-16, with two exceptions: a comment's text
+// (see CommentRecord) and the post id that a post's comments and likes share. Pictures
+// are shared by the records that show them; references between records are plain
+// pointers into the lists' nodes, which never move.
 #pragma once
 #include <cstdint>
 #include <string>
 
 #include "store/picture.h"
+#include "store/shared_text.h"
 
 struct PostRecord;
 
@@ -58,7 +60,7 @@ struct PostRecord {
 };
 
 struct CommentRecord {
-    std::u16string postId;
+    SharedText postId;  // shared by the post's comments
     std::u16string authorId;
     // The text as the answer carried it (UTF-8 with JSON escapes); CommentText decodes
     // it when a menu shows it. Most comments are never shown, and a refresh reads
@@ -70,7 +72,7 @@ struct CommentRecord {
 };
 
 struct LikeRecord {
-    std::u16string postId;
+    SharedText postId;  // shared by the post's likes
     std::u16string userId;
     uint32_t read = 0;
     uint32_t stale = 0;

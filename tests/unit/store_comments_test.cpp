@@ -87,6 +87,15 @@ TEST_F(CommentsTest, NewCommentsCountAndReportUnreadOnes) {
     service.Answer(CommentsQuery("", "7_2"), "[" + Comment("8", 300, 0, "7_2") + "]");
     store.seen.comments = SeenTable({SeenEntry{0, 1, 300, u"7_2", u"8", 0}});
     EXPECT_FALSE(ReadComments(store, u"7_2"));
+
+    // A post's comments share its id; a row that names another post keeps that one.
+    service.Answer(CommentsQuery("", "7_3"),
+                   "[" + Comment("8", 400, 0, "7_3") + "," + Comment("9", 401, 0, "7_3") + "," + Comment("7", 402, 0, "7_4") + "]");
+    ReadComments(store, u"7_3");
+    const SharedText& first = FindItemByKeys(store.comments, u"7_3", u"8")->payload.postId;
+    EXPECT_EQ(first.str().data(), FindItemByKeys(store.comments, u"7_3", u"9")->payload.postId.str().data());
+    EXPECT_EQ(first, u"7_3");
+    EXPECT_EQ(FindItemByKeys(store.comments, u"7_4", u"7")->payload.postId, u"7_4");
 }
 
 TEST_F(CommentsTest, ListedCommentOnlyGetsItsLikesAndDoesNotCount) {
@@ -167,6 +176,8 @@ TEST_F(CommentsTest, LikesRereadKeepsTheListedAndDropsTheGone) {
     EXPECT_EQ(FindItemByKeys(store.likes, u"7_1", u"9")->payload.read, 1u);
     EXPECT_EQ(FindItemByKeys(store.likes, u"7_1", u"8")->payload.read, 0u);
     EXPECT_EQ(FindItemByKeys(store.likes, u"7_1", u"8")->stamp, Now);
+    EXPECT_EQ(FindItemByKeys(store.likes, u"7_1", u"8")->payload.postId.str().data(),
+              FindItemByKeys(store.likes, u"7_1", u"9")->payload.postId.str().data());  // one shared id
     FindItemByKeys(store.likes, u"7_1", u"8")->payload.read = 1;
 
     clock = Now + 60;
