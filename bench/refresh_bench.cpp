@@ -79,16 +79,11 @@ public:
         answers[FqlTarget(statement, Token)] = std::move(body);
     }
     HttpResponse Send(const HttpRequest& request) override {
+        if (request.path.compare(0, 18, u"/method/fql.query?") != 0) return HttpResponse{true, 200, picture};
         auto found = answers.find(request.path);
-        if (found != answers.end()) {
-            served.push_back(&found->second);
-            return HttpResponse{true, 200, found->second};
-        }
-        if (request.path.compare(0, 18, u"/method/fql.query?") == 0) {
-            served.push_back(&empty);
-            return HttpResponse{true, 200, empty};
-        }
-        return HttpResponse{true, 200, picture};
+        const std::string& answer = found != answers.end() ? found->second : empty;
+        served.push_back(&answer);
+        return HttpResponse{true, 200, answer};
     }
 };
 

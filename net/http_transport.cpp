@@ -10,7 +10,7 @@ namespace {
 
 std::atomic<HttpTransport*> transport{nullptr};
 
-constexpr const char16_t* BrowserAgent = u"Mozilla/5.0 (Windows; U; Windows NT 5.1; cs; rv:1.8.1.11) Firefox/2.0.0.11";
+constexpr std::u16string_view BrowserAgent = u"Mozilla/5.0 (Windows; U; Windows NT 5.1; cs; rv:1.8.1.11) Firefox/2.0.0.11";
 
 // The busy image for exactly the duration of one request, on every way out.
 class BusyTrayIcon {
@@ -59,14 +59,17 @@ HttpTransport* CurrentTransport() { return transport.load(); }
 std::u16string BuildRequestHeaders(std::u16string_view host, bool withBody) {
     std::u16string block;
     block.reserve(256 + host.size());
-    block += u"Host:";
+    // Views of the literals: every request builds this, and appending a bare pointer
+    // measures it first.
+    using namespace std::string_view_literals;
+    block += u"Host:"sv;
     block += host;
-    block += u"\r\nUser-Agent: ";
+    block += u"\r\nUser-Agent: "sv;
     block += BrowserAgent;
-    block += u"\r\nAccept-Charset: utf-8;\r\nReferer: ";
+    block += u"\r\nAccept-Charset: utf-8;\r\nReferer: "sv;
     block += ProductSiteUrl();
-    block += u"\r\n";
-    if (withBody) block += u"Content-Type: multipart/form-data;charset=UTF-8;boundary=ORVDATA";
+    block += u"\r\n"sv;
+    if (withBody) block += u"Content-Type: multipart/form-data;charset=UTF-8;boundary=ORVDATA"sv;
     return block;
 }
 

@@ -128,4 +128,7 @@ std::u16string CounterUrl() {
     return o.active ? o.base + u"/counter" : RealCounterUrl;
 }
 
-std::u16string ProductSiteUrl() { return ProductSite; }
+const std::u16string& ProductSiteUrl() {
+    static const std::u16string url(ProductSite);  // every request's Referer
+    return url;
+}

@@ -30,4 +30,4 @@ std::u16string SecureWebBase();      // "https://" + web host: the log-out page
 std::u16string GraphBase();          // "https://" + Graph host: the authorize page
 std::u16string ServiceDomain();      // the bare domain an address of the service holds
 std::u16string CounterUrl();         // the daily hit counter
-std::u16string ProductSiteUrl();     // the maker's product web site (Referer, log-out next)
+const std::u16string& ProductSiteUrl();  // the maker's product web site (Referer, log-out next)
