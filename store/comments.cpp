@@ -133,8 +133,9 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         const bool ofAskedPost = JsonValueIs(r.field[PostId], postId) || JsonValueText(r.field[PostId]).empty();
         const JsonValue* text = r.field[Text];
         // Made in place: assigning into empty strings costs twice as much.
-        CommentRecord record{ofAskedPost ? askedPost : SharedText(JsonValueText(r.field[PostId])), std::u16string(r.author),
-                             text ? std::string(text->raw) : std::string(), r.time, JsonValueInt(r.field[Likes]), 0};
+        CommentRecord record{ofAskedPost ? askedPost : SharedText(JsonValueText(r.field[PostId])),
+                             std::u16string(r.author), text ? std::string(text->raw) : std::string(), r.time,
+                             JsonValueInt(r.field[Likes]), 0};
         CommentNode* n = nullptr;
         if (!AppendItem(store.comments, std::move(record), {&CommentRecord::postId, &CommentRecord::authorId}, r.time,
                         &n))

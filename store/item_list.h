@@ -575,7 +575,10 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
     std::vector<Entry> order;
     order.reserve(list.size());
     for (auto& n : list) order.emplace_back(n.stamp, &n);
-    auto beats = [ascending](const Entry& a, const Entry& b) { return ascending ? a.first < b.first : a.first > b.first; };
+    auto beats = [ascending](const Entry& a, const Entry& b) {
+        return ascending ? a.first < b.first : a.first > b.first;
+    };
+    auto at = [](std::vector<Entry>& entries, size_t i) { return entries.begin() + static_cast<std::ptrdiff_t>(i); };
     const size_t count = order.size();
     std::vector<size_t> ends;  // where each run ends
     bool turned = false;
@@ -583,7 +586,7 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
         size_t end = start + 1;
         if (end < count && beats(order[end], order[start])) {
             while (end < count && beats(order[end], order[end - 1])) ++end;
-            std::reverse(order.begin() + static_cast<std::ptrdiff_t>(start), order.begin() + static_cast<std::ptrdiff_t>(end));
+            std::reverse(at(order, start), at(order, end));
             turned = true;
         } else {
             while (end < count && !beats(order[end], order[end - 1])) ++end;
@@ -599,8 +602,7 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
         size_t start = 0;
         for (size_t k = 0; k < ends.size(); k += 2) {
             const size_t middle = ends[k], end = k + 1 < ends.size() ? ends[k + 1] : middle;
-            auto at = [&](size_t i) { return order.begin() + static_cast<std::ptrdiff_t>(i); };
-            std::merge(at(start), at(middle), at(middle), at(end), merged.begin() + static_cast<std::ptrdiff_t>(start), beats);
+            std::merge(at(order, start), at(order, middle), at(order, middle), at(order, end), at(merged, start), beats);
             mergedEnds.push_back(end);
             start = end;
         }

@@ -126,8 +126,11 @@ TEST(ItemList, SortOfRunsMatchesAStableSort) {
                 ItemNode<Rec>* n = Add(list, u"k", {}, stamp);
                 expected.emplace_back(stamp, n);
                 const int32_t step = static_cast<int32_t>(next(3));  // 0: a tie
-                stamp = shape == 0 ? stamp + step : shape == 1 ? stamp - step : shape == 2 ? stamp - 1
-                                                                                             : static_cast<int32_t>(next(20));
+                // Rising, falling with ties, strictly falling, or anywhere.
+                stamp = shape == 0   ? stamp + step
+                        : shape == 1 ? stamp - step
+                        : shape == 2 ? stamp - 1
+                                     : static_cast<int32_t>(next(20));
             }
         }
         for (bool ascending : {false, true, true, false}) {
