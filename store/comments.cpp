@@ -130,10 +130,11 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         // The rows are of the asked post, whose id its comments share; a row's own id is
         // only decoded when it says otherwise.
         if (askedPost.empty()) askedPost = SharedText(postId);
-        const bool ofAskedPost = JsonValueIs(r.field[PostId], postId) || JsonValueText(r.field[PostId]).empty();
+        const bool namesAskedPost = JsonValueIs(r.field[PostId], postId);
+        const std::u16string_view rowPostId = namesAskedPost ? postId : JsonValueText(r.field[PostId]);
         const JsonValue* text = r.field[Text];
         // Made in place: assigning into empty strings costs twice as much.
-        CommentRecord record{ofAskedPost ? askedPost : SharedText(JsonValueText(r.field[PostId])),
+        CommentRecord record{namesAskedPost || rowPostId.empty() ? askedPost : SharedText(rowPostId),
                              std::u16string(r.author), text ? std::string(text->raw) : std::string(), r.time,
                              JsonValueInt(r.field[Likes]), 0};
         CommentNode* n = nullptr;

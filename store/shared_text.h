@@ -17,7 +17,6 @@ public:
     operator const std::u16string&() const { return str(); }
     operator std::u16string_view() const { return str(); }
     bool empty() const { return !text_; }
-    size_t size() const { return str().size(); }
 
     friend bool operator==(const SharedText& a, std::u16string_view b) { return a.str() == b; }
     friend bool operator==(std::u16string_view a, const SharedText& b) { return a == b.str(); }
