@@ -80,10 +80,26 @@ public:
     }
     HttpResponse Send(const HttpRequest& request) override {
         if (request.path.compare(0, 18, u"/method/fql.query?") != 0) return HttpResponse{true, 200, picture};
-        auto found = answers.find(request.path);
-        const std::string& answer = found != answers.end() ? found->second : empty;
+        const std::string& answer = Answer(request.path);
         served.push_back(&answer);
         return HttpResponse{true, 200, answer};
+    }
+
+private:
+    // Every run asks the same queries in the same order: the path asked at this point
+    // of the last run is compared first, which spares hashing hundreds of units.
+    std::vector<std::pair<const std::u16string*, const std::string*>> order_;
+    size_t at_ = 0;
+
+    const std::string& Answer(const std::u16string& path) {
+        if (served.empty()) at_ = 0;  // a new run
+        if (at_ < order_.size() && SamePath()(*order_[at_].first, path)) return *order_[at_++].second;
+        auto found = answers.find(path);
+        if (found == answers.end()) return empty;
+        order_.resize(at_);
+        order_.emplace_back(&found->first, &found->second);
+        ++at_;
+        return found->second;
     }
 };
 

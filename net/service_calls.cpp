@@ -43,24 +43,33 @@ namespace {
 // are ASCII but for their values: only runs of other units go through UTF-8 first.
 void AppendPercentEncoded(std::u16string& out, std::u16string_view text) {
     static const char hex[] = "0123456789ABCDEF";
-    auto appendByte = [&](unsigned char c) {
+    // A unit is at most three bytes of UTF-8, each at most three units escaped: the
+    // room is made once and written through a pointer, not unit by unit with checks.
+    const size_t start = out.size();
+    out.resize(start + 9 * text.size());
+    char16_t* const first = &out[0];
+    char16_t* p = first + start;
+    auto put = [&p](unsigned char c) {
         if (Unreserved(c)) {
-            out += static_cast<char16_t>(c);
+            *p++ = static_cast<char16_t>(c);
         } else {
-            const char16_t escaped[3] = {u'%', static_cast<char16_t>(hex[c >> 4]), static_cast<char16_t>(hex[c & 15])};
-            out.append(escaped, 3);
+            p[0] = u'%';
+            p[1] = static_cast<char16_t>(hex[c >> 4]);
+            p[2] = static_cast<char16_t>(hex[c & 15]);
+            p += 3;
         }
     };
     for (size_t i = 0; i < text.size();) {
         if (text[i] < 0x80) {
-            appendByte(static_cast<unsigned char>(text[i++]));
+            put(static_cast<unsigned char>(text[i++]));
             continue;
         }
         size_t end = i;
         while (end < text.size() && text[end] >= 0x80) ++end;  // a surrogate pair stays in one run
-        for (char c : Utf16ToUtf8(text.substr(i, end - i))) appendByte(static_cast<unsigned char>(c));
+        for (char c : Utf16ToUtf8(text.substr(i, end - i))) put(static_cast<unsigned char>(c));
         i = end;
     }
+    out.resize(static_cast<size_t>(p - first));
 }
 }  // namespace
 
@@ -72,7 +81,7 @@ std::u16string PercentEncode(std::u16string_view text) {
 
 std::u16string FqlTarget(std::u16string_view statement, std::u16string_view token) {
     std::u16string target = u"/method/fql.query?query=";
-    target.reserve(target.size() + 3 * statement.size() + 3 * token.size() + 32);
+    target.reserve(target.size() + 9 * (statement.size() + token.size()) + 32);
     AppendPercentEncoded(target, statement);
     target += u"&format=JSON&access_token=";
     AppendPercentEncoded(target, token);

@@ -146,7 +146,8 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
             auto& pending = store.commentAuthorsWithoutProfile;
             if (std::find(pending.begin(), pending.end(), r.author) == pending.end()) pending.emplace_back(r.author);
         }
-        const bool ofPost = n->key1 == postId;
+        // A row's own id, when it is there, differs from the asked post's (JsonValueIs).
+        const bool ofPost = namesAskedPost || rowPostId.empty();
         if (ofPost) {
             std::pair<int32_t, CommentNode*> entry(r.time, n);
             listed.insert(std::upper_bound(listed.begin(), listed.end(), entry, byTime), entry);

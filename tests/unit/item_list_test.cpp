@@ -279,6 +279,33 @@ TEST(ItemList, KeyIndexesFollowEveryChange) {
     EXPECT_EQ(moved.withKey1(u"p3"), (std::vector<ItemNode<Rec>*>{g, h}));
 }
 
+// The index grows, and its entries go and come again with their keys: for every key
+// it must give the nodes linked with it, in their order, as a walk of the list would.
+TEST(ItemList, KeyIndexAgreesWithAWalkThroughGrowthAndRemovals) {
+    ItemList<Rec> list;
+    std::map<std::u16string, std::vector<ItemNode<Rec>*>> linked;
+    uint32_t seed = 7;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    auto key = [](uint32_t i) { return u"k" + std::u16string(1, char16_t(u'A' + i % 50)) + char16_t(u'a' + i / 50); };
+    EXPECT_TRUE(list.withKey1(key(0)).empty());  // built while empty
+    for (int round = 0; round < 20; ++round) {
+        for (int i = 0; i < 200; ++i) {
+            std::u16string k = key(next(round < 10 ? 600 : 60));  // many keys, then a few
+            linked[k].push_back(Add(list, k, u"", i));
+        }
+        list.removeIf([&](const ItemNode<Rec>& n) {
+            if (next(3) != 0) return false;
+            auto& nodes = linked[std::u16string(n.key1)];
+            nodes.erase(std::find(nodes.begin(), nodes.end(), &n));
+            return true;
+        });
+        for (const auto& entry : linked) ASSERT_EQ(list.withKey1(entry.first), entry.second) << round;
+    }
+}
+
 // Keys taken from the record's own fields are views of them, not copies; the index
 // must move to a staying node when the node whose text it viewed leaves.
 TEST(ItemList, KeysViewingRecordFieldsOutliveTheNodeTheIndexSawFirst) {
