@@ -43,12 +43,28 @@ namespace {
 // are ASCII but for their values: only runs of other units go through UTF-8 first.
 void AppendPercentEncoded(std::u16string& out, std::u16string_view text) {
     static const char hex[] = "0123456789ABCDEF";
-    // A unit is at most three bytes of UTF-8, each at most three units escaped: the
-    // room is made once and written through a pointer, not unit by unit with checks.
+    // The exact room is made first, then written through a pointer rather than unit by
+    // unit with a check each: a unit of 0x80 and above is two or three bytes of UTF-8
+    // (a surrogate pair four for its two units, a lone one the three of U+FFFD), every
+    // byte of them escaped.
+    size_t length = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit < 0x80) {
+            length += Unreserved(static_cast<unsigned char>(unit)) ? 1 : 3;
+        } else if (unit < 0x800) {
+            length += 6;
+        } else if (unit <= 0xDBFF && unit >= 0xD800 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                   text[i + 1] <= 0xDFFF) {
+            length += 12;
+            ++i;
+        } else {
+            length += 9;
+        }
+    }
     const size_t start = out.size();
-    out.resize(start + 9 * text.size());
-    char16_t* const first = &out[0];
-    char16_t* p = first + start;
+    out.resize(start + length);
+    char16_t* p = &out[start];
     auto put = [&p](unsigned char c) {
         if (Unreserved(c)) {
             *p++ = static_cast<char16_t>(c);
@@ -69,7 +85,6 @@ void AppendPercentEncoded(std::u16string& out, std::u16string_view text) {
         for (char c : Utf16ToUtf8(text.substr(i, end - i))) put(static_cast<unsigned char>(c));
         i = end;
     }
-    out.resize(static_cast<size_t>(p - first));
 }
 }  // namespace
 
@@ -81,7 +96,7 @@ std::u16string PercentEncode(std::u16string_view text) {
 
 std::u16string FqlTarget(std::u16string_view statement, std::u16string_view token) {
     std::u16string target = u"/method/fql.query?query=";
-    target.reserve(target.size() + 9 * (statement.size() + token.size()) + 32);
+    target.reserve(target.size() + 3 * statement.size() + 3 * token.size() + 32);
     AppendPercentEncoded(target, statement);
     target += u"&format=JSON&access_token=";
     AppendPercentEncoded(target, token);

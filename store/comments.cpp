@@ -118,6 +118,10 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     for (std::u16string_view author : unknown)
         if (!store.FindUser(author)) missing.push_back(author);
     const SeenTable::Slice seenOfPost = store.seen.comments.slice(postId);
+    size_t newTextBytes = 0;
+    for (const Row& r : answer)
+        if (r.field[Text] && !findListed(r.time, r.author)) newTextBytes += r.field[Text]->raw.size();
+    SharedBytes::Block texts(newTextBytes);
     SharedText askedPost;
     bool unreadAdded = false;
     for (const Row& r : answer) {
@@ -135,7 +139,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         const JsonValue* text = r.field[Text];
         // Made in place: assigning into empty strings costs twice as much.
         CommentRecord record{namesAskedPost || rowPostId.empty() ? askedPost : SharedText(rowPostId),
-                             std::u16string(r.author), text ? std::string(text->raw) : std::string(), r.time,
+                             std::u16string(r.author), text ? texts.add(text->raw) : SharedBytes(), r.time,
                              JsonValueInt(r.field[Likes]), 0};
         CommentNode* n = nullptr;
         if (!AppendItem(store.comments, std::move(record), {&CommentRecord::postId, &CommentRecord::authorId}, r.time,

@@ -64,8 +64,8 @@ struct CommentRecord {
     std::u16string authorId;
     // The text as the answer carried it (UTF-8 with JSON escapes); CommentText decodes
     // it when a menu shows it. Most comments are never shown, and a refresh reads
-    // thousands of them.
-    std::string rawText;
+    // thousands of them: the texts of one read share a block.
+    SharedBytes rawText;
     int32_t time = 0;
     int32_t likes = 0;
     uint32_t read = 0;

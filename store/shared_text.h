@@ -30,3 +30,46 @@ private:
     }
     std::shared_ptr<const std::u16string> text_;  // null: empty
 };
+
+// Bytes kept in a block that the records of one read share: the comments of a read
+// hold their texts side by side in one heap block instead of one block each. Reads as
+// a std::string_view; the block lives while any record holds a piece of it.
+class SharedBytes {
+public:
+    SharedBytes() = default;
+    // A block of its own.
+    SharedBytes(std::string_view bytes) {
+        if (bytes.empty()) return;
+        auto block = std::make_shared<const std::string>(bytes);
+        view_ = *block;
+        block_ = std::move(block);
+    }
+    SharedBytes(const char* bytes) : SharedBytes(std::string_view(bytes)) {}
+
+    std::string_view view() const { return view_; }
+    operator std::string_view() const { return view_; }
+    bool empty() const { return view_.empty(); }
+
+    // Fills one block with the pieces of a read; room for all of them is made first,
+    // so the block never moves under the pieces already handed out.
+    class Block {
+    public:
+        explicit Block(size_t capacity) : block_(std::make_shared<std::string>()) { block_->reserve(capacity); }
+        SharedBytes add(std::string_view bytes) {
+            if (bytes.empty()) return {};
+            if (block_->capacity() - block_->size() < bytes.size()) return SharedBytes(bytes);
+            const size_t at = block_->size();
+            block_->append(bytes);
+            return SharedBytes(block_, std::string_view(*block_).substr(at, bytes.size()));
+        }
+
+    private:
+        std::shared_ptr<std::string> block_;
+    };
+
+private:
+    SharedBytes(std::shared_ptr<const std::string> block, std::string_view view)
+        : block_(std::move(block)), view_(view) {}
+    std::shared_ptr<const std::string> block_;
+    std::string_view view_;
+};

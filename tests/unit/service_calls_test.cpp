@@ -3,10 +3,12 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 
 #include "base/clock.h"
+#include "base/format_text.h"
 #include "app/refresh_cycle.h"
 #include "base/settings.h"
 #include "net/access_token.h"
@@ -29,6 +31,28 @@ TEST(PercentEncode, ReservedAndNonAsciiBecomeEscapes) {
     const std::u16string loneSurrogate(1, static_cast<char16_t>(0xD800));
     EXPECT_EQ(PercentEncode(u"a\u010d b" + loneSurrogate + u"c\U0001F600"), u"a%C4%8D%20b%EF%BF%BDc%F0%9F%98%80");
     EXPECT_EQ(PercentEncode(u""), u"");
+}
+
+// The encoder sizes its output before writing it: any mix of units, surrogates paired,
+// lone, reversed or cut at the end, must come out as every UTF-8 byte escaped one by one.
+TEST(PercentEncode, AnyMixOfUnitsMatchesItsUtf8BytesEscaped) {
+    const char16_t units[] = {u'a', u' ', u'~', 0x7F,   0x80,   0x7FF,  0x800,
+                              0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xE000, 0xFFFF};
+    uint32_t seed = 11;
+    for (int round = 0; round < 2000; ++round) {
+        std::u16string text;
+        for (int i = round % 9; i > 0; --i) {
+            seed = seed * 1103515245u + 12345u;
+            text += units[(seed >> 16) % (sizeof units / sizeof *units)];
+        }
+        std::u16string expected;
+        for (unsigned char c : Utf16ToUtf8(text)) {
+            const bool plain = std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~';
+            const char16_t escaped[] = {u'%', u"0123456789ABCDEF"[c >> 4], u"0123456789ABCDEF"[c & 15]};
+            expected += plain ? std::u16string(1, c) : std::u16string(escaped, 3);
+        }
+        ASSERT_EQ(PercentEncode(text), expected) << round;
+    }
 }
 
 class ServiceCalls : public ::testing::Test {
