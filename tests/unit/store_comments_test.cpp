@@ -96,6 +96,12 @@ TEST_F(CommentsTest, NewCommentsCountAndReportUnreadOnes) {
     EXPECT_EQ(first.str().data(), FindItemByKeys(store.comments, u"7_3", u"9")->payload.postId.str().data());
     EXPECT_EQ(first, u"7_3");
     EXPECT_EQ(FindItemByKeys(store.comments, u"7_4", u"7")->payload.postId, u"7_4");
+    // Their texts lie side by side in one block, which outlives the comments that leave.
+    const std::string_view text8 = FindItemByKeys(store.comments, u"7_3", u"8")->payload.rawText;
+    const std::string_view text9 = FindItemByKeys(store.comments, u"7_3", u"9")->payload.rawText;
+    EXPECT_EQ(text8.data() + text8.size(), text9.data());
+    store.comments.removeIf([](const ItemNode<CommentRecord>& n) { return n.key2 == u"8"; });
+    EXPECT_EQ(CommentText(FindItemByKeys(store.comments, u"7_3", u"9")->payload), u"by 9");
 }
 
 TEST_F(CommentsTest, ListedCommentOnlyGetsItsLikesAndDoesNotCount) {
