@@ -46,9 +46,7 @@ public:
     }
     SharedBytes(const char* bytes) : SharedBytes(std::string_view(bytes)) {}
 
-    std::string_view view() const { return view_; }
     operator std::string_view() const { return view_; }
-    bool empty() const { return view_.empty(); }
 
     // Fills one block with the pieces of a read; room for all of them is made first,
     // so the block never moves under the pieces already handed out.
