@@ -21,8 +21,7 @@ DataStore::NotificationNode* DataStore::FindNotification(std::u16string_view not
 }
 
 DataStore::MessageNode* DataStore::FindMessage(std::u16string_view messageId) const {
-    const auto& nodes = messages.withKey2(messageId);
-    return nodes.empty() ? nullptr : nodes.front();
+    return messages.firstWithKey2(messageId);
 }
 
 std::vector<DataStore::CommentNode*> DataStore::CommentsOf(std::u16string_view postId) {

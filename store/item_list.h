@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -55,9 +55,6 @@ struct HashedItemKey {
         return hash == other.hash && text.size() == other.text.size() &&
                std::memcmp(text.data(), other.text.data(), text.size() * sizeof(char16_t)) == 0;
     }
-};
-struct HashedItemKeyHash {
-    size_t operator()(const HashedItemKey& key) const noexcept { return key.hash; }
 };
 
 template <class T>
@@ -265,8 +262,11 @@ public:
 
     // The nodes with this first (second) key, in the order they were linked; an empty
     // key has none. Built on first use and kept current by every change of the list.
-    const std::vector<Node*>& withKey1(std::u16string_view key) const { return byKey1_.find(*this, key, true); }
-    const std::vector<Node*>& withKey2(std::u16string_view key) const { return byKey2_.find(*this, key, false); }
+    const std::vector<Node*>& withKey1(std::u16string_view key) const { return nodesOf(byKey1_.find(*this, key, true)); }
+    const std::vector<Node*>& withKey2(std::u16string_view key) const { return nodesOf(byKey2_.find(*this, key, false)); }
+    // The first of them, or nullptr.
+    Node* firstWithKey1(std::u16string_view key) const { return frontOf(byKey1_.find(*this, key, true)); }
+    Node* firstWithKey2(std::u16string_view key) const { return frontOf(byKey2_.find(*this, key, false)); }
 
     class iterator {
     public:
@@ -368,69 +368,145 @@ public:
 
 private:
     // Nodes by one of their keys, views of the nodes' own key texts (which live as long
-    // as their nodes).
+    // as their nodes). Open addressing over slots that carry the key's hash: a lookup
+    // reads one slot, its entry and the node's key, and divides nothing, where a
+    // node-based map walks a bucket and takes a remainder per node it passes.
     class KeyIndex {
     public:
-        const std::vector<Node*>& find(const ItemList& list, std::u16string_view key, bool first) const {
-            static const std::vector<Node*> none;
-            if (key.empty()) return none;
+        struct Entry {
+            HashedItemKey key{std::u16string_view()};
+            Node* front = nullptr;  // nodes.front(), without reading the vector
+            std::vector<Node*> nodes;
+        };
+
+        const Entry* find(const ItemList& list, std::u16string_view key, bool first) const {
+            if (key.empty()) return nullptr;
             if (!built_) {
                 for (Node* n = list.head_; n; n = n->next) add(n, first);
                 built_ = true;
             }
-            auto found = nodes_.find(HashedItemKey(key));
-            return found == nodes_.end() ? none : found->second;
+            if (slots_.empty()) return nullptr;
+            const HashedItemKey wanted(key);
+            const size_t mask = slots_.size() - 1;
+            for (size_t i = wanted.hash & mask;; i = (i + 1) & mask) {
+                const Slot& slot = slots_[i];
+                if (!slot.entry) return nullptr;
+                if (slot.hash == wanted.hash && slot.entry->key == wanted) return slot.entry;
+            }
         }
         void add(Node* n, bool first) const {
             const std::u16string_view key = first ? n->key1 : n->key2;
             if (key.empty()) return;
             // A read appends a post's comments or likes one after another: the entry
             // of the last key takes the next node without hashing it again.
-            if (!last_ || last_->text.size() != key.size() ||
-                std::memcmp(last_->text.data(), key.data(), key.size() * sizeof(char16_t)) != 0) {
-                auto entry = nodes_.try_emplace(HashedItemKey(key)).first;
-                last_ = &entry->first;
-                lastNodes_ = &entry->second;
-            }
-            lastNodes_->push_back(n);
+            if (!last_ || last_->key.text.size() != key.size() ||
+                std::memcmp(last_->key.text.data(), key.data(), key.size() * sizeof(char16_t)) != 0)
+                last_ = &entryFor(HashedItemKey(key));
+            if (last_->nodes.empty()) last_->front = n;
+            last_->nodes.push_back(n);
         }
         void linked(Node* n, bool first) const {
             if (built_) add(n, first);
         }
         void unlinked(Node* n, bool first) const {
-            if (!built_) return;
+            if (!built_ || slots_.empty()) return;
             const std::u16string_view key = first ? n->key1 : n->key2;
             if (key.empty()) return;
-            auto found = nodes_.find(HashedItemKey(key));
-            if (found == nodes_.end()) return;
-            auto& nodes = found->second;
+            const HashedItemKey leaving(key);
+            const size_t mask = slots_.size() - 1;
+            size_t i = leaving.hash & mask;
+            while (slots_[i].entry && !(slots_[i].hash == leaving.hash && slots_[i].entry->key == leaving))
+                i = (i + 1) & mask;
+            Entry* entry = slots_[i].entry;
+            if (!entry) return;
+            auto& nodes = entry->nodes;
             auto at = std::find(nodes.begin(), nodes.end(), n);
             if (at != nodes.end()) nodes.erase(at);
             if (nodes.empty()) {
-                if (last_ == &found->first) last_ = nullptr;
-                nodes_.erase(found);
-            } else if (found->first.text.data() == key.data()) {
-                if (last_ == &found->first) last_ = nullptr;
-                // The entry's key viewed the leaving node's text: it views a staying one's.
-                auto entry = nodes_.extract(found);
-                Node* keeper = entry.mapped().front();
-                entry.key().text = first ? keeper->key1 : keeper->key2;
-                nodes_.insert(std::move(entry));
+                if (last_ == entry) last_ = nullptr;
+                entry->key = HashedItemKey(std::u16string_view());
+                entry->front = nullptr;
+                spare_.push_back(entry);
+                erase(i);
+                return;
             }
+            entry->front = nodes.front();
+            // The entry's key viewed the leaving node's text: it views a staying one's.
+            if (entry->key.text.data() == key.data()) entry->key.text = first ? entry->front->key1 : entry->front->key2;
         }
         void drop() {
-            nodes_.clear();
+            slots_.clear();
+            entries_.clear();
+            spare_.clear();
+            count_ = 0;
             last_ = nullptr;
             built_ = false;
         }
 
     private:
-        mutable std::unordered_map<HashedItemKey, std::vector<Node*>, HashedItemKeyHash> nodes_;
+        struct Slot {
+            size_t hash = 0;
+            Entry* entry = nullptr;  // null: free
+        };
+
+        Entry& entryFor(const HashedItemKey& key) const {
+            if ((count_ + 1) * 2 > slots_.size()) grow();
+            const size_t mask = slots_.size() - 1;
+            size_t i = key.hash & mask;
+            for (; slots_[i].entry; i = (i + 1) & mask)
+                if (slots_[i].hash == key.hash && slots_[i].entry->key == key) return *slots_[i].entry;
+            Entry* entry;
+            if (!spare_.empty()) {
+                entry = spare_.back();
+                spare_.pop_back();
+            } else {
+                entry = &entries_.emplace_back();
+            }
+            entry->key = key;
+            slots_[i] = Slot{key.hash, entry};
+            ++count_;
+            return *entry;
+        }
+        void grow() const {
+            std::vector<Slot> old(slots_.empty() ? 16 : slots_.size() * 2);
+            old.swap(slots_);
+            const size_t mask = slots_.size() - 1;
+            for (const Slot& slot : old) {
+                if (!slot.entry) continue;
+                size_t i = slot.hash & mask;
+                while (slots_[i].entry) i = (i + 1) & mask;
+                slots_[i] = slot;
+            }
+        }
+        // Frees slot i and moves later slots of the same run back, so that no search
+        // stops short at the hole.
+        void erase(size_t i) const {
+            const size_t mask = slots_.size() - 1;
+            for (size_t j = (i + 1) & mask; slots_[j].entry; j = (j + 1) & mask) {
+                const size_t home = slots_[j].hash & mask;
+                // Slot j may move to i unless its home lies cyclically in (i, j].
+                const bool stays = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+                if (stays) continue;
+                slots_[i] = slots_[j];
+                i = j;
+            }
+            slots_[i] = Slot{};
+            --count_;
+        }
+
+        mutable std::vector<Slot> slots_;      // a power of two, at most half full
+        mutable std::deque<Entry> entries_;    // stay put: slots and last_ point at them
+        mutable std::vector<Entry*> spare_;    // entries of keys that left, for reuse
+        mutable size_t count_ = 0;
         mutable bool built_ = false;
-        // The entry add() filled last (entries stay put while the map grows).
-        mutable const HashedItemKey* last_ = nullptr;
-        mutable std::vector<Node*>* lastNodes_ = nullptr;
+        mutable Entry* last_ = nullptr;        // the entry add() filled last
     };
+
+    static const std::vector<Node*>& nodesOf(const typename KeyIndex::Entry* entry) {
+        static const std::vector<Node*> none;
+        return entry ? entry->nodes : none;
+    }
+    static Node* frontOf(const typename KeyIndex::Entry* entry) { return entry ? entry->front : nullptr; }
 
     Node* make(T&& payload, int32_t stamp) {
         void* room = pool_.take();
@@ -512,8 +588,7 @@ T* AppendItem(ItemList<T>& list, typename ItemList<T>::value_type&& data, ItemKe
 // The first node linked with this first key.
 template <class T>
 ItemNode<T>* FindItem(const ItemList<T>& list, std::u16string_view key) {
-    const auto& nodes = list.withKey1(key);
-    return nodes.empty() ? nullptr : nodes.front();
+    return list.firstWithKey1(key);
 }
 
 // The first node linked with both keys.

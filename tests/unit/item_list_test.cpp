@@ -302,7 +302,10 @@ TEST(ItemList, KeyIndexAgreesWithAWalkThroughGrowthAndRemovals) {
             nodes.erase(std::find(nodes.begin(), nodes.end(), &n));
             return true;
         });
-        for (const auto& entry : linked) ASSERT_EQ(list.withKey1(entry.first), entry.second) << round;
+        for (const auto& entry : linked) {
+            ASSERT_EQ(list.withKey1(entry.first), entry.second) << round;
+            ASSERT_EQ(FindItem(list, entry.first), entry.second.empty() ? nullptr : entry.second.front()) << round;
+        }
     }
 }
 
