@@ -54,21 +54,28 @@ void DataStore::SortComments() {
 }
 
 SharedPicture DataStore::HeldPicture(std::u16string_view key) {
-    auto found = pictures_.find(std::u16string(key));
-    return found == pictures_.end() ? nullptr : found->second.lock();
+    auto found = pictures_.find(key);
+    return found == pictures_.end() ? nullptr : found->second.picture.lock();
 }
 
 SharedPicture DataStore::HoldPicture(std::u16string_view key, SharedPicture picture) {
     if (!picture) return nullptr;
-    std::weak_ptr<Picture>& slot = pictures_[std::u16string(key)];
-    if (SharedPicture held = slot.lock()) return held;
-    slot = picture;
+    auto found = pictures_.find(key);
+    if (found == pictures_.end()) {
+        std::unique_ptr<char16_t[]> address(new char16_t[key.size() ? key.size() : 1]);
+        std::copy(key.begin(), key.end(), address.get());
+        const std::u16string_view kept(address.get(), key.size());
+        found = pictures_.emplace(kept, HeldAddress{std::move(address), {}}).first;
+    } else if (SharedPicture held = found->second.picture.lock()) {
+        return held;
+    }
+    found->second.picture = picture;
     SharedPicture shared = std::move(picture);
     // Addresses whose pictures went with their records are forgotten now and then, so
     // the map stays in proportion to what is shown.
     if (pictures_.size() >= 2 * picturesAtSweep_ + 64) {
         for (auto at = pictures_.begin(); at != pictures_.end();)
-            at = at->second.expired() ? pictures_.erase(at) : std::next(at);
+            at = at->second.picture.expired() ? pictures_.erase(at) : std::next(at);
         picturesAtSweep_ = pictures_.size();
     }
     return shared;
@@ -76,7 +83,7 @@ SharedPicture DataStore::HoldPicture(std::u16string_view key, SharedPicture pict
 
 size_t DataStore::heldPictureCount() const {
     size_t n = 0;
-    for (const auto& entry : pictures_) n += !entry.second.expired();
+    for (const auto& entry : pictures_) n += !entry.second.picture.expired();
     return n;
 }
 

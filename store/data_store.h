@@ -11,6 +11,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -115,8 +116,13 @@ private:
     bool CommentsAscending() const;
 
     std::mutex mutex_;
-    // The records own their pictures; this only finds them again by address.
-    std::unordered_map<std::u16string, std::weak_ptr<Picture>> pictures_;
+    // The records own their pictures; this only finds them again by address. The map
+    // views the address each entry keeps, so a lookup makes no copy of the one asked.
+    struct HeldAddress {
+        std::unique_ptr<char16_t[]> address;
+        std::weak_ptr<Picture> picture;
+    };
+    std::unordered_map<std::u16string_view, HeldAddress, ItemKeyHash> pictures_;
     size_t picturesAtSweep_ = 0;
     // The comment list's change count and order setting when it was last sorted.
     uint64_t commentOrderAt_ = ~uint64_t(0);
