@@ -262,11 +262,11 @@ public:
 
     // The nodes with this first (second) key, in the order they were linked; an empty
     // key has none. Built on first use and kept current by every change of the list.
-    const std::vector<Node*>& withKey1(std::u16string_view key) const { return nodesOf(byKey1_.find(*this, key, true)); }
-    const std::vector<Node*>& withKey2(std::u16string_view key) const { return nodesOf(byKey2_.find(*this, key, false)); }
+    const std::vector<Node*>& withKey1(std::u16string_view key) const { return nodesOf(byKey1_.nodes(*this, key, true)); }
+    const std::vector<Node*>& withKey2(std::u16string_view key) const { return nodesOf(byKey2_.nodes(*this, key, false)); }
     // The first of them, or nullptr.
-    Node* firstWithKey1(std::u16string_view key) const { return frontOf(byKey1_.find(*this, key, true)); }
-    Node* firstWithKey2(std::u16string_view key) const { return frontOf(byKey2_.find(*this, key, false)); }
+    Node* firstWithKey1(std::u16string_view key) const { return byKey1_.front(*this, key, true); }
+    Node* firstWithKey2(std::u16string_view key) const { return byKey2_.front(*this, key, false); }
 
     class iterator {
     public:
@@ -368,31 +368,19 @@ public:
 
 private:
     // Nodes by one of their keys, views of the nodes' own key texts (which live as long
-    // as their nodes). Open addressing over slots that carry the key's hash: a lookup
-    // reads one slot, its entry and the node's key, and divides nothing, where a
+    // as their nodes). Open addressing over slots that carry the key's hash and its
+    // first node: a lookup reads a slot and a node, and divides nothing, where a
     // node-based map walks a bucket and takes a remainder per node it passes.
     class KeyIndex {
     public:
-        struct Entry {
-            HashedItemKey key{std::u16string_view()};
-            Node* front = nullptr;  // nodes.front(), without reading the vector
-            std::vector<Node*> nodes;
-        };
-
-        const Entry* find(const ItemList& list, std::u16string_view key, bool first) const {
-            if (key.empty()) return nullptr;
-            if (!built_) {
-                for (Node* n = list.head_; n; n = n->next) add(n, first);
-                built_ = true;
-            }
-            if (slots_.empty()) return nullptr;
-            const HashedItemKey wanted(key);
-            const size_t mask = slots_.size() - 1;
-            for (size_t i = wanted.hash & mask;; i = (i + 1) & mask) {
-                const Slot& slot = slots_[i];
-                if (!slot.entry) return nullptr;
-                if (slot.hash == wanted.hash && slot.entry->key == wanted) return slot.entry;
-            }
+        // The nodes of the key (nullptr: none) and the first of them.
+        const std::vector<Node*>* nodes(const ItemList& list, std::u16string_view key, bool first) const {
+            const Slot* slot = find(list, key, first);
+            return slot ? &slot->entry->nodes : nullptr;
+        }
+        Node* front(const ItemList& list, std::u16string_view key, bool first) const {
+            const Slot* slot = find(list, key, first);
+            return slot ? slot->front : nullptr;
         }
         void add(Node* n, bool first) const {
             const std::u16string_view key = first ? n->key1 : n->key2;
@@ -401,8 +389,7 @@ private:
             // of the last key takes the next node without hashing it again.
             if (!last_ || last_->key.text.size() != key.size() ||
                 std::memcmp(last_->key.text.data(), key.data(), key.size() * sizeof(char16_t)) != 0)
-                last_ = &entryFor(HashedItemKey(key));
-            if (last_->nodes.empty()) last_->front = n;
+                last_ = &entryFor(HashedItemKey(key), n);
             last_->nodes.push_back(n);
         }
         void linked(Node* n, bool first) const {
@@ -417,7 +404,8 @@ private:
             size_t i = leaving.hash & mask;
             while (slots_[i].entry && !(slots_[i].hash == leaving.hash && slots_[i].entry->key == leaving))
                 i = (i + 1) & mask;
-            Entry* entry = slots_[i].entry;
+            Slot& slot = slots_[i];
+            Entry* entry = slot.entry;
             if (!entry) return;
             auto& nodes = entry->nodes;
             auto at = std::find(nodes.begin(), nodes.end(), n);
@@ -425,14 +413,13 @@ private:
             if (nodes.empty()) {
                 if (last_ == entry) last_ = nullptr;
                 entry->key = HashedItemKey(std::u16string_view());
-                entry->front = nullptr;
                 spare_.push_back(entry);
                 erase(i);
                 return;
             }
-            entry->front = nodes.front();
+            slot.front = nodes.front();
             // The entry's key viewed the leaving node's text: it views a staying one's.
-            if (entry->key.text.data() == key.data()) entry->key.text = first ? entry->front->key1 : entry->front->key2;
+            if (entry->key.text.data() == key.data()) entry->key.text = first ? slot.front->key1 : slot.front->key2;
         }
         void drop() {
             slots_.clear();
@@ -444,12 +431,39 @@ private:
         }
 
     private:
+        struct Entry {
+            HashedItemKey key{std::u16string_view()};
+            std::vector<Node*> nodes;
+        };
+        // The first node sits in the slot: finding a key's first node, the usual
+        // lookup, reads the slot and that node, whose key it compares.
         struct Slot {
             size_t hash = 0;
             Entry* entry = nullptr;  // null: free
+            Node* front = nullptr;   // entry->nodes.front()
         };
 
-        Entry& entryFor(const HashedItemKey& key) const {
+        const Slot* find(const ItemList& list, std::u16string_view key, bool first) const {
+            if (key.empty()) return nullptr;
+            if (!built_) {
+                for (Node* n = list.head_; n; n = n->next) add(n, first);
+                built_ = true;
+            }
+            if (slots_.empty()) return nullptr;
+            const size_t hash = ItemKeyHash{}(key);
+            const size_t mask = slots_.size() - 1;
+            for (size_t i = hash & mask;; i = (i + 1) & mask) {
+                const Slot& slot = slots_[i];
+                if (!slot.entry) return nullptr;
+                if (slot.hash != hash) continue;
+                const std::u16string_view text = first ? slot.front->key1 : slot.front->key2;
+                if (text.size() == key.size() &&
+                    std::memcmp(text.data(), key.data(), key.size() * sizeof(char16_t)) == 0)
+                    return &slot;
+            }
+        }
+
+        Entry& entryFor(const HashedItemKey& key, Node* n) const {
             if ((count_ + 1) * 2 > slots_.size()) grow();
             const size_t mask = slots_.size() - 1;
             size_t i = key.hash & mask;
@@ -463,7 +477,7 @@ private:
                 entry = &entries_.emplace_back();
             }
             entry->key = key;
-            slots_[i] = Slot{key.hash, entry};
+            slots_[i] = Slot{key.hash, entry, n};
             ++count_;
             return *entry;
         }
@@ -502,11 +516,10 @@ private:
         mutable Entry* last_ = nullptr;        // the entry add() filled last
     };
 
-    static const std::vector<Node*>& nodesOf(const typename KeyIndex::Entry* entry) {
+    static const std::vector<Node*>& nodesOf(const std::vector<Node*>* nodes) {
         static const std::vector<Node*> none;
-        return entry ? entry->nodes : none;
+        return nodes ? *nodes : none;
     }
-    static Node* frontOf(const typename KeyIndex::Entry* entry) { return entry ? entry->front : nullptr; }
 
     Node* make(T&& payload, int32_t stamp) {
         void* room = pool_.take();
