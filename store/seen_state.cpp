@@ -211,8 +211,14 @@ SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entrie
     for (size_t i = 0; i < sorted.size(); ++i) {
         const bool sameKey1 =
             i > 0 && sorted[i].key1Hash == sorted[i - 1].key1Hash && key1Of(sorted[i]) == key1Of(sorted[i - 1]);
-        if (sameKey1) ++runs.back().count;
-        else runs.push_back(Group{sorted[i].key1Hash, static_cast<uint32_t>(i), 1});
+        if (sameKey1) {
+            ++runs.back().count;
+        } else {
+            const std::u16string& key1 = key1Of(sorted[i]);
+            runs.push_back(Group{sorted[i].key1Hash, static_cast<uint32_t>(i), 1,
+                                 static_cast<uint32_t>(key1Texts_.size()), static_cast<uint32_t>(key1.size())});
+            key1Texts_ += key1;
+        }
         Member member = sorted[i].member;
         const std::u16string& key2 = entries_[member.position].key2;
         member.key2At = static_cast<uint32_t>(key2Texts_.size());
@@ -251,7 +257,8 @@ const SeenTable::Group* SeenTable::findGroup(std::u16string_view key1) const {
     const size_t mask = groups_.size() - 1;
     for (size_t at = hash & mask; groups_[at].count != 0; at = (at + 1) & mask) {
         const Group& group = groups_[at];
-        if (group.hash == hash && entries_[members_[group.first].position].key1 == key1) return &group;
+        if (group.hash == hash && std::u16string_view(key1Texts_.data() + group.key1At, group.key1Size) == key1)
+            return &group;
     }
     return nullptr;
 }

@@ -49,6 +49,8 @@ private:
         uint64_t hash = 0;      // of the first key
         uint32_t first = 0;     // into members_
         uint32_t count = 0;     // 0: empty slot
+        uint32_t key1At = 0;    // the first key's text in key1Texts_
+        uint32_t key1Size = 0;
     };
     std::u16string_view key2Of(const Member& m) const { return {key2Texts_.data() + m.key2At, m.key2Size}; }
     template <class It>
@@ -61,6 +63,9 @@ private:
     // The members' second keys side by side in member order: comparing one reads the
     // memory next to the last one, not an entry anywhere in the table.
     std::u16string key2Texts_;
+    // The groups' first keys side by side: a lookup compares one without reading the
+    // entry, its member and the entry's string first.
+    std::u16string key1Texts_;
     std::vector<Group> groups_;  // open addressing by first-key hash
     bool anyWithoutKey2_ = false;
     bool anyWithKey2_ = false;

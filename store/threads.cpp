@@ -24,7 +24,9 @@ const char16_t* const MessageQuery =
     u"created_time>=%d";
 
 // Lists one fetched message; its author was fetched before. Under the lock.
-void ListMessage(DataStore& store, const JsonValue* row, std::u16string_view threadId, std::u16string messageId) {
+// `seenOfThread` holds the seen entries of threadId.
+void ListMessage(DataStore& store, const JsonValue* row, std::u16string_view threadId, std::u16string messageId,
+                 const SeenTable::Slice& seenOfThread) {
     MessageRecord record;
     record.threadId = GetJsonText(row, "thread_id");
     if (record.threadId.empty()) record.threadId = std::u16string(threadId);
@@ -45,7 +47,9 @@ void ListMessage(DataStore& store, const JsonValue* row, std::u16string_view thr
     n->flagsRef = &listed.read;
     // The user's own messages are read from the start.
     listed.read = !store.ownUid.empty() && listed.authorId == store.ownUid ? 1 : 0;
-    const SeenEntry* seen = FindSeen(store.seen.messages, listed.threadId, listed.messageId);
+    const SeenEntry* seen = listed.threadId == threadId
+                                ? seenOfThread.find(listed.messageId)
+                                : FindSeen(store.seen.messages, listed.threadId, listed.messageId);
     if (seen && seen->stamp == listed.createdTime) listed.read = seen->flags;
     if (!store.noticePicture && listed.read == 0 && author && author->hidden == 0)
         store.noticePicture = author->picture;
@@ -177,9 +181,10 @@ bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since)
                                       : std::u16string());
     }
     std::lock_guard<std::mutex> hold(store.mutex());
+    const SeenTable::Slice seenOfThread = store.seen.messages.slice(threadId);
     for (size_t i = 0; i < fetched; ++i) {
         if (store.FindMessage(fresh[i].second)) continue;
-        ListMessage(store, fresh[i].first, threadId, std::move(fresh[i].second));
+        ListMessage(store, fresh[i].first, threadId, std::move(fresh[i].second), seenOfThread);
     }
     return fetched == fresh.size();  // a stop leaves the rest for the next refresh
 }
