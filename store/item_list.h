@@ -651,9 +651,12 @@ bool MarkOrRemoveItems(ItemList<T>& list, std::u16string_view key1, std::u16stri
 // Sorts by stamp, newest first unless ascending; nodes with equal stamps keep their
 // order (lists like the users hold thousands of equal stamps, so the sort must stay
 // O(n log n) for them). Lists arrive in runs (each post's comments come newest first,
-// one post after another, behind the list sorted before), so this merges runs: it finds
-// them, turns round the ones that go strictly the wrong way (equal stamps keep their
-// order) and merges neighbours until one is left.
+// one post after another, behind the list sorted before), so this finds them and turns
+// round the ones that go strictly the wrong way (equal stamps keep their order). A few
+// runs are merged; many (a refresh's comments are one per post) are sorted by the
+// bytes of their stamps, least first, which takes as many passes as the stamps' range
+// has bytes and compares nothing, where merging them takes a pass per doubling and a
+// hard-to-foresee branch per node.
 template <class T>
 void SortItemsByStamp(ItemList<T>& list, bool ascending) {
     if (list.size() < 2) return;
@@ -684,6 +687,36 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
     }
     if (ends.size() == 1 && !turned) return;
     std::vector<Entry> merged(count);
+    if (ends.size() > 8) {
+        int64_t least = order[0].first, most = order[0].first;
+        for (const Entry& e : order) {
+            least = std::min<int64_t>(least, e.first);
+            most = std::max<int64_t>(most, e.first);
+        }
+        const uint64_t range = static_cast<uint64_t>(most - least);
+        auto key = [&](const Entry& e) {
+            return static_cast<uint32_t>(ascending ? e.first - least : most - e.first);
+        };
+        size_t bytes = 0;
+        while (bytes < 4 && (range >> (8 * bytes)) != 0) ++bytes;
+        std::vector<size_t> starts(256 * bytes);  // per byte: where each value's nodes go
+        for (const Entry& e : order) {
+            const uint32_t k = key(e);
+            for (size_t b = 0; b < bytes; ++b) ++starts[256 * b + ((k >> (8 * b)) & 255)];
+        }
+        for (size_t b = 0; b < bytes; ++b) {
+            size_t sum = 0;
+            size_t* to = &starts[256 * b];
+            for (size_t v = 0; v < 256; ++v) {
+                const size_t nodes = to[v];
+                to[v] = sum;
+                sum += nodes;
+            }
+            for (const Entry& e : order) merged[to[(key(e) >> (8 * b)) & 255]++] = e;
+            order.swap(merged);
+        }
+        ends.assign(1, count);
+    }
     std::vector<size_t> mergedEnds;
     while (ends.size() > 1) {
         mergedEnds.clear();

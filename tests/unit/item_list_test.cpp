@@ -118,13 +118,15 @@ TEST(ItemList, SortOfRunsMatchesAStableSort) {
     for (int round = 0; round < 200; ++round) {
         ItemList<Rec> list;
         std::vector<std::pair<int32_t, ItemNode<Rec>*>> expected;
-        const uint32_t runs = next(12);
+        const uint32_t runs = next(24);
         for (uint32_t r = 0; r < runs; ++r) {
             const uint32_t length = next(9), shape = next(4);
             int32_t stamp = static_cast<int32_t>(next(20));
             for (uint32_t i = 0; i < length; ++i) {
-                ItemNode<Rec>* n = Add(list, u"k", {}, stamp);
-                expected.emplace_back(stamp, n);
+                // Every other round spans most of the stamps' range.
+                const int32_t scaled = round % 2 ? stamp * 100000000 : stamp;
+                ItemNode<Rec>* n = Add(list, u"k", {}, scaled);
+                expected.emplace_back(scaled, n);
                 const int32_t step = static_cast<int32_t>(next(3));  // 0: a tie
                 // Rising, falling with ties, strictly falling, or anywhere.
                 stamp = shape == 0   ? stamp + step
