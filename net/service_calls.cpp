@@ -12,10 +12,21 @@
 
 namespace {
 
-bool Unreserved(unsigned char c) {
+constexpr bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.' || c == '_' || c == '~';
 }
+
+// By byte: every unit of a statement is looked up twice, once to count and once to write.
+struct UnreservedTable {
+    bool byte[256];
+    constexpr UnreservedTable() : byte() {
+        for (int c = 0; c < 256; ++c) byte[c] = IsUnreserved(static_cast<unsigned char>(c));
+    }
+};
+constexpr UnreservedTable UnreservedBytes;
+
+bool Unreserved(unsigned char c) { return UnreservedBytes.byte[c]; }
 
 const char16_t* VerbOf(GraphMethod method) {
     switch (method) {
