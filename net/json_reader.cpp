@@ -549,16 +549,26 @@ JsonRowReader::JsonRowReader(const std::string_view* names, size_t count)
 void JsonRowReader::read(const JsonValue* members, const JsonValue** found) {
     std::fill(found, found + count_, nullptr);
     size_t left = count_;
-    for (const JsonValue* n = members; n && left > 0; n = n->next) {
+    size_t place = 0;
+    for (const JsonValue* n = members; n && left > 0; n = n->next, ++place) {
         const char* name = n->name.data();
         if (!name) continue;
-        size_t i = 0;
-        while (i < count_ && name != known_[i]) ++i;
-        if (i == count_) {
-            i = static_cast<size_t>(std::find(names_, names_ + count_, n->name) - names_);
-            if (i == count_) continue;
-            known_[i] = name;
+        size_t i;
+        if (place < Places && placeName_[place] == name) {
+            i = placeIndex_[place];
+        } else {
+            i = 0;
+            while (i < count_ && name != known_[i]) ++i;
+            if (i == count_) {
+                i = static_cast<size_t>(std::find(names_, names_ + count_, n->name) - names_);
+                if (i < count_) known_[i] = name;
+            }
+            if (place < Places) {
+                placeName_[place] = name;
+                placeIndex_[place] = i;
+            }
         }
+        if (i == count_) continue;
         if (!found[i]) {
             found[i] = n;
             --left;

@@ -79,6 +79,11 @@ private:
     const std::string_view* names_;
     size_t count_;
     const char* known_[MaxNames] = {};
+    // The rows of an answer list their members in one order: the name met at each of
+    // the first places of the last row, and its index in names_ (count_: none of them).
+    static constexpr size_t Places = 16;
+    const char* placeName_[Places] = {};
+    size_t placeIndex_[Places] = {};
 };
 
 // What a found node (or nullptr) reads as: its text, its JsonAtoi value, and 1 for any
