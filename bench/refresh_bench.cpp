@@ -1,7 +1,7 @@
 // The refresh body over a large account through a fake service (500 friends, 150 posts
 // each with 100 comments and 50 likes, 150 notifications, 50 threads of 20 messages),
 // against ParseJson alone over the same answers; and the seen-state file of 20,000
-// entries saved and loaded. Run: build/bench/refresh_bench
+// entries saved and loaded. Run: build/bench/refresh_bench (--interleaved for the ratio alone)
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <time.h>
