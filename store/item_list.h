@@ -45,8 +45,8 @@ struct ItemKeyHash {
     }
 };
 
-// An index's key with its hash beside it: a lookup compares hashes before texts, and
-// walking a bucket does not hash every key it passes again.
+// An index's key with its hash beside it: a comparison looks at the hashes before the
+// texts.
 struct HashedItemKey {
     std::u16string_view text;
     size_t hash;
