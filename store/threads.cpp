@@ -169,6 +169,7 @@ bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since)
         }
     }
     // Their authors without the lock, each followed by its tooltip; then the merge.
+    const char16_t* const reading = LookupText("READINGMESSAGE");
     size_t fetched = 0;
     for (; fetched < fresh.size() && !store.stopRequested; ++fetched) {
         UserRecord* author = FindProfile(store, GetJsonTextView(fresh[fetched].first, "author_id"), true);
@@ -177,7 +178,7 @@ bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since)
             std::lock_guard<std::mutex> hold(store.mutex());
             name = author->name;
         }
-        Shell().SetTrayTooltip(author ? FormatText(LookupText("READINGMESSAGE"), {name}, TooltipLimit)
+        Shell().SetTrayTooltip(author ? FormatText(reading, {name}, TooltipLimit)
                                       : std::u16string());
     }
     std::lock_guard<std::mutex> hold(store.mutex());
