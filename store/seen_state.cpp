@@ -226,6 +226,23 @@ SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entrie
         key2Texts_ += key2;
         members_.push_back(member);
     }
+    constexpr uint32_t SlotsFrom = 16;  // smaller groups are searched by halving
+    for (Group& run : runs) {
+        if (run.count < SlotsFrom) continue;
+        size_t slots = 2 * SlotsFrom;
+        while (slots < 2 * size_t(run.count)) slots *= 2;
+        run.slotsAt = static_cast<uint32_t>(hashSlots_.size());
+        run.slotMask = static_cast<uint32_t>(slots - 1);
+        hashSlots_.resize(hashSlots_.size() + slots);
+        uint32_t* table = hashSlots_.data() + run.slotsAt;
+        for (uint32_t i = run.first; i < run.first + run.count; ++i) {
+            const uint64_t hash = members_[i].key2Hash;
+            if (i > run.first && members_[i - 1].key2Hash == hash) continue;  // the first of a hash only
+            size_t at = hash & run.slotMask;
+            while (table[at] != 0) at = (at + 1) & run.slotMask;
+            table[at] = i + 1;
+        }
+    }
     size_t capacity = 16;
     while (capacity < runs.size() * 2) capacity *= 2;
     groups_.assign(capacity, Group());
@@ -251,6 +268,20 @@ It SeenTable::FirstWithHash(It first, size_t count, uint64_t hash) {
     return first + (first->key2Hash < hash ? 1 : 0);
 }
 
+std::vector<SeenTable::Member>::const_iterator SeenTable::firstWithHash(const Group& group, uint64_t hash) const {
+    const auto first = members_.begin() + group.first, end = first + group.count;
+    if (group.slotMask == 0) {
+        auto at = FirstWithHash(first, group.count, hash);
+        return at != end && at->key2Hash == hash ? at : end;
+    }
+    const uint32_t* table = hashSlots_.data() + group.slotsAt;
+    for (size_t at = hash & group.slotMask;; at = (at + 1) & group.slotMask) {
+        const uint32_t member = table[at];
+        if (member == 0) return end;
+        if (members_[member - 1].key2Hash == hash) return members_.begin() + (member - 1);
+    }
+}
+
 const SeenTable::Group* SeenTable::findGroup(std::u16string_view key1) const {
     if (members_.empty()) return nullptr;
     const uint64_t hash = KeyHash(key1);
@@ -266,8 +297,7 @@ const SeenTable::Group* SeenTable::findGroup(std::u16string_view key1) const {
 int64_t SeenTable::firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const {
     const uint64_t hash = KeyHash(key2);
     auto end = members_.begin() + group.first + group.count;
-    auto at = FirstWithHash(members_.begin() + group.first, group.count, hash);
-    for (; at != end && at->key2Hash == hash; ++at) {
+    for (auto at = firstWithHash(group, hash); at != end && at->key2Hash == hash; ++at) {
         if (stamp != 0 && at->stamp != stamp) continue;
         if (key2Of(*at) == key2) return at->position;
     }
@@ -312,6 +342,7 @@ SeenTable::Slice SeenTable::slice(std::u16string_view key1) const {
         const Member& first = members_[group->first];
         const Member& last = members_[group->first + group->count - 1];
         sweep(&first, group->count * sizeof(Member));
+        if (group->slotMask != 0) sweep(hashSlots_.data() + group->slotsAt, (group->slotMask + 1) * sizeof(uint32_t));
         sweep(key2Texts_.data() + first.key2At, (last.key2At + last.key2Size - first.key2At) * sizeof(char16_t));
     }
     return Slice(this, group);
@@ -329,8 +360,7 @@ void SeenTable::markSameItem(std::u16string_view key1, std::u16string_view key2,
     if (!group) return;
     const uint64_t hash = KeyHash(key2);
     auto end = members_.begin() + group->first + group->count;
-    auto at = FirstWithHash(members_.begin() + group->first, group->count, hash);
-    for (; at != end && at->key2Hash == hash; ++at) {
+    for (auto at = firstWithHash(*group, hash); at != end && at->key2Hash == hash; ++at) {
         if (stampIsKey && at->stamp != stamp) continue;
         if (key2Of(*at) == key2) matched[at->position] = 1;
     }
