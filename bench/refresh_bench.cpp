@@ -343,24 +343,32 @@ void BM_RefreshMerge(benchmark::State& state) {
     Counters(state, bytes, peak);
 }
 
-// ParseJson alone over exactly the answers the merge consumed.
-void BM_ParseAnswersOnly(benchmark::State& state) {
+// The answers of one remembered merge, in the order it asked for them; the folder
+// keeps the seen-state file that later merges restore from.
+std::vector<const std::string*> AnswersOfOneMerge(const char* folder) {
     Setup();
-    UseFolder("parse");
+    UseFolder(folder);
     ResetStore();
     RunRefreshBody(*store, 0);
     SignInForMerge(true);
     RunRefreshMerge(*store, Since);
-    std::vector<const std::string*> answers = Service().served;
+    return Service().served;
+}
+
+void ParseAnswers(const std::vector<const std::string*>& answers) {
+    for (const std::string* s : answers) {
+        JsonTree tree = ParseJson(*s);
+        benchmark::DoNotOptimize(tree.first());
+    }
+}
+
+// ParseJson alone over exactly the answers the merge consumed.
+void BM_ParseAnswersOnly(benchmark::State& state) {
+    const std::vector<const std::string*> answers = AnswersOfOneMerge("parse");
     ResetStore();
     size_t bytes = 0;
     for (const std::string* s : answers) bytes += s->size();
-    for (auto _ : state) {
-        for (const std::string* s : answers) {
-            JsonTree tree = ParseJson(*s);
-            benchmark::DoNotOptimize(tree.first());
-        }
-    }
+    for (auto _ : state) ParseAnswers(answers);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
     state.counters["answers"] = static_cast<double>(answers.size());
 }
@@ -448,23 +456,7 @@ public:
 
 // One merge and one bare parse of the same answers, for instruction counts under
 // callgrind: refresh_bench --once (collect RunRefreshMerge and ParseAnswers).
-void ParseAnswers(const std::vector<const std::string*>& answers) {
-    for (const std::string* s : answers) {
-        JsonTree tree = ParseJson(*s);
-        benchmark::DoNotOptimize(tree.first());
-    }
-}
-
-void Once() {
-    Setup();
-    UseFolder("once");
-    ResetStore();
-    RunRefreshBody(*store, 0);
-    SignInForMerge(true);
-    RunRefreshMerge(*store, Since);
-    std::vector<const std::string*> answers = Service().served;
-    ParseAnswers(answers);
-}
+void Once() { ParseAnswers(AnswersOfOneMerge("once")); }
 
 double ThreadCpuMs() {
     timespec now{};
@@ -481,13 +473,7 @@ double Median(std::vector<double> values) {
 // a shared machine slows whatever runs in a busy moment, and by turns each kind meets
 // the same moments, where runs of seconds each meet different ones.
 void Interleaved(int rounds) {
-    Setup();
-    UseFolder("interleaved");
-    ResetStore();
-    RunRefreshBody(*store, 0);
-    SignInForMerge(true);
-    RunRefreshMerge(*store, Since);
-    const std::vector<const std::string*> answers = Service().served;
+    const std::vector<const std::string*> answers = AnswersOfOneMerge("interleaved");
     std::vector<double> ms[3];
     for (int round = 0; round < rounds; ++round) {
         for (int kind = 0; kind < 2; ++kind) {
