@@ -44,6 +44,40 @@ LikeNode* AppendLike(DataStore& store, const SharedText& postId, std::u16string_
     return n;
 }
 
+// A post's likes by liker: open addressing over the likers' hashes, so that finding
+// one compares integers and at most one text, where a sorted list compares texts all
+// the way down. Keys are the nodes' own liker ids, which live as long as the nodes.
+class LikerTable {
+public:
+    explicit LikerTable(size_t most) {
+        size_t size = 16;
+        while (size < 2 * most) size *= 2;
+        slots_.resize(size);
+    }
+    LikeNode* find(std::u16string_view user, size_t hash) const {
+        const size_t mask = slots_.size() - 1;
+        for (size_t at = hash & mask; slots_[at].node; at = (at + 1) & mask)
+            if (slots_[at].hash == hash && slots_[at].node->key2 == user) return slots_[at].node;
+        return nullptr;
+    }
+    // Keeps the first node of a liker listed twice.
+    void add(LikeNode* n, size_t hash) {
+        const size_t mask = slots_.size() - 1;
+        size_t at = hash & mask;
+        for (; slots_[at].node; at = (at + 1) & mask)
+            if (slots_[at].hash == hash && slots_[at].node->key2 == n->key2) return;
+        slots_[at] = {hash, n};
+    }
+    void add(LikeNode* n) { add(n, ItemKeyHash{}(n->key2)); }
+
+private:
+    struct Slot {
+        size_t hash = 0;
+        LikeNode* node = nullptr;
+    };
+    std::vector<Slot> slots_;
+};
+
 // Removes the likes of a post that the predicate picks.
 template <class Pick>
 void RemoveLikes(DataStore& store, std::u16string_view postId, Pick pick) {
@@ -195,41 +229,32 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     std::lock_guard<std::mutex> hold(store.mutex());
     // The post's listed likes by liker, to find one without walking them all; a like
     // without a liker (never listed by this program) would stand for anyone.
-    std::vector<std::pair<std::u16string_view, LikeNode*>> listed;
+    const std::vector<LikeNode*>& nodes = store.LikesOf(postId);
+    LikerTable listed(nodes.size() + likers.size());
     LikeNode* anyone = nullptr;
-    for (LikeNode* n : store.LikesOf(postId)) {
+    for (LikeNode* n : nodes) {
         n->setMark(1);  // stale until the answer confirms it
         if (n->key2.empty()) {
             if (!anyone) anyone = n;
         } else {
-            listed.emplace_back(n->key2, n);
+            listed.add(n);
         }
     }
-    // Any strict order will do for finding; length first, then the bytes, is the cheapest.
-    auto before = [](const std::pair<std::u16string_view, LikeNode*>& a, std::u16string_view b) {
-        return a.first.size() != b.size() ? a.first.size() < b.size()
-                                          : std::memcmp(a.first.data(), b.data(), b.size() * sizeof(char16_t)) < 0;
-    };
-    std::sort(listed.begin(), listed.end(), [&](const auto& a, const auto& b) { return before(a, b.first); });
-    auto place = [&](std::u16string_view user) { return std::lower_bound(listed.begin(), listed.end(), user, before); };
-    auto findListed = [&](std::u16string_view user) -> LikeNode* {
-        auto at = place(user);
-        if (at != listed.end() && at->first == user) return at->second;
-        return anyone;
-    };
     const SeenTable::Slice seenOfPost = store.seen.likes.slice(postId);
     const int32_t now = CurrentTime();
     SharedText post;  // the post's new likes share its id
     for (std::u16string_view user : likers) {
-        if (LikeNode* same = findListed(user)) {
+        const size_t hash = ItemKeyHash{}(user);
+        LikeNode* same = listed.find(user, hash);
+        if (!same) same = anyone;
+        if (same) {
             same->setMark(0);
             continue;
         }
         if (post.empty()) post = SharedText(postId);
         LikeNode* n = AppendLike(store, post, user, 0, now);
         if (!n) continue;
-        // The answer's text lives while the rows do.
-        listed.emplace(place(user), user, n);
+        listed.add(n, hash);
         if (const SeenEntry* seen = seenOfPost.find(user)) n->payload.read = seen->flags;
     }
     RemoveLikes(store, postId, [](const LikeNode* n) { return n->mark() != 0; });

@@ -175,7 +175,7 @@ TEST_F(CommentsTest, MarkCommentsReadTouchesOnlyThatPost) {
 }
 
 TEST_F(CommentsTest, LikesRereadKeepsTheListedAndDropsTheGone) {
-    service.Answer(LikesQuery(friends, "7_1"), LikeRows({"8", "9"}));
+    service.Answer(LikesQuery(friends, "7_1"), LikeRows({"8", "9", "8"}));  // a liker twice is one like
     store.seen.likes = SeenTable({SeenEntry{0, 1, 5, u"7_1", u"9", 0}});
     EXPECT_TRUE(ReadLikes(store, u"7_1"));
     EXPECT_EQ(Likers(), (std::vector<std::u16string>{u"8", u"9"}));
