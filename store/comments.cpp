@@ -190,7 +190,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
             std::pair<int32_t, CommentNode*> entry(r.time, n);
             listed.insert(std::upper_bound(listed.begin(), listed.end(), entry, byTime), entry);
         }
-        const SeenEntry* seen = ofPost ? seenOfPost.find(n->key2, r.time)
+        const SeenHit* seen = ofPost ? seenOfPost.find(n->key2, r.time)
                                        : FindSeen(store.seen.comments, n->key1, n->key2, r.time);
         if (seen) n->payload.read = seen->flags;
         if (n->payload.read == 0) unreadAdded = true;
@@ -255,7 +255,7 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
         LikeNode* n = AppendLike(store, post, user, 0, now);
         if (!n) continue;
         listed.add(n, hash);
-        if (const SeenEntry* seen = seenOfPost.find(user)) n->payload.read = seen->flags;
+        if (const SeenHit* seen = seenOfPost.find(user)) n->payload.read = seen->flags;
     }
     RemoveLikes(store, postId, [](const LikeNode* n) { return n->mark() != 0; });
     return true;

@@ -50,7 +50,7 @@ void MergeNotification(DataStore& store, const JsonValue* row) {
     if (!AppendItem(store.notifications, std::move(record), {&NotificationRecord::notificationId}, stamp, &n)) return;
     NotificationRecord& listed = n->payload;
     n->flagsRef = &listed.read;
-    const SeenEntry* seen = FindSeen(store.seen.notifications, id);
+    const SeenHit* seen = FindSeen(store.seen.notifications, id);
     if (seen && seen->stamp == listed.updatedTime) listed.read = seen->flags;
 }
 
@@ -63,7 +63,7 @@ void MergeStatus(DataStore& store, const JsonValue* row) {
         if (!user || time <= user->statusTime) return;  // rows come newest first
         user->statusTime = time;
         user->flags = 0;
-        const SeenEntry* seen = FindSeen(store.seen.users, user->id);
+        const SeenHit* seen = FindSeen(store.seen.users, user->id);
         if (seen && seen->stamp == time) user->flags = seen->flags;
         SetItemStamp(store.users, user->id, time);
         user->statusText = GetJsonText(row, "message");

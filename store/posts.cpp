@@ -91,7 +91,7 @@ ItemNode<PostRecord>* CreatePost(DataStore& store, const JsonValue* row, std::u1
     post.target = FindProfile(store, GetJsonTextView(row, "target_id"), true);
     if (!post.source) {
         std::lock_guard<std::mutex> hold(store.mutex());
-        if (const SeenEntry* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};
+        if (const SeenHit* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};
         return nullptr;
     }
     post.createdTime = GetJsonInt(row, "created_time");
@@ -104,7 +104,7 @@ ItemNode<PostRecord>* CreatePost(DataStore& store, const JsonValue* row, std::u1
     post.attachmentPicture = AttachmentPicture(store, GetJsonTextView(row, "attachment.media.src"));
     std::lock_guard<std::mutex> hold(store.mutex());
     post.source->isPostSource = 1;
-    if (const SeenEntry* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};
+    if (const SeenHit* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};
     if (post.message.empty()) MakeUpMessage(post, type);
     post.postId = std::u16string(postId);
     int32_t stamp = post.updatedTime;

@@ -116,7 +116,7 @@ bool ParseProfiles(DataStore& store, JsonTree rows, bool updateMode, int32_t kin
         n->markRef = &user.hidden;
         user.flags |= ItemRead;
         user.hidden = 0;
-        if (const SeenEntry* seen = FindSeen(store.seen.users, user.id)) user.hidden = seen->mark;
+        if (const SeenHit* seen = FindSeen(store.seen.users, user.id)) user.hidden = seen->mark;
     }
     return true;
 }

@@ -185,16 +185,16 @@ SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entrie
         if (e.key2.empty()) anyWithoutKey2_ = true;
         else anyWithKey2_ = true;
         if (e.key1.empty()) continue;  // never found
-        sorted.push_back(Sortable{KeyHash(e.key1), Member{KeyHash(e.key2), e.stamp, static_cast<uint32_t>(i)}});
+        sorted.push_back(Sortable{KeyHash(e.key1), Member{KeyHash(e.key2), SeenHit{e.mark, e.flags, e.stamp, static_cast<uint32_t>(i)}}});
     }
     // Equal first keys side by side; first keys of one hash but different text (rare)
     // are then set apart, keeping their order.
     std::sort(sorted.begin(), sorted.end(), [](const Sortable& a, const Sortable& b) {
         if (a.key1Hash != b.key1Hash) return a.key1Hash < b.key1Hash;
         if (a.member.key2Hash != b.member.key2Hash) return a.member.key2Hash < b.member.key2Hash;
-        return a.member.position < b.member.position;
+        return a.member.hit.position < b.member.hit.position;
     });
-    auto key1Of = [this](const Sortable& s) -> const std::u16string& { return entries_[s.member.position].key1; };
+    auto key1Of = [this](const Sortable& s) -> const std::u16string& { return entries_[s.member.hit.position].key1; };
     for (size_t i = 0, end; i < sorted.size(); i = end) {
         bool mixed = false;
         for (end = i + 1; end < sorted.size() && sorted[end].key1Hash == sorted[i].key1Hash; ++end)
@@ -205,7 +205,7 @@ SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entrie
     }
     members_.reserve(sorted.size());
     size_t key2Units = 0;
-    for (const Sortable& s : sorted) key2Units += entries_[s.member.position].key2.size();
+    for (const Sortable& s : sorted) key2Units += entries_[s.member.hit.position].key2.size();
     key2Texts_.reserve(key2Units);
     std::vector<Group> runs;
     for (size_t i = 0; i < sorted.size(); ++i) {
@@ -220,7 +220,7 @@ SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entrie
             key1Texts_ += key1;
         }
         Member member = sorted[i].member;
-        const std::u16string& key2 = entries_[member.position].key2;
+        const std::u16string& key2 = entries_[member.hit.position].key2;
         member.key2At = static_cast<uint32_t>(key2Texts_.size());
         member.key2Size = static_cast<uint32_t>(key2.size());
         key2Texts_ += key2;
@@ -294,38 +294,38 @@ const SeenTable::Group* SeenTable::findGroup(std::u16string_view key1) const {
     return nullptr;
 }
 
-int64_t SeenTable::firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const {
+const SeenHit* SeenTable::firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const {
     const uint64_t hash = KeyHash(key2);
     auto end = members_.begin() + group.first + group.count;
     for (auto at = firstWithHash(group, hash); at != end && at->key2Hash == hash; ++at) {
-        if (stamp != 0 && at->stamp != stamp) continue;
-        if (key2Of(*at) == key2) return at->position;
+        if (stamp != 0 && at->hit.stamp != stamp) continue;
+        if (key2Of(*at) == key2) return &at->hit;
     }
-    return -1;
+    return nullptr;
 }
 
-int64_t SeenTable::firstAny(const Group& group, int32_t stamp) const {
-    int64_t first = -1;
+const SeenHit* SeenTable::firstAny(const Group& group, int32_t stamp) const {
+    const SeenHit* first = nullptr;
     for (uint32_t i = group.first; i < group.first + group.count; ++i) {
-        const Member& m = members_[i];
-        if ((stamp == 0 || m.stamp == stamp) && (first < 0 || m.position < first)) first = m.position;
+        const SeenHit& hit = members_[i].hit;
+        if ((stamp == 0 || hit.stamp == stamp) && (!first || hit.position < first->position)) first = &hit;
     }
     return first;
 }
 
-int64_t SeenTable::findIn(const Group* group, std::u16string_view key2, int32_t stamp) const {
-    if (!group) return -1;
+const SeenHit* SeenTable::findIn(const Group* group, std::u16string_view key2, int32_t stamp) const {
+    if (!group) return nullptr;
     if (key2.empty()) return firstAny(*group, stamp);  // any second key
     // An entry without a second key matches any; the earlier of the two candidates wins.
-    int64_t exact = anyWithKey2_ ? firstFit(*group, key2, stamp) : -1;
-    int64_t loose = anyWithoutKey2_ ? firstFit(*group, u"", stamp) : -1;
-    if (exact < 0) return loose;
-    if (loose < 0) return exact;
-    return exact < loose ? exact : loose;
+    const SeenHit* exact = anyWithKey2_ ? firstFit(*group, key2, stamp) : nullptr;
+    const SeenHit* loose = anyWithoutKey2_ ? firstFit(*group, u"", stamp) : nullptr;
+    if (!exact) return loose;
+    if (!loose) return exact;
+    return exact->position < loose->position ? exact : loose;
 }
 
-int64_t SeenTable::findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const {
-    if (key1.empty() || entries_.empty()) return -1;
+const SeenHit* SeenTable::find(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const {
+    if (key1.empty() || entries_.empty()) return nullptr;
     return findIn(findGroup(key1), key2, stamp);
 }
 
@@ -348,9 +348,8 @@ SeenTable::Slice SeenTable::slice(std::u16string_view key1) const {
     return Slice(this, group);
 }
 
-const SeenEntry* SeenTable::Slice::find(std::u16string_view key2, int32_t stamp) const {
-    int64_t at = group_ ? table_->findIn(group_, key2, stamp) : -1;
-    return at < 0 ? nullptr : &table_->entries()[static_cast<size_t>(at)];
+const SeenHit* SeenTable::Slice::find(std::u16string_view key2, int32_t stamp) const {
+    return group_ ? table_->findIn(group_, key2, stamp) : nullptr;
 }
 
 void SeenTable::markSameItem(std::u16string_view key1, std::u16string_view key2, bool stampIsKey, int32_t stamp,
@@ -361,15 +360,14 @@ void SeenTable::markSameItem(std::u16string_view key1, std::u16string_view key2,
     const uint64_t hash = KeyHash(key2);
     auto end = members_.begin() + group->first + group->count;
     for (auto at = firstWithHash(*group, hash); at != end && at->key2Hash == hash; ++at) {
-        if (stampIsKey && at->stamp != stamp) continue;
-        if (key2Of(*at) == key2) matched[at->position] = 1;
+        if (stampIsKey && at->hit.stamp != stamp) continue;
+        if (key2Of(*at) == key2) matched[at->hit.position] = 1;
     }
 }
 
-const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std::u16string_view key2,
-                          int32_t stamp) {
-    int64_t at = table.findIndex(key1, key2, stamp);
-    return at < 0 ? nullptr : &table.entries()[static_cast<size_t>(at)];
+const SeenHit* FindSeen(const SeenTable& table, std::u16string_view key1, std::u16string_view key2,
+                        int32_t stamp) {
+    return table.find(key1, key2, stamp);
 }
 
 namespace {

@@ -11,6 +11,15 @@
 
 class DataStore;
 
+// What a lookup finds: the words of the entry, copied beside the index so that a hit
+// reads nothing else, and the entry's position in file order.
+struct SeenHit {
+    uint32_t mark = 0;
+    uint32_t flags = 0;
+    int32_t stamp = 0;
+    uint32_t position = 0;
+};
+
 // A loaded table, in file order, with an index by first key (the writer looks every
 // node of a list up in it).
 class SeenTable {
@@ -20,8 +29,8 @@ public:
     const std::vector<SeenEntry>& entries() const { return entries_; }
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
-    // Position of the entry FindSeen would give, or -1.
-    int64_t findIndex(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const;
+    // What FindSeen gives.
+    const SeenHit* find(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const;
 
     // The entries of one first key, found once: the merge looks up every comment and
     // like of one post in a row. Valid while the table lives.
@@ -40,9 +49,8 @@ private:
     // hash, then position, so the first fit is the first entry.
     struct Member {
         uint64_t key2Hash = 0;
-        int32_t stamp = 0;
-        uint32_t position = 0;  // entry index
-        uint32_t key2At = 0;    // the second key's text in key2Texts_
+        SeenHit hit;
+        uint32_t key2At = 0;  // the second key's text in key2Texts_
         uint32_t key2Size = 0;
     };
     struct Group {
@@ -60,9 +68,9 @@ private:
     // The group's first member with this second-key hash, or the group's end.
     std::vector<Member>::const_iterator firstWithHash(const Group& group, uint64_t hash) const;
     const Group* findGroup(std::u16string_view key1) const;
-    int64_t findIn(const Group* group, std::u16string_view key2, int32_t stamp) const;
-    int64_t firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const;
-    int64_t firstAny(const Group& group, int32_t stamp) const;
+    const SeenHit* findIn(const Group* group, std::u16string_view key2, int32_t stamp) const;
+    const SeenHit* firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const;
+    const SeenHit* firstAny(const Group& group, int32_t stamp) const;
     std::vector<Member> members_;
     // The members' second keys side by side in member order: comparing one reads the
     // memory next to the last one, not an entry anywhere in the table.
@@ -83,7 +91,7 @@ public:
     public:
         Slice() = default;
         // What FindSeen would give for (the slice's first key, key2, stamp).
-        const SeenEntry* find(std::u16string_view key2, int32_t stamp = 0) const;
+        const SeenHit* find(std::u16string_view key2, int32_t stamp = 0) const;
 
     private:
         friend class SeenTable;
@@ -100,7 +108,7 @@ struct SeenTables {
 constexpr int32_t SeenCarryForwardSeconds = 604800;  // seven days
 
 // First entry with key1, key2 when both sides have one, and stamp unless it is 0.
-const SeenEntry* FindSeen(const SeenTable& table, std::u16string_view key1, std::u16string_view key2 = {},
+const SeenHit* FindSeen(const SeenTable& table, std::u16string_view key1, std::u16string_view key2 = {},
                           int32_t stamp = 0);
 
 // The file image of the store's lists plus the carried-forward entries (takes the

@@ -47,7 +47,7 @@ void ListMessage(DataStore& store, const JsonValue* row, std::u16string_view thr
     n->flagsRef = &listed.read;
     // The user's own messages are read from the start.
     listed.read = !store.ownUid.empty() && listed.authorId == store.ownUid ? 1 : 0;
-    const SeenEntry* seen = listed.threadId == threadId
+    const SeenHit* seen = listed.threadId == threadId
                                 ? seenOfThread.find(listed.messageId)
                                 : FindSeen(store.seen.messages, listed.threadId, listed.messageId);
     if (seen && seen->stamp == listed.createdTime) listed.read = seen->flags;
