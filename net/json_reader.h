@@ -61,6 +61,11 @@ JsonTree ParseJson(std::string_view text);
 // First node named `name` in depth-first pre-order over `list`, its descendants and all
 // following siblings with theirs.
 const JsonValue* FindJsonNode(const JsonValue* list, std::string_view name);
+// Within a member a reader found: the first node of its subtree named `path` (the tree
+// names a nested member by its whole path, "likes.count"), or nullptr.
+inline const JsonValue* FindJsonNodeIn(const JsonValue* member, std::string_view path) {
+    return member ? FindJsonNode(member->children, path) : nullptr;
+}
 
 // Finds named members of an answer's rows in one walk per row. The parser keeps each
 // distinct name of a tree once, so a name met in one row is known by its address in
@@ -69,7 +74,7 @@ const JsonValue* FindJsonNode(const JsonValue* list, std::string_view name);
 // the parent's key is empty, which the service's rows never have).
 class JsonRowReader {
 public:
-    static constexpr size_t MaxNames = 8;
+    static constexpr size_t MaxNames = 16;
     JsonRowReader(const std::string_view* names, size_t count);  // at most MaxNames
     // found[i]: the first of the members (an object's first member and its siblings)
     // named names[i], or nullptr.

@@ -71,6 +71,22 @@ SharedPicture AttachmentPicture(DataStore& store, std::u16string_view url) {
     return store.HoldPicture(key, shown);
 }
 
+// The members of a stream row the merge reads, found in one walk per row.
+enum PostField {
+    PostId, Message, Permalink, Type, SourceId, ActorId, TargetId, CreatedTime, UpdatedTime, Likes, Comments,
+    Attachment, PostFields
+};
+const std::string_view PostNames[PostFields] = {"post_id",      "message",      "permalink", "type",
+                                                "source_id",    "actor_id",     "target_id", "created_time",
+                                                "updated_time", "likes",        "comments",  "attachment"};
+static_assert(PostFields <= JsonRowReader::MaxNames, "one reader finds them all");
+using PostRow = const JsonValue* [PostFields];
+
+// A member of the row's attachment, likes or comments object.
+const JsonValue* Inner(const PostRow& row, PostField object, std::string_view path) {
+    return FindJsonNodeIn(row[object], path);
+}
+
 struct SeenCopy {
     bool found = false;
     uint32_t flags = 0;
@@ -80,28 +96,27 @@ struct SeenCopy {
 // Builds and lists the record of a post not listed yet; nullptr when its source
 // cannot be found. Fetches the profiles and the attachment first, then lists the post
 // under the lock.
-ItemNode<PostRecord>* CreatePost(DataStore& store, const JsonValue* row, std::u16string_view postId,
-                                 SeenCopy& seen) {
+ItemNode<PostRecord>* CreatePost(DataStore& store, const PostRow& row, std::u16string_view postId, SeenCopy& seen) {
     PostRecord post;
-    post.message = GetJsonText(row, "message");
-    post.permalink = GetJsonText(row, "permalink");
-    int32_t type = GetJsonInt(row, "type");
-    post.source = FindProfile(store, GetJsonTextView(row, "source_id"), true);
-    post.actor = FindProfile(store, GetJsonTextView(row, "actor_id"), true);
-    post.target = FindProfile(store, GetJsonTextView(row, "target_id"), true);
+    post.message = JsonValueString(row[Message]);
+    post.permalink = JsonValueString(row[Permalink]);
+    int32_t type = JsonValueInt(row[Type]);
+    post.source = FindProfile(store, JsonValueText(row[SourceId]), true);
+    post.actor = FindProfile(store, JsonValueText(row[ActorId]), true);
+    post.target = FindProfile(store, JsonValueText(row[TargetId]), true);
     if (!post.source) {
         std::lock_guard<std::mutex> hold(store.mutex());
         if (const SeenHit* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};
         return nullptr;
     }
-    post.createdTime = GetJsonInt(row, "created_time");
-    post.updatedTime = GetJsonInt(row, "updated_time");
-    post.canLike = GetJsonBool(row, "likes.can_like");
-    post.canComment = GetJsonBool(row, "comments.can_post");
-    post.attachmentName = GetJsonText(row, "attachment.name");
-    post.attachmentLink = GetJsonText(row, "attachment.media.href");
-    post.attachmentDescription = GetJsonText(row, "attachment.description");
-    post.attachmentPicture = AttachmentPicture(store, GetJsonTextView(row, "attachment.media.src"));
+    post.createdTime = JsonValueInt(row[CreatedTime]);
+    post.updatedTime = JsonValueInt(row[UpdatedTime]);
+    post.canLike = JsonValueBool(Inner(row, Likes, "likes.can_like"));
+    post.canComment = JsonValueBool(Inner(row, Comments, "comments.can_post"));
+    post.attachmentName = JsonValueString(Inner(row, Attachment, "attachment.name"));
+    post.attachmentLink = JsonValueString(Inner(row, Attachment, "attachment.media.href"));
+    post.attachmentDescription = JsonValueString(Inner(row, Attachment, "attachment.description"));
+    post.attachmentPicture = AttachmentPicture(store, JsonValueText(Inner(row, Attachment, "attachment.media.src")));
     std::lock_guard<std::mutex> hold(store.mutex());
     post.source->isPostSource = 1;
     if (const SeenHit* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};
@@ -120,7 +135,7 @@ ItemNode<PostRecord>* CreatePost(DataStore& store, const JsonValue* row, std::u1
 
 // Only the worker lists and releases posts while it runs, so the node stays put while
 // the lock is let go for the likes' and comments' reads.
-void MergeRow(DataStore& store, const JsonValue* row, std::u16string_view postId) {
+void MergeRow(DataStore& store, const PostRow& row, std::u16string_view postId) {
     ItemNode<PostRecord>* n;
     {
         std::lock_guard<std::mutex> hold(store.mutex());
@@ -134,7 +149,7 @@ void MergeRow(DataStore& store, const JsonValue* row, std::u16string_view postId
         created = true;
     }
     PostRecord& post = n->payload;
-    const int32_t updated = GetJsonInt(row, "updated_time");
+    const int32_t updated = JsonValueInt(row[UpdatedTime]);
     bool readLikes = false, readComments = false;
     std::u16string sourceName;
     {
@@ -145,14 +160,14 @@ void MergeRow(DataStore& store, const JsonValue* row, std::u16string_view postId
         }
         post.updatedTime = updated;
         sourceName = post.source->name;
-        post.likedByMe = GetJsonBool(row, "likes.user_likes");
+        post.likedByMe = JsonValueBool(Inner(row, Likes, "likes.user_likes"));
         const bool shown = post.source->hidden == 0;
-        int32_t likes = GetJsonInt(row, "likes.count");
+        int32_t likes = JsonValueInt(Inner(row, Likes, "likes.count"));
         if (likes != post.likesCount && shown) {
             post.likesCount = likes;
             readLikes = true;
         }
-        readComments = GetJsonInt(row, "comments.count") != post.commentsRead && shown;
+        readComments = JsonValueInt(Inner(row, Comments, "comments.count")) != post.commentsRead && shown;
     }
     Shell().SetTrayTooltip(FormatText(LookupText("READINGPOST"), {sourceName}, TooltipLimit));
     if (readLikes) ReadLikes(store, post.postId);
@@ -182,11 +197,13 @@ void MergeRow(DataStore& store, const JsonValue* row, std::u16string_view postId
 
 bool ParsePosts(DataStore& store, JsonTree rows) {
     if (rows.empty()) return false;
+    JsonRowReader reader(PostNames, PostFields);
+    PostRow row;
     for (const JsonValue* node = rows.first(); node; node = node->next) {
         if (store.stopRequested) break;
-        const JsonValue* row = node->children;
-        if (!row) continue;
-        std::u16string postId = GetJsonText(row, "post_id");
+        if (!node->children) continue;
+        reader.read(node->children, row);
+        std::u16string postId = JsonValueString(row[PostId]);
         if (postId.empty()) break;
         MergeRow(store, row, postId);
     }

@@ -17,34 +17,44 @@ const char16_t* const ProfileQueries[] = {
 };
 constexpr size_t QueryLimit = 1023;
 
-void FillProfile(UserRecord& r, const JsonValue* row, int32_t kind) {
-    r.name = GetJsonText(row, "name");
+// The members a profile row of any kind may carry, found in one walk per row.
+enum ProfileField {
+    Name, Uid, ProfileUrl, ProfileUpdateTime, Status, Birthday, CurrentLocation, PicSquare, Pic, OnlinePresence,
+    PageId, PageUrl, Gid, Eid, PicSmall, ProfileFields
+};
+const std::string_view ProfileNames[ProfileFields] = {
+    "name", "uid", "profile_url", "profile_update_time", "status", "birthday", "current_location", "pic_square",
+    "pic", "online_presence", "page_id", "page_url", "gid", "eid", "pic_small"};
+static_assert(ProfileFields <= JsonRowReader::MaxNames, "one reader finds them all");
+
+void FillProfile(UserRecord& r, const JsonValue* const* field, int32_t kind) {
+    r.name = JsonValueString(field[Name]);
     r.kind = kind;
     switch (kind) {
     case ProfileUser:
-        r.id = GetJsonText(row, "uid");
-        r.profileUrl = GetJsonText(row, "profile_url");
-        r.profileUpdateTime = GetJsonInt(row, "profile_update_time");
-        r.statusMessageAtFetch = GetJsonText(row, "status.message");
-        r.birthday = GetJsonText(row, "birthday");
-        r.city = GetJsonText(row, "current_location.city");
-        r.pictureUrl = GetJsonText(row, "pic_square");
-        r.largePictureUrl = GetJsonText(row, "pic");
-        r.onlinePresence = GetJsonText(row, "online_presence");
+        r.id = JsonValueString(field[Uid]);
+        r.profileUrl = JsonValueString(field[ProfileUrl]);
+        r.profileUpdateTime = JsonValueInt(field[ProfileUpdateTime]);
+        r.statusMessageAtFetch = JsonValueString(FindJsonNodeIn(field[Status], "status.message"));
+        r.birthday = JsonValueString(field[Birthday]);
+        r.city = JsonValueString(FindJsonNodeIn(field[CurrentLocation], "current_location.city"));
+        r.pictureUrl = JsonValueString(field[PicSquare]);
+        r.largePictureUrl = JsonValueString(field[Pic]);
+        r.onlinePresence = JsonValueString(field[OnlinePresence]);
         break;
     case ProfilePage:
-        r.id = GetJsonText(row, "page_id");
-        r.profileUrl = GetJsonText(row, "page_url");
-        r.pictureUrl = GetJsonText(row, "pic_square");
-        r.largePictureUrl = GetJsonText(row, "pic");
+        r.id = JsonValueString(field[PageId]);
+        r.profileUrl = JsonValueString(field[PageUrl]);
+        r.pictureUrl = JsonValueString(field[PicSquare]);
+        r.largePictureUrl = JsonValueString(field[Pic]);
         break;
     case ProfileGroup:
-        r.id = GetJsonText(row, "gid");
-        r.pictureUrl = GetJsonText(row, "pic_small");
+        r.id = JsonValueString(field[Gid]);
+        r.pictureUrl = JsonValueString(field[PicSmall]);
         break;
     default:
-        r.id = GetJsonText(row, "eid");
-        r.pictureUrl = GetJsonText(row, "pic_small");
+        r.id = JsonValueString(field[Eid]);
+        r.pictureUrl = JsonValueString(field[PicSmall]);
         break;
     }
 }
@@ -82,22 +92,24 @@ UserRecord* FindProfile(DataStore& store, std::u16string_view id, bool fetch) {
 
 bool ParseProfiles(DataStore& store, JsonTree rows, bool updateMode, int32_t kind) {
     if (rows.empty()) return false;
+    JsonRowReader reader(ProfileNames, ProfileFields);
+    const JsonValue* field[ProfileFields];
     for (const JsonValue* node = rows.first(); node; node = node->next) {
         if (store.stopRequested) break;
-        const JsonValue* row = node->children;
-        if (!row) continue;
+        if (!node->children) continue;
+        reader.read(node->children, field);
         int32_t rowKind = kind;
         if (updateMode) {
             std::lock_guard<std::mutex> hold(store.mutex());
-            if (UserRecord* cached = store.FindUser(GetJsonTextView(row, "uid"))) {
-                cached->onlinePresence = GetJsonText(row, "online_presence");
-                cached->statusText = GetJsonText(row, "status.message");
+            if (UserRecord* cached = store.FindUser(JsonValueText(field[Uid]))) {
+                cached->onlinePresence = JsonValueString(field[OnlinePresence]);
+                cached->statusText = JsonValueString(FindJsonNodeIn(field[Status], "status.message"));
                 continue;
             }
             rowKind = ProfileUser;  // a friend not cached yet joins in full
         }
         UserRecord scratch;
-        FillProfile(scratch, row, rowKind);
+        FillProfile(scratch, field, rowKind);
         if (scratch.id.empty()) continue;
         {
             std::lock_guard<std::mutex> hold(store.mutex());

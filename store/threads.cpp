@@ -1,6 +1,7 @@
 #include "store/threads.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_set>
 #include <vector>
 
@@ -23,20 +24,26 @@ const char16_t* const MessageQuery =
     u"SELECT thread_id,message_id,author_id,body,created_time,attachment FROM message WHERE thread_id=%s AND "
     u"created_time>=%d";
 
+// The members of a message row the read uses, found in one walk per row.
+enum MessageField { MessageId, ThreadId, Body, CreatedTime, AuthorId, Attachment, MessageFields };
+const std::array<std::string_view, MessageFields> MessageNames = {"message_id",   "thread_id", "body",
+                                                                  "created_time", "author_id", "attachment"};
+using MessageRow = std::array<const JsonValue*, MessageFields>;
+
 // Lists one fetched message; its author was fetched before. Under the lock.
 // `seenOfThread` holds the seen entries of threadId.
-void ListMessage(DataStore& store, const JsonValue* row, std::u16string_view threadId, std::u16string messageId,
+void ListMessage(DataStore& store, const MessageRow& row, std::u16string_view threadId, std::u16string messageId,
                  const SeenTable::Slice& seenOfThread) {
     MessageRecord record;
-    record.threadId = GetJsonText(row, "thread_id");
+    record.threadId = JsonValueString(row[ThreadId]);
     if (record.threadId.empty()) record.threadId = std::u16string(threadId);
-    record.text = GetJsonText(row, "body");
-    record.createdTime = GetJsonInt(row, "created_time");
+    record.text = JsonValueString(row[Body]);
+    record.createdTime = JsonValueInt(row[CreatedTime]);
     record.messageId = std::move(messageId);
-    record.authorId = GetJsonText(row, "author_id");
+    record.authorId = JsonValueString(row[AuthorId]);
     UserRecord* author = record.authorId.empty() ? nullptr : store.FindUser(record.authorId);
-    if (record.text.empty()) record.text = GetJsonText(row, "attachment.description");
-    record.link = GetJsonText(row, "attachment.href");
+    if (record.text.empty()) record.text = JsonValueString(FindJsonNodeIn(row[Attachment], "attachment.description"));
+    record.link = JsonValueString(FindJsonNodeIn(row[Attachment], "attachment.href"));
     if (record.link.empty()) record.link = ExtractLink(record.text);
     int32_t stamp = record.createdTime;
     ItemNode<MessageRecord>* n = nullptr;
@@ -156,14 +163,16 @@ bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since)
     JsonTree rows = FqlQuery(FormatText(MessageQuery, {threadId, since}, QueryLimit), &ok);
     if (!ok) return false;
     // The messages not listed yet, in the answer's order.
-    std::vector<std::pair<const JsonValue*, std::u16string>> fresh;
+    std::vector<std::pair<MessageRow, std::u16string>> fresh;
     {
         std::lock_guard<std::mutex> hold(store.mutex());
         std::unordered_set<std::u16string_view> taken;
+        JsonRowReader reader(MessageNames.data(), MessageFields);
+        MessageRow row;
         for (const JsonValue* node = rows.first(); node; node = node->next) {
-            const JsonValue* row = node->children;
-            if (!row) break;
-            std::u16string_view messageId = GetJsonTextView(row, "message_id");
+            if (!node->children) break;
+            reader.read(node->children, row.data());
+            std::u16string_view messageId = JsonValueText(row[MessageId]);
             if (messageId.empty() || store.FindMessage(messageId) || !taken.insert(messageId).second) continue;
             fresh.emplace_back(row, std::u16string(messageId));
         }
@@ -172,7 +181,7 @@ bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since)
     const char16_t* const reading = LookupText("READINGMESSAGE");
     size_t fetched = 0;
     for (; fetched < fresh.size() && !store.stopRequested; ++fetched) {
-        UserRecord* author = FindProfile(store, GetJsonTextView(fresh[fetched].first, "author_id"), true);
+        UserRecord* author = FindProfile(store, JsonValueText(fresh[fetched].first[AuthorId]), true);
         std::u16string name;
         if (author) {
             std::lock_guard<std::mutex> hold(store.mutex());
