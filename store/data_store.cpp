@@ -53,37 +53,67 @@ void DataStore::SortComments() {
     commentOrderAscending_ = ascending;
 }
 
+DataStore::HeldAddress& DataStore::pictureSlot(std::u16string_view key, size_t hash) {
+    const size_t mask = pictures_.size() - 1;
+    size_t at = hash & mask;
+    for (; pictures_[at].address; at = (at + 1) & mask) {
+        const HeldAddress& slot = pictures_[at];
+        if (slot.hash == hash && slot.size == key.size() &&
+            std::equal(key.begin(), key.end(), slot.address.get()))
+            break;
+    }
+    return pictures_[at];
+}
+
 SharedPicture DataStore::HeldPicture(std::u16string_view key) {
-    auto found = pictures_.find(key);
-    return found == pictures_.end() ? nullptr : found->second.picture.lock();
+    if (pictures_.empty()) return nullptr;
+    const HeldAddress& slot = pictureSlot(key, ItemKeyHash{}(key));
+    return slot.address ? slot.picture.lock() : nullptr;
 }
 
 SharedPicture DataStore::HoldPicture(std::u16string_view key, SharedPicture picture) {
     if (!picture) return nullptr;
-    auto found = pictures_.find(key);
-    if (found == pictures_.end()) {
-        std::unique_ptr<char16_t[]> address(new char16_t[key.size() ? key.size() : 1]);
-        std::copy(key.begin(), key.end(), address.get());
-        const std::u16string_view kept(address.get(), key.size());
-        found = pictures_.emplace(kept, HeldAddress{std::move(address), {}}).first;
-    } else if (SharedPicture held = found->second.picture.lock()) {
+    // Addresses whose pictures went with their records are forgotten now and then, so
+    // the table stays in proportion to what is shown.
+    if (pictureCount_ >= 2 * picturesAtSweep_ + 64) forgetGonePictures();
+    if ((pictureCount_ + 1) * 2 > pictures_.size()) {
+        std::vector<HeldAddress> old(pictures_.empty() ? 64 : pictures_.size() * 2);
+        old.swap(pictures_);
+        for (HeldAddress& held : old)
+            if (held.address) pictureSlot({held.address.get(), held.size}, held.hash) = std::move(held);
+    }
+    const size_t hash = ItemKeyHash{}(key);
+    HeldAddress& slot = pictureSlot(key, hash);
+    if (!slot.address) {
+        slot.hash = hash;
+        slot.address.reset(new char16_t[key.size() ? key.size() : 1]);
+        std::copy(key.begin(), key.end(), slot.address.get());
+        slot.size = key.size();
+        ++pictureCount_;
+    } else if (SharedPicture held = slot.picture.lock()) {
         return held;
     }
-    found->second.picture = picture;
-    SharedPicture shared = std::move(picture);
-    // Addresses whose pictures went with their records are forgotten now and then, so
-    // the map stays in proportion to what is shown.
-    if (pictures_.size() >= 2 * picturesAtSweep_ + 64) {
-        for (auto at = pictures_.begin(); at != pictures_.end();)
-            at = at->second.picture.expired() ? pictures_.erase(at) : std::next(at);
-        picturesAtSweep_ = pictures_.size();
-    }
-    return shared;
+    slot.picture = picture;
+    return picture;
+}
+
+void DataStore::forgetGonePictures() {
+    std::vector<HeldAddress> old;
+    old.swap(pictures_);
+    pictureCount_ = 0;
+    for (HeldAddress& held : old) pictureCount_ += held.address && !held.picture.expired();
+    size_t size = 64;
+    while (size < 2 * (pictureCount_ + 1)) size *= 2;
+    pictures_.resize(size);
+    for (HeldAddress& held : old)
+        if (held.address && !held.picture.expired())
+            pictureSlot({held.address.get(), held.size}, held.hash) = std::move(held);
+    picturesAtSweep_ = pictureCount_;
 }
 
 size_t DataStore::heldPictureCount() const {
     size_t n = 0;
-    for (const auto& entry : pictures_) n += !entry.second.picture.expired();
+    for (const HeldAddress& held : pictures_) n += held.address && !held.picture.expired();
     return n;
 }
 

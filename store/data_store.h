@@ -116,13 +116,20 @@ private:
     bool CommentsAscending() const;
 
     std::mutex mutex_;
-    // The records own their pictures; this only finds them again by address. The map
-    // views the address each entry keeps, so a lookup makes no copy of the one asked.
+    // The records own their pictures; this only finds them again by address. Open
+    // addressing over slots that carry the address's hash: a refresh asks for a thousand
+    // pictures, each looked up twice, and a lookup reads a slot and, when the hash
+    // matches, the address, where a node-based map reads a bucket, a node and the text.
     struct HeldAddress {
-        std::unique_ptr<char16_t[]> address;
+        size_t hash = 0;
+        std::unique_ptr<char16_t[]> address;  // null: a free slot
+        size_t size = 0;
         std::weak_ptr<Picture> picture;
     };
-    std::unordered_map<std::u16string_view, HeldAddress, ItemKeyHash> pictures_;
+    HeldAddress& pictureSlot(std::u16string_view key, size_t hash);  // its own, or the free one it would take
+    void forgetGonePictures();
+    std::vector<HeldAddress> pictures_;  // a power of two in size, at most half full
+    size_t pictureCount_ = 0;
     size_t picturesAtSweep_ = 0;
     // The comment list's change count and order setting when it was last sorted.
     uint64_t commentOrderAt_ = ~uint64_t(0);

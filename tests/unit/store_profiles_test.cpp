@@ -176,3 +176,24 @@ TEST_F(ProfilesTest, APictureIsDownloadedOncePerAddressAndGoesWithItsLastRecord)
 }
 
 }  // namespace
+
+// Many addresses, most of them shown only for a while: the held ones are found through
+// the table's growth and the sweeps that forget the gone ones, and a gone one is not.
+TEST_F(ProfilesTest, HeldPicturesAreFoundThroughGrowthAndSweeps) {
+    std::vector<SharedPicture> shown;
+    std::lock_guard<std::mutex> hold(store.mutex());
+    for (int i = 0; i < 1000; ++i) {
+        const std::u16string address = u"http://pics/" + U(std::to_string(i)) + u".png";
+        SharedPicture held = store.HoldPicture(address, std::make_shared<FakePicture>(i, 1));
+        ASSERT_EQ(store.HoldPicture(address, std::make_shared<FakePicture>(0, 0)), held);  // the first stays
+        if (i % 3 == 0) shown.push_back(held);
+    }
+    EXPECT_EQ(store.heldPictureCount(), shown.size());
+    for (int i = 0; i < 1000; ++i) {
+        SharedPicture found = store.HeldPicture(u"http://pics/" + U(std::to_string(i)) + u".png");
+        ASSERT_EQ(found != nullptr, i % 3 == 0) << i;
+        EXPECT_EQ(found ? found->width() : i, i);
+    }
+    EXPECT_FALSE(store.HeldPicture(u"http://pics/1000.png"));
+    EXPECT_FALSE(store.HeldPicture(u""));
+}
