@@ -177,18 +177,33 @@ bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since)
             fresh.emplace_back(row, std::u16string(messageId));
         }
     }
-    // Their authors without the lock, each followed by its tooltip; then the merge.
+    // Their authors without the lock, each followed by its tooltip; then the merge. A
+    // thread's messages come from a few people: each one found is looked up and named
+    // once per read (only the worker changes users while it runs).
     const char16_t* const reading = LookupText("READINGMESSAGE");
+    struct Named {
+        std::u16string_view id;
+        std::u16string tooltip;
+    };
+    std::vector<Named> named;
     size_t fetched = 0;
     for (; fetched < fresh.size() && !store.stopRequested; ++fetched) {
-        UserRecord* author = FindProfile(store, JsonValueText(fresh[fetched].first[AuthorId]), true);
-        std::u16string name;
-        if (author) {
-            std::lock_guard<std::mutex> hold(store.mutex());
-            name = author->name;
+        const std::u16string_view authorId = JsonValueText(fresh[fetched].first[AuthorId]);
+        auto known = std::find_if(named.begin(), named.end(), [&](const Named& n) { return n.id == authorId; });
+        if (known == named.end()) {
+            UserRecord* author = FindProfile(store, authorId, true);
+            if (!author) {
+                Shell().SetTrayTooltip(std::u16string_view());
+                continue;
+            }
+            std::u16string name;
+            {
+                std::lock_guard<std::mutex> hold(store.mutex());
+                name = author->name;
+            }
+            known = named.insert(named.end(), Named{authorId, FormatText(reading, {name}, TooltipLimit)});
         }
-        Shell().SetTrayTooltip(author ? FormatText(reading, {name}, TooltipLimit)
-                                      : std::u16string());
+        Shell().SetTrayTooltip(known->tooltip);
     }
     std::lock_guard<std::mutex> hold(store.mutex());
     const SeenTable::Slice seenOfThread = store.seen.messages.slice(threadId);
