@@ -122,6 +122,26 @@ TEST(JsonReader, IntegerAndBooleanKinds) {
     EXPECT_FALSE(GetJsonValue(list, "q", static_cast<JsonKind>(7)).found);
 }
 
+// Numbers of every length, with digits broken anywhere by other bytes (those next to
+// '0' and '9' too), read as the digit-by-digit sum wrapping at 32 bits.
+TEST(JsonReader, NumbersReadAsTheirDigitsWhateverTheirLength) {
+    uint32_t seed = 7;
+    auto next = [&seed](uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536 % n; };
+    const std::string others = "/:.-+ e\x7f\xb0";
+    for (int round = 0; round < 20000; ++round) {
+        std::string raw = next(4) == 0 ? " -" : next(3) == 0 ? "+" : "";
+        const uint32_t length = next(30);
+        for (uint32_t k = 0; k < length; ++k)
+            raw += next(12) == 0 ? others[next(static_cast<uint32_t>(others.size()))] : static_cast<char>('0' + next(10));
+        size_t i = raw.find_first_not_of(' ');
+        const bool negative = i < raw.size() && raw[i] == '-';
+        if (i < raw.size() && (raw[i] == '-' || raw[i] == '+')) ++i;
+        uint32_t value = 0;
+        for (; i < raw.size() && raw[i] >= '0' && raw[i] <= '9'; ++i) value = value * 10 + uint32_t(raw[i] - '0');
+        ASSERT_EQ(JsonAtoi(raw), static_cast<int32_t>(negative ? 0u - value : value)) << raw;
+    }
+}
+
 TEST(JsonReader, ShortUnicodeEscapeStopsAtTheTokensEnd) {
     EXPECT_EQ(UnescapeJsonString("\\u4"), std::u16string(1, u'\x4'));
     EXPECT_EQ(UnescapeJsonString("\\u"), std::u16string(1, u'\0'));
