@@ -354,10 +354,14 @@ public:
         return removed;
     }
 
-    // Re-links the nodes in the given order (a permutation of the list's nodes).
-    void relink(const std::vector<Node*>& order) {
+    // Re-links the nodes in the order `nodeAt(i)` gives for i below size() (a
+    // permutation of the list's nodes).
+    template <class NodeAt>
+    void relink(NodeAt nodeAt) {
+        const size_t count = size_;
         head_ = tail_ = nullptr;
-        for (Node* n : order) {
+        for (size_t i = 0; i < count; ++i) {
+            Node* n = nodeAt(i);
             n->next = nullptr;
             if (tail_) tail_->next = n;
             else head_ = n;
@@ -662,14 +666,16 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
     if (list.size() < 2) return;
     // The stamps sit beside the node addresses, so the sort reads one small array
     // instead of the nodes themselves.
-    using Entry = std::pair<int32_t, ItemNode<T>*>;
+    struct Entry {  // no initial values: the buffers below are written before read
+        int32_t first;
+        ItemNode<T>* second;
+    };
     std::vector<Entry> order;
     order.reserve(list.size());
-    for (auto& n : list) order.emplace_back(n.stamp, &n);
+    for (auto& n : list) order.push_back(Entry{n.stamp, &n});
     auto beats = [ascending](const Entry& a, const Entry& b) {
         return ascending ? a.first < b.first : a.first > b.first;
     };
-    auto at = [](std::vector<Entry>& entries, size_t i) { return entries.begin() + static_cast<std::ptrdiff_t>(i); };
     const size_t count = order.size();
     std::vector<size_t> ends;  // where each run ends
     bool turned = false;
@@ -677,7 +683,7 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
         size_t end = start + 1;
         if (end < count && beats(order[end], order[start])) {
             while (end < count && beats(order[end], order[end - 1])) ++end;
-            std::reverse(at(order, start), at(order, end));
+            std::reverse(order.data() + start, order.data() + end);
             turned = true;
         } else {
             while (end < count && !beats(order[end], order[end - 1])) ++end;
@@ -686,7 +692,10 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
         start = end;
     }
     if (ends.size() == 1 && !turned) return;
-    std::vector<Entry> merged(count);
+    // Filled by every merge and radix pass before it is read: no initial values.
+    std::unique_ptr<Entry[]> mergedEntries(new Entry[count]);
+    Entry* merged = mergedEntries.get();
+    Entry* sorted = order.data();
     if (ends.size() > 8) {
         int64_t least = order[0].first, most = order[0].first;
         for (const Entry& e : order) {
@@ -712,8 +721,8 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
                 to[v] = sum;
                 sum += nodes;
             }
-            for (const Entry& e : order) merged[to[(key(e) >> (8 * b)) & 255]++] = e;
-            order.swap(merged);
+            for (size_t i = 0; i < count; ++i) merged[to[(key(sorted[i]) >> (8 * b)) & 255]++] = sorted[i];
+            std::swap(sorted, merged);
         }
         ends.assign(1, count);
     }
@@ -723,17 +732,14 @@ void SortItemsByStamp(ItemList<T>& list, bool ascending) {
         size_t start = 0;
         for (size_t k = 0; k < ends.size(); k += 2) {
             const size_t middle = ends[k], end = k + 1 < ends.size() ? ends[k + 1] : middle;
-            std::merge(at(order, start), at(order, middle), at(order, middle), at(order, end), at(merged, start), beats);
+            std::merge(sorted + start, sorted + middle, sorted + middle, sorted + end, merged + start, beats);
             mergedEnds.push_back(end);
             start = end;
         }
-        order.swap(merged);
+        std::swap(sorted, merged);
         ends.swap(mergedEnds);
     }
-    std::vector<ItemNode<T>*> nodes;
-    nodes.reserve(count);
-    for (const auto& entry : order) nodes.push_back(entry.second);
-    list.relink(nodes);
+    list.relink([sorted](size_t i) { return sorted[i].second; });
 }
 
 // How many nodes count as new; with markAllRead, sets the read bit of every node after
