@@ -44,40 +44,6 @@ LikeNode* AppendLike(DataStore& store, const SharedText& postId, std::u16string_
     return n;
 }
 
-// A post's likes by liker: open addressing over the likers' hashes, so that finding
-// one compares integers and at most one text, where a sorted list compares texts all
-// the way down. Keys are the nodes' own liker ids, which live as long as the nodes.
-class LikerTable {
-public:
-    explicit LikerTable(size_t most) {
-        size_t size = 16;
-        while (size < 2 * most) size *= 2;
-        slots_.resize(size);
-    }
-    LikeNode* find(std::u16string_view user, size_t hash) const {
-        const size_t mask = slots_.size() - 1;
-        for (size_t at = hash & mask; slots_[at].node; at = (at + 1) & mask)
-            if (slots_[at].hash == hash && slots_[at].node->key2 == user) return slots_[at].node;
-        return nullptr;
-    }
-    // Keeps the first node of a liker listed twice.
-    void add(LikeNode* n, size_t hash) {
-        const size_t mask = slots_.size() - 1;
-        size_t at = hash & mask;
-        for (; slots_[at].node; at = (at + 1) & mask)
-            if (slots_[at].hash == hash && slots_[at].node->key2 == n->key2) return;
-        slots_[at] = {hash, n};
-    }
-    void add(LikeNode* n) { add(n, ItemKeyHash{}(n->key2)); }
-
-private:
-    struct Slot {
-        size_t hash = 0;
-        LikeNode* node = nullptr;
-    };
-    std::vector<Slot> slots_;
-};
-
 // Removes the likes of a post that the predicate picks.
 template <class Pick>
 void RemoveLikes(DataStore& store, std::u16string_view postId, Pick pick) {
@@ -206,6 +172,7 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     if (!ok || IsErrorAnswer(rows)) return false;
     static const std::string_view userIdName = "user_id";
     std::vector<std::u16string_view> likers;
+    likers.reserve(50);  // the query's limit
     JsonRowReader reader(&userIdName, 1);
     for (const JsonValue* node = rows.first(); node && node->children; node = node->next) {
         const JsonValue* userId;
@@ -229,15 +196,16 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     std::lock_guard<std::mutex> hold(store.mutex());
     // The post's listed likes by liker, to find one without walking them all; a like
     // without a liker (never listed by this program) would stand for anyone.
+    // (The texts are the nodes' own liker ids, which live as long as the nodes.)
     const std::vector<LikeNode*>& nodes = store.LikesOf(postId);
-    LikerTable listed(nodes.size() + likers.size());
+    KeyTextTable<LikeNode*> listed(nodes.size() + likers.size());
     LikeNode* anyone = nullptr;
     for (LikeNode* n : nodes) {
         n->setMark(1);  // stale until the answer confirms it
         if (n->key2.empty()) {
             if (!anyone) anyone = n;
         } else {
-            listed.add(n);
+            listed.add(n->key2, ItemKeyHash{}(n->key2), n);  // the first of a liker listed twice
         }
     }
     const SeenTable::Slice seenOfPost = store.seen.likes.slice(postId);
@@ -245,8 +213,8 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     SharedText post;  // the post's new likes share its id
     for (std::u16string_view user : likers) {
         const size_t hash = ItemKeyHash{}(user);
-        LikeNode* same = listed.find(user, hash);
-        if (!same) same = anyone;
+        LikeNode* const* found = listed.find(user, hash);
+        LikeNode* same = found ? *found : anyone;
         if (same) {
             same->setMark(0);
             continue;
@@ -254,7 +222,7 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
         if (post.empty()) post = SharedText(postId);
         LikeNode* n = AppendLike(store, post, user, 0, now);
         if (!n) continue;
-        listed.add(n, hash);
+        listed.add(n->key2, hash, n);
         if (const SeenHit* seen = seenOfPost.find(user)) n->payload.read = seen->flags;
     }
     RemoveLikes(store, postId, [](const LikeNode* n) { return n->mark() != 0; });

@@ -57,6 +57,59 @@ struct HashedItemKey {
     }
 };
 
+// The keys one read meets, each with a value, for finding a key again within the read:
+// open addressing over the keys' hashes, so that a lookup compares integers and at most
+// one text. The texts are views that must outlive the table.
+template <class V>
+class KeyTextTable {
+public:
+    explicit KeyTextTable(size_t expected = 8) {
+        size_t size = 16;
+        while (size < 2 * expected) size *= 2;
+        slots_.resize(size);
+    }
+    const V* find(std::u16string_view key, size_t hash) const {
+        const size_t mask = slots_.size() - 1;
+        for (size_t at = hash & mask; slots_[at].used; at = (at + 1) & mask)
+            if (slots_[at].hash == hash && slots_[at].key.size() == key.size() &&
+                std::memcmp(slots_[at].key.data(), key.data(), key.size() * sizeof(char16_t)) == 0)
+                return &slots_[at].value;
+        return nullptr;
+    }
+    // False, and the value already there kept, when the key is in the table.
+    bool add(std::u16string_view key, size_t hash, V value) {
+        if (find(key, hash)) return false;
+        if (2 * (count_ + 1) > slots_.size()) grow();
+        const size_t mask = slots_.size() - 1;
+        size_t at = hash & mask;
+        while (slots_[at].used) at = (at + 1) & mask;
+        slots_[at] = Slot{hash, key, std::move(value), true};
+        ++count_;
+        return true;
+    }
+
+private:
+    struct Slot {
+        size_t hash = 0;
+        std::u16string_view key;
+        V value{};
+        bool used = false;
+    };
+    void grow() {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        const size_t mask = slots_.size() - 1;
+        for (Slot& slot : old) {
+            if (!slot.used) continue;
+            size_t at = slot.hash & mask;
+            while (slots_[at].used) at = (at + 1) & mask;
+            slots_[at] = std::move(slot);
+        }
+    }
+    std::vector<Slot> slots_;  // a power of two in size, at most half full
+    size_t count_ = 0;
+};
+
 template <class T>
 struct ItemNode {
     ItemNode* next = nullptr;

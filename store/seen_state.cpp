@@ -191,7 +191,8 @@ SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entrie
         if (e.key2.empty()) anyWithoutKey2_ = true;
         else anyWithKey2_ = true;
         if (e.key1.empty()) continue;  // never found
-        sorted.push_back(Sortable{KeyHash(e.key1), Member{KeyHash(e.key2), SeenHit{e.mark, e.flags, e.stamp, static_cast<uint32_t>(i)}}});
+        const SeenHit hit{e.mark, e.flags, e.stamp, static_cast<uint32_t>(i)};
+        sorted.push_back(Sortable{KeyHash(e.key1), Member{KeyHash(e.key2), hit}});
     }
     // Equal first keys side by side; first keys of one hash but different text (rare)
     // are then set apart, keeping their order.

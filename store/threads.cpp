@@ -166,14 +166,15 @@ bool ReadMessages(DataStore& store, std::u16string_view threadId, int32_t since)
     std::vector<std::pair<MessageRow, std::u16string>> fresh;
     {
         std::lock_guard<std::mutex> hold(store.mutex());
-        std::unordered_set<std::u16string_view> taken;
+        KeyTextTable<char> taken;
         JsonRowReader reader(MessageNames.data(), MessageFields);
         MessageRow row;
         for (const JsonValue* node = rows.first(); node; node = node->next) {
             if (!node->children) break;
             reader.read(node->children, row.data());
             std::u16string_view messageId = JsonValueText(row[MessageId]);
-            if (messageId.empty() || store.FindMessage(messageId) || !taken.insert(messageId).second) continue;
+            if (messageId.empty() || store.FindMessage(messageId) || !taken.add(messageId, ItemKeyHash{}(messageId), 0))
+                continue;
             fresh.emplace_back(row, std::u16string(messageId));
         }
     }

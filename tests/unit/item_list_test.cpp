@@ -333,3 +333,25 @@ TEST(ItemList, KeysViewingRecordFieldsOutliveTheNodeTheIndexSawFirst) {
     EXPECT_EQ(FindItemByKeys(list, longId, u"9"), a);
 }
 }  // namespace
+
+// Keys that share a hash or a length, a key met twice, and a table grown from its
+// smallest size: each key finds its own first value.
+TEST(KeyTextTable, FindsEveryKeyItsFirstValueThroughGrowth) {
+    std::vector<std::u16string> keys;
+    for (int i = 0; i < 500; ++i)
+        keys.push_back(u"k" + std::u16string(i % 7, u'x') + char16_t(u'a' + i % 26) + char16_t(0x100 + i));
+    KeyTextTable<int> table;
+    for (int i = 0; i < 500; ++i) {
+        const size_t hash = i % 3 == 0 ? 42 : ItemKeyHash{}(keys[i]);  // some collide on purpose
+        ASSERT_TRUE(table.add(keys[i], hash, i));
+        ASSERT_FALSE(table.add(keys[i], hash, -1));
+    }
+    for (int i = 0; i < 500; ++i) {
+        const size_t hash = i % 3 == 0 ? 42 : ItemKeyHash{}(keys[i]);
+        const int* found = table.find(keys[i], hash);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(*found, i);
+    }
+    EXPECT_FALSE(table.find(u"absent", 42));
+    EXPECT_FALSE(table.find(keys[1], 42));  // its text under another hash
+}
