@@ -1,5 +1,7 @@
 #include "store/item_list.h"
 
+#include <algorithm>
+
 uint32_t DefaultFlagsWord = 0;
 uint32_t DefaultMarkWord = 0;
 
@@ -15,18 +17,24 @@ int32_t FindText(std::u16string_view text, std::u16string_view pattern, int32_t 
 }
 
 std::u16string ExtractLink(std::u16string_view text) {
+    // The link runs to the first blank or control unit; one string is made, at its size.
     auto cut = [](std::u16string_view from) {
         size_t end = 0;
         while (end < from.size() && from[end] > 32) ++end;
-        return std::u16string(from.substr(0, end));
+        return from.substr(0, end);
     };
-    std::u16string link;
+    std::u16string_view scheme;
+    std::u16string_view rest;
     size_t at = text.find(u"http://");
     if (at != std::u16string_view::npos) {
-        link = cut(text.substr(at));
+        rest = cut(text.substr(at));
     } else if ((at = text.find(u"www.")) != std::u16string_view::npos) {
-        link = u"http://" + cut(text.substr(at));
+        scheme = u"http://";
+        rest = cut(text.substr(at));
     }
-    if (link.size() > ExtractLinkLimit) link.resize(ExtractLinkLimit);
+    std::u16string link;
+    link.reserve(std::min(scheme.size() + rest.size(), ExtractLinkLimit));
+    link += scheme;
+    link += rest.substr(0, ExtractLinkLimit - scheme.size());
     return link;
 }
