@@ -157,7 +157,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
             listed.insert(std::upper_bound(listed.begin(), listed.end(), entry, byTime), entry);
         }
         const SeenHit* seen = ofPost ? seenOfPost.find(n->key2, r.time)
-                                       : FindSeen(store.seen.comments, n->key1, n->key2, r.time);
+                                     : FindSeen(store.seen.comments, n->key1, n->key2, r.time);
         if (seen) n->payload.read = seen->flags;
         if (n->payload.read == 0) unreadAdded = true;
     }

@@ -55,8 +55,8 @@ void ListMessage(DataStore& store, const MessageRow& row, std::u16string_view th
     // The user's own messages are read from the start.
     listed.read = !store.ownUid.empty() && listed.authorId == store.ownUid ? 1 : 0;
     const SeenHit* seen = listed.threadId == threadId
-                                ? seenOfThread.find(listed.messageId)
-                                : FindSeen(store.seen.messages, listed.threadId, listed.messageId);
+                              ? seenOfThread.find(listed.messageId)
+                              : FindSeen(store.seen.messages, listed.threadId, listed.messageId);
     if (seen && seen->stamp == listed.createdTime) listed.read = seen->flags;
     if (!store.noticePicture && listed.read == 0 && author && author->hidden == 0)
         store.noticePicture = author->picture;
