@@ -58,9 +58,7 @@ DataStore::HeldAddress& DataStore::pictureSlot(std::u16string_view key, size_t h
     size_t at = hash & mask;
     for (; pictures_[at].address; at = (at + 1) & mask) {
         const HeldAddress& slot = pictures_[at];
-        if (slot.hash == hash && slot.size == key.size() &&
-            std::equal(key.begin(), key.end(), slot.address.get()))
-            break;
+        if (slot.hash == hash && SameKeyText({slot.address.get(), slot.size}, key)) break;
     }
     return pictures_[at];
 }

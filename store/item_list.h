@@ -45,16 +45,19 @@ struct ItemKeyHash {
     }
 };
 
+// Whether two keys hold the same units. Equal units are equal bytes: one library
+// compare, where the text type's own equality walks unit by unit.
+inline bool SameKeyText(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
+
 // An index's key with its hash beside it: a comparison looks at the hashes before the
 // texts.
 struct HashedItemKey {
     std::u16string_view text;
     size_t hash;
     explicit HashedItemKey(std::u16string_view key) : text(key), hash(ItemKeyHash{}(key)) {}
-    bool operator==(const HashedItemKey& other) const {
-        return hash == other.hash && text.size() == other.text.size() &&
-               std::memcmp(text.data(), other.text.data(), text.size() * sizeof(char16_t)) == 0;
-    }
+    bool operator==(const HashedItemKey& other) const { return hash == other.hash && SameKeyText(text, other.text); }
 };
 
 // The keys one read meets, each with a value, for finding a key again within the read:
@@ -71,9 +74,7 @@ public:
     const V* find(std::u16string_view key, size_t hash) const {
         const size_t mask = slots_.size() - 1;
         for (size_t at = hash & mask; slots_[at].used; at = (at + 1) & mask)
-            if (slots_[at].hash == hash && slots_[at].key.size() == key.size() &&
-                std::memcmp(slots_[at].key.data(), key.data(), key.size() * sizeof(char16_t)) == 0)
-                return &slots_[at].value;
+            if (slots_[at].hash == hash && SameKeyText(slots_[at].key, key)) return &slots_[at].value;
         return nullptr;
     }
     // False, and the value already there kept, when the key is in the table.
@@ -444,9 +445,7 @@ private:
             if (key.empty()) return;
             // A read appends a post's comments or likes one after another: the entry
             // of the last key takes the next node without hashing it again.
-            if (!last_ || last_->key.text.size() != key.size() ||
-                std::memcmp(last_->key.text.data(), key.data(), key.size() * sizeof(char16_t)) != 0)
-                last_ = &entryFor(HashedItemKey(key), n);
+            if (!last_ || !SameKeyText(last_->key.text, key)) last_ = &entryFor(HashedItemKey(key), n);
             last_->nodes.push_back(n);
         }
         void linked(Node* n, bool first) const {
@@ -513,10 +512,7 @@ private:
                 const Slot& slot = slots_[i];
                 if (!slot.entry) return nullptr;
                 if (slot.hash != hash) continue;
-                const std::u16string_view text = first ? slot.front->key1 : slot.front->key2;
-                if (text.size() == key.size() &&
-                    std::memcmp(text.data(), key.data(), key.size() * sizeof(char16_t)) == 0)
-                    return &slot;
+                if (SameKeyText(first ? slot.front->key1 : slot.front->key2, key)) return &slot;
             }
         }
 

@@ -82,11 +82,6 @@ const std::string_view PostNames[PostFields] = {"post_id",      "message",      
 static_assert(PostFields <= JsonRowReader::MaxNames, "one reader finds them all");
 using PostRow = const JsonValue* [PostFields];
 
-// A member of the row's attachment, likes or comments object.
-const JsonValue* Inner(const PostRow& row, PostField object, std::string_view path) {
-    return FindJsonNodeIn(row[object], path);
-}
-
 struct SeenCopy {
     bool found = false;
     uint32_t flags = 0;
@@ -111,12 +106,13 @@ ItemNode<PostRecord>* CreatePost(DataStore& store, const PostRow& row, std::u16s
     }
     post.createdTime = JsonValueInt(row[CreatedTime]);
     post.updatedTime = JsonValueInt(row[UpdatedTime]);
-    post.canLike = JsonValueBool(Inner(row, Likes, "likes.can_like"));
-    post.canComment = JsonValueBool(Inner(row, Comments, "comments.can_post"));
-    post.attachmentName = JsonValueString(Inner(row, Attachment, "attachment.name"));
-    post.attachmentLink = JsonValueString(Inner(row, Attachment, "attachment.media.href"));
-    post.attachmentDescription = JsonValueString(Inner(row, Attachment, "attachment.description"));
-    post.attachmentPicture = AttachmentPicture(store, JsonValueText(Inner(row, Attachment, "attachment.media.src")));
+    post.canLike = JsonValueBool(FindJsonNodeIn(row[Likes], "likes.can_like"));
+    post.canComment = JsonValueBool(FindJsonNodeIn(row[Comments], "comments.can_post"));
+    post.attachmentName = JsonValueString(FindJsonNodeIn(row[Attachment], "attachment.name"));
+    post.attachmentLink = JsonValueString(FindJsonNodeIn(row[Attachment], "attachment.media.href"));
+    post.attachmentDescription = JsonValueString(FindJsonNodeIn(row[Attachment], "attachment.description"));
+    const JsonValue* mediaSource = FindJsonNodeIn(row[Attachment], "attachment.media.src");
+    post.attachmentPicture = AttachmentPicture(store, JsonValueText(mediaSource));
     std::lock_guard<std::mutex> hold(store.mutex());
     post.source->isPostSource = 1;
     if (const SeenHit* entry = FindSeen(store.seen.posts, postId)) seen = {true, entry->flags, entry->stamp};
@@ -160,14 +156,14 @@ void MergeRow(DataStore& store, const PostRow& row, std::u16string_view postId) 
         }
         post.updatedTime = updated;
         sourceName = post.source->name;
-        post.likedByMe = JsonValueBool(Inner(row, Likes, "likes.user_likes"));
+        post.likedByMe = JsonValueBool(FindJsonNodeIn(row[Likes], "likes.user_likes"));
         const bool shown = post.source->hidden == 0;
-        int32_t likes = JsonValueInt(Inner(row, Likes, "likes.count"));
+        int32_t likes = JsonValueInt(FindJsonNodeIn(row[Likes], "likes.count"));
         if (likes != post.likesCount && shown) {
             post.likesCount = likes;
             readLikes = true;
         }
-        readComments = JsonValueInt(Inner(row, Comments, "comments.count")) != post.commentsRead && shown;
+        readComments = JsonValueInt(FindJsonNodeIn(row[Comments], "comments.count")) != post.commentsRead && shown;
     }
     Shell().SetTrayTooltip(FormatText(LookupText("READINGPOST"), {sourceName}, TooltipLimit));
     if (readLikes) ReadLikes(store, post.postId);

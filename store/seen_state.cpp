@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -172,11 +171,6 @@ uint64_t Mix(uint64_t h) {
 }
 // Keys are short ids: the lists' own hash reads them four units at a time.
 uint64_t KeyHash(std::u16string_view key) { return Mix(ItemKeyHash{}(key)); }
-// Equal units are equal bytes: one library compare, where the text type's own walks
-// unit by unit.
-bool SameKey(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-}
 }  // namespace
 
 SeenTable::SeenTable(std::vector<SeenEntry> entries) : entries_(std::move(entries)) {
@@ -295,7 +289,7 @@ const SeenTable::Group* SeenTable::findGroup(std::u16string_view key1) const {
     const size_t mask = groups_.size() - 1;
     for (size_t at = hash & mask; groups_[at].count != 0; at = (at + 1) & mask) {
         const Group& group = groups_[at];
-        if (group.hash == hash && SameKey({key1Texts_.data() + group.key1At, group.key1Size}, key1))
+        if (group.hash == hash && SameKeyText({key1Texts_.data() + group.key1At, group.key1Size}, key1))
             return &group;
     }
     return nullptr;
@@ -306,7 +300,7 @@ const SeenHit* SeenTable::firstFit(const Group& group, std::u16string_view key2,
     auto end = members_.begin() + group.first + group.count;
     for (auto at = firstWithHash(group, hash); at != end && at->key2Hash == hash; ++at) {
         if (stamp != 0 && at->hit.stamp != stamp) continue;
-        if (SameKey(key2Of(*at), key2)) return &at->hit;
+        if (SameKeyText(key2Of(*at), key2)) return &at->hit;
     }
     return nullptr;
 }
@@ -368,7 +362,7 @@ void SeenTable::markSameItem(std::u16string_view key1, std::u16string_view key2,
     auto end = members_.begin() + group->first + group->count;
     for (auto at = firstWithHash(*group, hash); at != end && at->key2Hash == hash; ++at) {
         if (stampIsKey && at->hit.stamp != stamp) continue;
-        if (SameKey(key2Of(*at), key2)) matched[at->hit.position] = 1;
+        if (SameKeyText(key2Of(*at), key2)) matched[at->hit.position] = 1;
     }
 }
 
