@@ -445,8 +445,16 @@ private:
             if (key.empty()) return;
             // A read appends a post's comments or likes one after another: the entry
             // of the last key takes the next node without hashing it again.
-            if (!last_ || !SameKeyText(last_->key.text, key)) last_ = &entryFor(HashedItemKey(key), n);
+            if (!last_ || !SameKeyText(last_->key.text, key)) {
+                last_ = &entryFor(HashedItemKey(key), n);
+                // A new key is given room for as many nodes as the keys so far have on
+                // average: a post's hundred comments then take one block, not eight
+                // that grow by doubling, and a list of one node per key takes one.
+                if (last_->nodes.empty() && count_ > 1)
+                    last_->nodes.reserve(std::min<size_t>(nodeCount_ / (count_ - 1) + 1, 1024));
+            }
             last_->nodes.push_back(n);
+            ++nodeCount_;
         }
         void linked(Node* n, bool first) const {
             if (built_) add(n, first);
@@ -465,7 +473,10 @@ private:
             if (!entry) return;
             auto& nodes = entry->nodes;
             auto at = std::find(nodes.begin(), nodes.end(), n);
-            if (at != nodes.end()) nodes.erase(at);
+            if (at != nodes.end()) {
+                nodes.erase(at);
+                --nodeCount_;
+            }
             if (nodes.empty()) {
                 if (last_ == entry) last_ = nullptr;
                 entry->key = HashedItemKey(std::u16string_view());
@@ -482,6 +493,7 @@ private:
             entries_.clear();
             spare_.clear();
             count_ = 0;
+            nodeCount_ = 0;
             last_ = nullptr;
             built_ = false;
         }
@@ -564,7 +576,8 @@ private:
         mutable std::vector<Slot> slots_;      // a power of two, at most half full
         mutable std::deque<Entry> entries_;    // stay put: slots and last_ point at them
         mutable std::vector<Entry*> spare_;    // entries of keys that left, for reuse
-        mutable size_t count_ = 0;
+        mutable size_t count_ = 0;      // keys
+        mutable size_t nodeCount_ = 0;  // nodes of all keys
         mutable bool built_ = false;
         mutable Entry* last_ = nullptr;        // the entry add() filled last
     };
