@@ -28,15 +28,15 @@ bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // A full URL of either scheme: host, port, TLS and the object path.
 bool SplitAnyUrl(std::u16string_view url, int32_t defaultPort, HttpRequest& request) {
-    std::u16string hostPort;
+    // Every picture comes this way: the host is a view until it is stored.
+    std::u16string_view hostPort;
     size_t used = SplitHttpUrl(url, hostPort);
     int32_t port = defaultPort;
     if (used != 0) {
         request.secure = false;
     } else if (url.substr(0, 8) == u"https://") {
         std::u16string_view rest = url.substr(8);
-        size_t end = rest.find_first_of(u"/?&");
-        hostPort.assign(rest.substr(0, end == std::u16string_view::npos ? rest.size() : end));
+        hostPort = rest.substr(0, rest.find_first_of(u"/?&"));
         used = 8 + hostPort.size();
         request.secure = true;
         port = 443;
@@ -73,13 +73,11 @@ std::u16string BuildRequestHeaders(std::u16string_view host, bool withBody) {
     return block;
 }
 
-size_t SplitHttpUrl(std::u16string_view url, std::u16string& host) {
+size_t SplitHttpUrl(std::u16string_view url, std::u16string_view& host) {
     if (url.substr(0, 7) != u"http://") return 0;
     std::u16string_view rest = url.substr(7);
-    size_t end = rest.find_first_of(u"/?&");
-    if (end == std::u16string_view::npos) end = rest.size();
-    host.assign(rest.substr(0, end));
-    return 7 + end;
+    host = rest.substr(0, rest.find_first_of(u"/?&"));
+    return 7 + host.size();
 }
 
 bool SplitHostPort(std::u16string_view hostAndPort, std::u16string& name, int32_t& port) {
@@ -119,15 +117,15 @@ bool BuildRequest(std::u16string_view target, std::u16string_view host, int32_t 
         return false;
     }
     // The Host line names the port whenever it is not the scheme's own.
-    std::u16string hostLine = request.host;
-    if (request.port != (request.secure ? 443 : 80)) {
-        hostLine += u':';
-        hostLine += AsciiToUtf16(std::to_string(request.port));
-    }
     request.verb.assign(verb);
     request.body.assign(body);
     request.flags = flags & (HTTP_FOLLOW_LOCATION | HTTP_RELOAD);
-    request.headers = BuildRequestHeaders(hostLine, !request.body.empty());
+    if (request.port == (request.secure ? 443 : 80)) {
+        request.headers = BuildRequestHeaders(request.host, !request.body.empty());
+    } else {
+        const std::u16string hostLine = request.host + u':' + AsciiToUtf16(std::to_string(request.port));
+        request.headers = BuildRequestHeaders(hostLine, !request.body.empty());
+    }
     return true;
 }
 

@@ -54,9 +54,10 @@ HttpTransport* CurrentTransport();
 // carries ("Host:" first), and the Content-Type line when there is a body.
 std::u16string BuildRequestHeaders(std::u16string_view host, bool withBody);
 
-// "http://host[:port]/rest": writes the host (port included) and returns 7 plus its
-// length; 0 for anything else, `host` untouched. The rest of the URL is the path.
-size_t SplitHttpUrl(std::u16string_view url, std::u16string& host);
+// "http://host[:port]/rest": sets `host` to the host (port included), a view into the
+// URL, and returns 7 plus its length; 0 for anything else, `host` untouched. The rest of
+// the URL is the path.
+size_t SplitHttpUrl(std::u16string_view url, std::u16string_view& host);
 
 // Host name and port of a "host[:port]" text; false for an empty name or a bad port.
 bool SplitHostPort(std::u16string_view hostAndPort, std::u16string& name, int32_t& port);

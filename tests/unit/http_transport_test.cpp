@@ -17,7 +17,7 @@ const std::u16string HeadersFor(const std::u16string& host) {
 }
 
 TEST(SplitHttpUrl, HostEndsAtSlashQuestionMarkAmpersandOrEnd) {
-    std::u16string host = u"untouched";
+    std::u16string_view host = u"untouched";
     EXPECT_EQ(SplitHttpUrl(u"http://example.com", host), 18u);
     EXPECT_EQ(host, u"example.com");
     EXPECT_EQ(SplitHttpUrl(u"http://example.com?x=1", host), 18u);
@@ -30,7 +30,7 @@ TEST(SplitHttpUrl, HostEndsAtSlashQuestionMarkAmpersandOrEnd) {
 }
 
 TEST(SplitHttpUrl, OtherSchemesAreNotSplit) {
-    std::u16string host = u"untouched";
+    std::u16string_view host = u"untouched";
     EXPECT_EQ(SplitHttpUrl(u"https://example.com/a", host), 0u);
     EXPECT_EQ(SplitHttpUrl(u"HTTP://example.com/a", host), 0u);
     EXPECT_EQ(SplitHttpUrl(u"example.com/a", host), 0u);
