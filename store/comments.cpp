@@ -66,6 +66,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     struct Row {
         const JsonValue* field[Fields];
         std::u16string_view author;
+        size_t authorHash;  // looked up in the profiles and the seen-state: hashed once
         int32_t time;
     };
     std::vector<Row> answer;
@@ -75,6 +76,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         Row r;
         reader.read(node->children, r.field);
         r.author = JsonValueText(r.field[From]);
+        r.authorHash = ItemKeyHash{}(r.author);
         r.time = JsonValueInt(r.field[Time]);
         if (!r.author.empty()) answer.push_back(r);
     }
@@ -104,7 +106,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         std::lock_guard<std::mutex> hold(store.mutex());
         listPost();
         for (const Row& r : answer) {
-            if (findListed(r.time, r.author) || store.FindUser(r.author)) continue;
+            if (findListed(r.time, r.author) || store.FindUser(r.author, r.authorHash)) continue;
             if (std::find(unknown.begin(), unknown.end(), r.author) == unknown.end()) unknown.push_back(r.author);
         }
     }
@@ -156,7 +158,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
             std::pair<int32_t, CommentNode*> entry(r.time, n);
             listed.insert(std::upper_bound(listed.begin(), listed.end(), entry, byTime), entry);
         }
-        const SeenHit* seen = ofPost ? seenOfPost.find(n->key2, r.time)
+        const SeenHit* seen = ofPost ? seenOfPost.find(n->key2, r.authorHash, r.time)
                                      : FindSeen(store.seen.comments, n->key1, n->key2, r.time);
         if (seen) n->payload.read = seen->flags;
         if (n->payload.read == 0) unreadAdded = true;
@@ -171,24 +173,28 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     // An empty list is an answer: nobody likes the post any more.
     if (!ok || IsErrorAnswer(rows)) return false;
     static const std::string_view userIdName = "user_id";
-    std::vector<std::u16string_view> likers;
+    struct Liker {
+        std::u16string_view id;
+        size_t hash;  // looked up in the profiles, the post's likes and the seen-state
+        bool known;
+    };
+    std::vector<Liker> likers;
     likers.reserve(50);  // the query's limit
     JsonRowReader reader(&userIdName, 1);
     for (const JsonValue* node = rows.first(); node && node->children; node = node->next) {
         const JsonValue* userId;
         reader.read(node->children, &userId);
         std::u16string_view user = JsonValueText(userId);
-        if (!user.empty()) likers.push_back(user);
+        if (!user.empty()) likers.push_back(Liker{user, ItemKeyHash{}(user), false});
     }
     // The profiles the store lacks come first, without the lock; a liker who cannot be
     // found ends the answer there: he and the later ones count as gone.
-    std::vector<char> known(likers.size());
     {
         std::lock_guard<std::mutex> hold(store.mutex());
-        for (size_t i = 0; i < likers.size(); ++i) known[i] = store.FindUser(likers[i]) != nullptr;
+        for (Liker& liker : likers) liker.known = store.FindUser(liker.id, liker.hash) != nullptr;
     }
     for (size_t i = 0; i < likers.size(); ++i) {
-        if (store.stopRequested || (!known[i] && !FindProfile(store, likers[i], true))) {
+        if (store.stopRequested || (!likers[i].known && !FindProfile(store, likers[i].id, true))) {
             likers.resize(i);
             break;
         }
@@ -211,19 +217,18 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     const SeenTable::Slice seenOfPost = store.seen.likes.slice(postId);
     const int32_t now = CurrentTime();
     SharedText post;  // the post's new likes share its id
-    for (std::u16string_view user : likers) {
-        const size_t hash = ItemKeyHash{}(user);
-        LikeNode* const* found = listed.find(user, hash);
+    for (const Liker& liker : likers) {
+        LikeNode* const* found = listed.find(liker.id, liker.hash);
         LikeNode* same = found ? *found : anyone;
         if (same) {
             same->setMark(0);
             continue;
         }
         if (post.empty()) post = SharedText(postId);
-        LikeNode* n = AppendLike(store, post, user, 0, now);
+        LikeNode* n = AppendLike(store, post, liker.id, 0, now);
         if (!n) continue;
-        listed.add(n->key2, hash, n);
-        if (const SeenHit* seen = seenOfPost.find(user)) n->payload.read = seen->flags;
+        listed.add(n->key2, liker.hash, n);
+        if (const SeenHit* seen = seenOfPost.find(liker.id, liker.hash, 0)) n->payload.read = seen->flags;
     }
     RemoveLikes(store, postId, [](const LikeNode* n) { return n->mark() != 0; });
     return true;

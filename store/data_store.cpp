@@ -5,8 +5,10 @@
 
 #include "base/settings.h"
 
-UserRecord* DataStore::FindUser(std::u16string_view id) const {
-    UserNode* n = FindItem(users, id);
+UserRecord* DataStore::FindUser(std::u16string_view id) const { return FindUser(id, ItemKeyHash{}(id)); }
+
+UserRecord* DataStore::FindUser(std::u16string_view id, size_t idHash) const {
+    UserNode* n = users.firstWithKey1(id, idHash);
     return n ? &n->payload : nullptr;
 }
 

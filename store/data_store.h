@@ -70,6 +70,9 @@ public:
     // ---- Lookups. Hold mutex(). Views into the lists: valid while the mutex is held
     // and, on the UI thread, until the next refresh frees what they point at. ----
     UserRecord* FindUser(std::u16string_view id) const;
+    // The same, with the id's ItemKeyHash computed already: a read that looks one author
+    // up in several tables hashes him once.
+    UserRecord* FindUser(std::u16string_view id, size_t idHash) const;
     PostNode* FindPost(std::u16string_view postId) const;
     ThreadNode* FindThread(std::u16string_view threadId) const;
     NotificationNode* FindNotification(std::u16string_view notificationId) const;

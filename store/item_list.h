@@ -319,8 +319,10 @@ public:
     const std::vector<Node*>& withKey1(std::u16string_view key) const { return nodesOf(byKey1_.nodes(*this, key, true)); }
     const std::vector<Node*>& withKey2(std::u16string_view key) const { return nodesOf(byKey2_.nodes(*this, key, false)); }
     // The first of them, or nullptr.
-    Node* firstWithKey1(std::u16string_view key) const { return byKey1_.front(*this, key, true); }
-    Node* firstWithKey2(std::u16string_view key) const { return byKey2_.front(*this, key, false); }
+    Node* firstWithKey1(std::u16string_view key) const { return byKey1_.front(*this, key, ItemKeyHash{}(key), true); }
+    // The same, with the key's ItemKeyHash computed already.
+    Node* firstWithKey1(std::u16string_view key, size_t hash) const { return byKey1_.front(*this, key, hash, true); }
+    Node* firstWithKey2(std::u16string_view key) const { return byKey2_.front(*this, key, ItemKeyHash{}(key), false); }
 
     class iterator {
     public:
@@ -433,11 +435,11 @@ private:
     public:
         // The nodes of the key (nullptr: none) and the first of them.
         const std::vector<Node*>* nodes(const ItemList& list, std::u16string_view key, bool first) const {
-            const Slot* slot = find(list, key, first);
+            const Slot* slot = find(list, key, ItemKeyHash{}(key), first);
             return slot ? &slot->entry->nodes : nullptr;
         }
-        Node* front(const ItemList& list, std::u16string_view key, bool first) const {
-            const Slot* slot = find(list, key, first);
+        Node* front(const ItemList& list, std::u16string_view key, size_t hash, bool first) const {
+            const Slot* slot = find(list, key, hash, first);
             return slot ? slot->front : nullptr;
         }
         void add(Node* n, bool first) const {
@@ -511,14 +513,13 @@ private:
             Node* front = nullptr;   // entry->nodes.front()
         };
 
-        const Slot* find(const ItemList& list, std::u16string_view key, bool first) const {
+        const Slot* find(const ItemList& list, std::u16string_view key, size_t hash, bool first) const {
             if (key.empty()) return nullptr;
             if (!built_) {
                 for (Node* n = list.head_; n; n = n->next) add(n, first);
                 built_ = true;
             }
             if (slots_.empty()) return nullptr;
-            const size_t hash = ItemKeyHash{}(key);
             const size_t mask = slots_.size() - 1;
             for (size_t i = hash & mask;; i = (i + 1) & mask) {
                 const Slot& slot = slots_[i];

@@ -295,8 +295,9 @@ const SeenTable::Group* SeenTable::findGroup(std::u16string_view key1) const {
     return nullptr;
 }
 
-const SeenHit* SeenTable::firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const {
-    const uint64_t hash = KeyHash(key2);
+const SeenHit* SeenTable::firstFit(const Group& group, std::u16string_view key2, size_t itemHash,
+                                   int32_t stamp) const {
+    const uint64_t hash = Mix(itemHash);
     auto end = members_.begin() + group.first + group.count;
     for (auto at = firstWithHash(group, hash); at != end && at->key2Hash == hash; ++at) {
         if (stamp != 0 && at->hit.stamp != stamp) continue;
@@ -314,12 +315,13 @@ const SeenHit* SeenTable::firstAny(const Group& group, int32_t stamp) const {
     return first;
 }
 
-const SeenHit* SeenTable::findIn(const Group* group, std::u16string_view key2, int32_t stamp) const {
+const SeenHit* SeenTable::findIn(const Group* group, std::u16string_view key2, size_t key2Hash,
+                                 int32_t stamp) const {
     if (!group) return nullptr;
     if (key2.empty()) return firstAny(*group, stamp);  // any second key
     // An entry without a second key matches any; the earlier of the two candidates wins.
-    const SeenHit* exact = anyWithKey2_ ? firstFit(*group, key2, stamp) : nullptr;
-    const SeenHit* loose = anyWithoutKey2_ ? firstFit(*group, u"", stamp) : nullptr;
+    const SeenHit* exact = anyWithKey2_ ? firstFit(*group, key2, key2Hash, stamp) : nullptr;
+    const SeenHit* loose = anyWithoutKey2_ ? firstFit(*group, u"", ItemKeyHash{}(u""), stamp) : nullptr;
     if (!exact) return loose;
     if (!loose) return exact;
     return exact->position < loose->position ? exact : loose;
@@ -327,7 +329,8 @@ const SeenHit* SeenTable::findIn(const Group* group, std::u16string_view key2, i
 
 const SeenHit* SeenTable::find(std::u16string_view key1, std::u16string_view key2, int32_t stamp) const {
     if (key1.empty() || entries_.empty()) return nullptr;
-    return findIn(findGroup(key1), key2, stamp);
+    const Group* group = findGroup(key1);
+    return group ? findIn(group, key2, ItemKeyHash{}(key2), stamp) : nullptr;
 }
 
 SeenTable::Slice SeenTable::slice(std::u16string_view key1) const {
@@ -350,7 +353,11 @@ SeenTable::Slice SeenTable::slice(std::u16string_view key1) const {
 }
 
 const SeenHit* SeenTable::Slice::find(std::u16string_view key2, int32_t stamp) const {
-    return group_ ? table_->findIn(group_, key2, stamp) : nullptr;
+    return group_ ? table_->findIn(group_, key2, ItemKeyHash{}(key2), stamp) : nullptr;
+}
+
+const SeenHit* SeenTable::Slice::find(std::u16string_view key2, size_t key2Hash, int32_t stamp) const {
+    return group_ ? table_->findIn(group_, key2, key2Hash, stamp) : nullptr;
 }
 
 void SeenTable::markSameItem(std::u16string_view key1, std::u16string_view key2, bool stampIsKey, int32_t stamp,

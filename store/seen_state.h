@@ -68,8 +68,8 @@ private:
     // The group's first member with this second-key hash, or the group's end.
     std::vector<Member>::const_iterator firstWithHash(const Group& group, uint64_t hash) const;
     const Group* findGroup(std::u16string_view key1) const;
-    const SeenHit* findIn(const Group* group, std::u16string_view key2, int32_t stamp) const;
-    const SeenHit* firstFit(const Group& group, std::u16string_view key2, int32_t stamp) const;
+    const SeenHit* findIn(const Group* group, std::u16string_view key2, size_t key2Hash, int32_t stamp) const;
+    const SeenHit* firstFit(const Group& group, std::u16string_view key2, size_t itemHash, int32_t stamp) const;
     const SeenHit* firstAny(const Group& group, int32_t stamp) const;
     std::vector<Member> members_;
     // The members' second keys side by side in member order: comparing one reads the
@@ -92,6 +92,8 @@ public:
         Slice() = default;
         // What FindSeen would give for (the slice's first key, key2, stamp).
         const SeenHit* find(std::u16string_view key2, int32_t stamp = 0) const;
+        // The same, for a caller that has the key's ItemKeyHash at hand already.
+        const SeenHit* find(std::u16string_view key2, size_t key2Hash, int32_t stamp) const;
 
     private:
         friend class SeenTable;
