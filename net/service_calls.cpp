@@ -1,5 +1,6 @@
 #include "net/service_calls.h"
 
+#include <cstring>
 #include <ctime>
 
 #include "base/clock.h"
@@ -17,16 +18,29 @@ constexpr bool IsUnreserved(unsigned char c) {
            c == '.' || c == '_' || c == '~';
 }
 
-// By byte: every unit of a statement is looked up twice, once to count and once to write.
-struct UnreservedTable {
-    bool byte[256];
-    constexpr UnreservedTable() : byte() {
-        for (int c = 0; c < 256; ++c) byte[c] = IsUnreserved(static_cast<unsigned char>(c));
+// What each ASCII byte becomes in a query: itself or "%XX", and how many units that is.
+// Every unit of a statement is looked up twice, once to count and once to write; the
+// form is copied four units at once (the fourth is padding) and the pointer moves on
+// by its length, so writing takes no branch.
+struct AsciiEscapes {
+    uint8_t length[128];
+    char16_t form[128][4];
+    constexpr AsciiEscapes() : length(), form() {
+        const char hex[] = "0123456789ABCDEF";
+        for (int c = 0; c < 128; ++c) {
+            if (IsUnreserved(static_cast<unsigned char>(c))) {
+                length[c] = 1;
+                form[c][0] = static_cast<char16_t>(c);
+            } else {
+                length[c] = 3;
+                form[c][0] = u'%';
+                form[c][1] = static_cast<char16_t>(hex[c >> 4]);
+                form[c][2] = static_cast<char16_t>(hex[c & 15]);
+            }
+        }
     }
 };
-constexpr UnreservedTable UnreservedBytes;
-
-bool Unreserved(unsigned char c) { return UnreservedBytes.byte[c]; }
+constexpr AsciiEscapes Escapes;
 
 const char16_t* VerbOf(GraphMethod method) {
     switch (method) {
@@ -54,15 +68,15 @@ namespace {
 // are ASCII but for their values: only runs of other units go through UTF-8 first.
 void AppendPercentEncoded(std::u16string& out, std::u16string_view text) {
     static const char hex[] = "0123456789ABCDEF";
-    // The exact room is made first, then written through a pointer rather than unit by
-    // unit with a check each: a unit of 0x80 and above is two or three bytes of UTF-8
-    // (a surrogate pair four for its two units, a lone one the three of U+FFFD), every
-    // byte of them escaped.
+    // The exact room is made first (and the three units a last form's copy may write
+    // past it), then written through a pointer rather than unit by unit with a check
+    // each: a unit of 0x80 and above is two or three bytes of UTF-8 (a surrogate pair
+    // four for its two units, a lone one the three of U+FFFD), every byte of them escaped.
     size_t length = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t unit = text[i];
         if (unit < 0x80) {
-            length += Unreserved(static_cast<unsigned char>(unit)) ? 1 : 3;
+            length += Escapes.length[unit];
         } else if (unit < 0x800) {
             length += 6;
         } else if (unit <= 0xDBFF && unit >= 0xD800 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -74,28 +88,27 @@ void AppendPercentEncoded(std::u16string& out, std::u16string_view text) {
         }
     }
     const size_t start = out.size();
-    out.resize(start + length);
+    out.resize(start + length + 3);
     char16_t* p = &out[start];
-    auto put = [&p](unsigned char c) {
-        if (Unreserved(c)) {
-            *p++ = static_cast<char16_t>(c);
-        } else {
-            p[0] = u'%';
-            p[1] = static_cast<char16_t>(hex[c >> 4]);
-            p[2] = static_cast<char16_t>(hex[c & 15]);
-            p += 3;
-        }
-    };
     for (size_t i = 0; i < text.size();) {
         if (text[i] < 0x80) {
-            put(static_cast<unsigned char>(text[i++]));
+            const char16_t unit = text[i++];
+            std::memcpy(p, Escapes.form[unit], sizeof Escapes.form[unit]);
+            p += Escapes.length[unit];
             continue;
         }
         size_t end = i;
         while (end < text.size() && text[end] >= 0x80) ++end;  // a surrogate pair stays in one run
-        for (char c : Utf16ToUtf8(text.substr(i, end - i))) put(static_cast<unsigned char>(c));
+        for (char c : Utf16ToUtf8(text.substr(i, end - i))) {  // bytes of 0x80 and above: all escaped
+            const auto byte = static_cast<unsigned char>(c);
+            p[0] = u'%';
+            p[1] = static_cast<char16_t>(hex[byte >> 4]);
+            p[2] = static_cast<char16_t>(hex[byte & 15]);
+            p += 3;
+        }
         i = end;
     }
+    out.resize(start + length);
 }
 }  // namespace
 
