@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (AccessToken().size() > AccessTokenLimit) std::abort();
     CheckEncoded(PercentEncode(text));
 
-    std::u16string host;
+    std::u16string_view host;
     size_t used = SplitHttpUrl(text, host);
     if (used > text.size() || (used != 0 && used != 7 + host.size())) std::abort();
     int32_t port = 80;
