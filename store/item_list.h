@@ -449,11 +449,13 @@ private:
             // of the last key takes the next node without hashing it again.
             if (!last_ || !SameKeyText(last_->key.text, key)) {
                 last_ = &entryFor(HashedItemKey(key), n);
-                // A new key is given room for as many nodes as the keys so far have on
-                // average: a post's hundred comments then take one block, not eight
-                // that grow by doubling, and a list of one node per key takes one.
-                if (last_->nodes.empty() && count_ > 1)
-                    last_->nodes.reserve(std::min<size_t>(nodeCount_ / (count_ - 1) + 1, 1024));
+                // A new key is given room for as many nodes as the keys before it have
+                // on average: a post's hundred comments then take one block, not eight
+                // that grow by doubling, and a list of one node per key takes one node's.
+                if (last_->nodes.empty() && count_ > 1) {
+                    const size_t keysBefore = count_ - 1;
+                    last_->nodes.reserve(std::min<size_t>((nodeCount_ + keysBefore - 1) / keysBefore, 1024));
+                }
             }
             last_->nodes.push_back(n);
             ++nodeCount_;
