@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <system_error>
 #include <thread>
 #include <memory>
@@ -41,6 +42,8 @@ struct ThreadState {
 // is abandoned returns at once even when closing the handles does not end a blocked
 // WinInet call (it does not under Wine); the helper then finishes on its own.
 struct Exchange {
+    explicit Exchange(const HttpRequest& r) : sent(r) {}
+    const HttpRequest sent;  // the helper's own copy: a caller that gives up returns at once
     std::shared_ptr<ThreadState> caller;
     HINTERNET connection = nullptr;  // guarded by registryLock
     HINTERNET request = nullptr;     // guarded by registryLock
@@ -260,13 +263,69 @@ HttpResponse Perform(Exchange& call, const HttpRequest& request) {
     return response;
 }
 
-void RunExchange(const std::shared_ptr<Exchange>& call, const HttpRequest& request) {
-    HttpResponse response = Perform(*call, request);
+void RunExchange(const std::shared_ptr<Exchange>& call) {
+    HttpResponse response = Perform(*call, call->sent);
     Unregister(call);
     std::lock_guard<std::mutex> hold(call->doneLock);
     call->response = std::move(response);
     call->finished = true;
     call->doneSignal.notify_all();
+}
+
+// Helper threads that outlive their exchanges. A thread made for every request, as a
+// refresh downloading a thousand pictures would make, was now and then created while
+// the last one was ending and never ran under Wine, holding the refresh for the whole
+// silence limit. Idle helpers wait here for the next call; one whose call hangs is
+// simply not idle, and a new one is made beside it.
+class HelperPool {
+public:
+    // False when no thread could be made: the caller runs the exchange itself.
+    bool hand(const std::shared_ptr<Exchange>& call) {
+        std::unique_lock<std::mutex> hold(lock_);
+        if (idle_ == 0) {
+            hold.unlock();
+            try {
+                std::thread([this, call] { serve(call); }).detach();
+            } catch (const std::system_error&) {
+                return false;
+            }
+            return true;
+        }
+        --idle_;
+        queue_.push_back(call);
+        hold.unlock();
+        wake_.notify_one();
+        return true;
+    }
+
+private:
+    // A few spares cover the worker, the window and an update at once; more would
+    // only wait.
+    static constexpr int MaxIdle = 4;
+
+    void serve(std::shared_ptr<Exchange> call) {
+        for (;;) {
+            RunExchange(call);
+            call.reset();
+            std::unique_lock<std::mutex> hold(lock_);
+            if (idle_ == MaxIdle) return;
+            ++idle_;
+            wake_.wait(hold, [this] { return !queue_.empty(); });
+            call = std::move(queue_.front());
+            queue_.pop_front();
+        }
+    }
+
+    std::mutex lock_;
+    std::condition_variable wake_;
+    std::deque<std::shared_ptr<Exchange>> queue_;  // handed over, not yet taken
+    int idle_ = 0;                                 // helpers waiting, less the calls queued for them
+};
+
+// Never destroyed: idle helpers wait on it until the process ends.
+HelperPool& Helpers() {
+    static HelperPool* pool = new HelperPool;
+    return *pool;
 }
 
 class WinInetTransport final : public HttpTransport {
@@ -284,14 +343,10 @@ void GiveUp(const std::shared_ptr<Exchange>& call) {
 }
 
 HttpResponse WinInetTransport::Send(const HttpRequest& request) {
-    auto call = std::make_shared<Exchange>();
+    auto call = std::make_shared<Exchange>(request);
     call->caller = CurrentThreadState();
     if (!Register(call)) return HttpResponse{};
-    try {
-        std::thread([call, request] { RunExchange(call, request); }).detach();
-    } catch (const std::system_error&) {
-        RunExchange(call, request);  // no thread to spare: run it here
-    }
+    if (!Helpers().hand(call)) RunExchange(call);  // no thread to spare: run it here
     std::unique_lock<std::mutex> wait(call->doneLock);
     auto over = [&call] {
         if (call->finished) return true;
