@@ -11,7 +11,7 @@ import time
 import urllib.parse
 import urllib.request
 
-from orvwine import OrvWineTest
+from orvwine import Emulator, OrvWineTest
 
 ME = "100000000000001"
 TOKEN = "DEMO-TOKEN"
@@ -196,6 +196,27 @@ class RefreshTest(DemoStart, OrvWineTest):
         pictures = [r["path"] for r in self.emulator.requests() if r["path"].startswith("/pictures/")]
         self.assertTrue(pictures)
         self.assertEqual(len(pictures), len(set(pictures)), sorted(pictures))
+        self.exit_program()
+
+    def test_first_refreshes_in_a_row_lose_no_request(self):
+        # Every start meets a new service and downloads every picture again, a hundred
+        # requests in a second: one that never goes out holds the refresh for the
+        # transport's whole silence limit, 65 s.
+        for start in range(4):
+            if start:
+                self.exit_program()
+                self.emulator.close()
+                folder = self.file_path("service-%d" % start)
+                os.makedirs(folder)
+                self.emulator = Emulator(self.scenario, folder)
+                with open(self.file_path("orv.service"), "w") as f:
+                    f.write(self.emulator.base + "\n")
+                os.remove(self.file_path(SEEN_FILE))
+                os.remove(self.log_path)
+            began = time.time()
+            self.start()
+            self.wait_for_refreshes(1, timeout=90)
+            self.assertLess(time.time() - began, 40, "start %d:\n%s" % (start, "\n".join(self.log_lines())))
         self.exit_program()
 
     def test_read_items_stay_read_and_a_new_comment_updates_its_post(self):
