@@ -6,14 +6,13 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
-#include <system_error>
 #include <thread>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "net/helper_pool.h"
 #include "net/http_transport.h"
 
 namespace {
@@ -272,59 +271,10 @@ void RunExchange(const std::shared_ptr<Exchange>& call) {
     call->doneSignal.notify_all();
 }
 
-// Helper threads that outlive their exchanges. A thread made for every request, as a
-// refresh downloading a thousand pictures would make, was now and then created while
-// the last one was ending and never ran under Wine, holding the refresh for the whole
-// silence limit. Idle helpers wait here for the next call; one whose call hangs is
-// simply not idle, and a new one is made beside it.
-class HelperPool {
-public:
-    // False when no thread could be made: the caller runs the exchange itself.
-    bool hand(const std::shared_ptr<Exchange>& call) {
-        std::unique_lock<std::mutex> hold(lock_);
-        if (idle_ == 0) {
-            hold.unlock();
-            try {
-                std::thread([this, call] { serve(call); }).detach();
-            } catch (const std::system_error&) {
-                return false;
-            }
-            return true;
-        }
-        --idle_;
-        queue_.push_back(call);
-        hold.unlock();
-        wake_.notify_one();
-        return true;
-    }
-
-private:
-    // A few spares cover the worker, the window and an update at once; more would
-    // only wait.
-    static constexpr int MaxIdle = 4;
-
-    void serve(std::shared_ptr<Exchange> call) {
-        for (;;) {
-            RunExchange(call);
-            call.reset();
-            std::unique_lock<std::mutex> hold(lock_);
-            if (idle_ == MaxIdle) return;
-            ++idle_;
-            wake_.wait(hold, [this] { return !queue_.empty(); });
-            call = std::move(queue_.front());
-            queue_.pop_front();
-        }
-    }
-
-    std::mutex lock_;
-    std::condition_variable wake_;
-    std::deque<std::shared_ptr<Exchange>> queue_;  // handed over, not yet taken
-    int idle_ = 0;                                 // helpers waiting, less the calls queued for them
-};
-
-// Never destroyed: idle helpers wait on it until the process ends.
+// Never destroyed: idle helpers wait on it until the process ends. A few spares cover
+// the worker, the window and an update at once.
 HelperPool& Helpers() {
-    static HelperPool* pool = new HelperPool;
+    static HelperPool* pool = new HelperPool(4);
     return *pool;
 }
 
@@ -346,7 +296,7 @@ HttpResponse WinInetTransport::Send(const HttpRequest& request) {
     auto call = std::make_shared<Exchange>(request);
     call->caller = CurrentThreadState();
     if (!Register(call)) return HttpResponse{};
-    if (!Helpers().hand(call)) RunExchange(call);  // no thread to spare: run it here
+    if (!Helpers().run([call] { RunExchange(call); })) RunExchange(call);  // no thread to spare: run it here
     std::unique_lock<std::mutex> wait(call->doneLock);
     auto over = [&call] {
         if (call->finished) return true;
