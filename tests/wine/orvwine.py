@@ -134,9 +134,14 @@ class OrvWineTest(unittest.TestCase):
         self.proc = None
         self.started = []  # every Orv.exe of the test, reaped in tearDown
         if self.scenario:
-            self.emulator = Emulator(self.scenario, self.folder)
-            with open(os.path.join(self.folder, "orv.service"), "w") as f:
-                f.write(self.emulator.base + "\n")
+            self.start_emulator(self.folder)
+
+    def start_emulator(self, folder):
+        """A new emulator with the test's scenario (its files in `folder`), named in
+        orv.service for the next start of the program."""
+        self.emulator = Emulator(self.scenario, folder)
+        with open(os.path.join(self.folder, "orv.service"), "w") as f:
+            f.write(self.emulator.base + "\n")
 
     def tearDown(self):
         if self.proc and self.proc not in self.started:

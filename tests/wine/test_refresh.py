@@ -11,7 +11,7 @@ import time
 import urllib.parse
 import urllib.request
 
-from orvwine import Emulator, OrvWineTest
+from orvwine import OrvWineTest
 
 ME = "100000000000001"
 TOKEN = "DEMO-TOKEN"
@@ -208,9 +208,7 @@ class RefreshTest(DemoStart, OrvWineTest):
                 self.emulator.close()
                 folder = self.file_path("service-%d" % start)
                 os.makedirs(folder)
-                self.emulator = Emulator(self.scenario, folder)
-                with open(self.file_path("orv.service"), "w") as f:
-                    f.write(self.emulator.base + "\n")
+                self.start_emulator(folder)
                 os.remove(self.file_path(SEEN_FILE))
                 os.remove(self.log_path)
             began = time.time()
