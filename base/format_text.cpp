@@ -26,16 +26,23 @@ void AppendNumber(std::u16string& out, int64_t value, unsigned base, bool asUnsi
 
 std::u16string FormatText(std::u16string_view format, std::initializer_list<FormatArg> args,
                           size_t limit) {
+    // Every query of a refresh is made here: room for the texts first, and the format
+    // copied in runs between placeholders rather than unit by unit.
+    size_t room = format.size() + 16;
+    for (const FormatArg& arg : args)
+        if (arg.isText()) room += arg.text().size();
     std::u16string out;
-    out.reserve(format.size() + 16);
+    out.reserve(room);
     auto next = args.begin();
     for (size_t i = 0; i < format.size(); ++i) {
-        char16_t c = format[i];
-        if (c != u'%' || i + 1 >= format.size()) {
-            out.push_back(c);
-            continue;
+        const size_t percent = format.find(u'%', i);
+        if (percent == std::u16string_view::npos || percent + 1 >= format.size()) {
+            out.append(format.substr(i));
+            break;
         }
-        char16_t spec = format[++i];
+        out.append(format.substr(i, percent - i));
+        i = percent + 1;
+        const char16_t spec = format[i];
         if (spec == u'%') {
             out.push_back(u'%');
             continue;

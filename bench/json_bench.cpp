@@ -65,11 +65,13 @@ const std::string& Answer() {
 // the next parse to reuse.
 size_t ColdParsePeak(const std::string& text) {
     static size_t peak = [&text] {
-        size_t base = liveBytes;
+        countingHeap = true;
+        const int64_t base = liveBytes;
         peakBytes = base;
         JsonTree tree = ParseJson(text);
         benchmark::DoNotOptimize(tree.first());
-        return peakBytes - base;
+        countingHeap = false;
+        return static_cast<size_t>(peakBytes - base);
     }();
     return peak;
 }
@@ -90,12 +92,14 @@ void BM_RapidJsonDom(benchmark::State& state) {
     const std::string& text = Answer();
     size_t peak = 0;
     for (auto _ : state) {
-        size_t base = liveBytes;
+        countingHeap = true;
+        const int64_t base = liveBytes;
         peakBytes = base;
         rapidjson::Document doc;
         doc.Parse(text.c_str(), text.size());
         benchmark::DoNotOptimize(doc.IsArray());
-        peak = peakBytes - base;
+        peak = static_cast<size_t>(peakBytes - base);
+        countingHeap = false;
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
     state.counters["peak_x_input"] = static_cast<double>(peak) / text.size();

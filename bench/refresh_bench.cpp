@@ -301,7 +301,7 @@ void BM_RefreshBody(benchmark::State& state) {
         state.ResumeTiming();
         RunRefreshBody(*store, 0);
         state.PauseTiming();
-        peak = peakBytes;  // the whole heap: store, answers, file image
+        peak = static_cast<size_t>(peakBytes);  // the whole heap: store, answers, file image
         bytes = ServedBytes();
         state.ResumeTiming();
     }
@@ -343,7 +343,7 @@ void BM_RefreshMerge(benchmark::State& state) {
         state.ResumeTiming();
         RunRefreshMerge(*store, Since);
         state.PauseTiming();
-        peak = peakBytes;
+        peak = static_cast<size_t>(peakBytes);
         bytes = ServedBytes();
         state.ResumeTiming();
     }
@@ -514,6 +514,7 @@ int main(int argc, char** argv) {
         Interleaved(argc > 2 ? std::max(1, std::atoi(argv[2])) : 200);
         return 0;
     }
+    countingHeap = true;  // from here on: the whole heap the benchmarks make
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
