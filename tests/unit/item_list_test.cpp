@@ -355,3 +355,35 @@ TEST(KeyTextTable, FindsEveryKeyItsFirstValueThroughGrowth) {
     EXPECT_FALSE(table.find(u"absent", 42));
     EXPECT_FALSE(table.find(keys[1], 42));  // its text under another hash
 }
+
+// The shared block outlives whichever holder goes last: the builder, a piece, a copy or
+// the text a moved-from holder gave away. A piece that does not fit the room gets a
+// block of its own. (Run under ASan, a count off by one shows as a leak or a use after
+// free.)
+TEST(SharedBytes, PiecesCopiesAndMovesKeepTheirBlockAlive) {
+    SharedBytes first, second, own;
+    {
+        SharedBytes::Block block(6);
+        first = block.add("abc");
+        second = block.add("de");
+        own = block.add("fgh");  // one byte of room is left
+        EXPECT_TRUE(std::string_view(block.add("")).empty());
+    }
+    EXPECT_EQ(std::string_view(first).data() + 3, std::string_view(second).data());
+    EXPECT_NE(std::string_view(second).data() + 2, std::string_view(own).data());
+    SharedBytes copy = second;
+    first = SharedBytes();
+    second = std::move(copy);
+    copy = second;
+    EXPECT_EQ(std::string_view(copy), "de");
+    EXPECT_EQ(std::string_view(own), "fgh");
+    EXPECT_EQ(std::string_view(SharedBytes::Block(0).add("x")), "x");
+
+    SharedText id(u"7_1");
+    SharedText same = id, moved = std::move(id);
+    EXPECT_TRUE(id.empty());
+    EXPECT_EQ(same.str().data(), moved.str().data());
+    same = SharedText(u"");
+    EXPECT_TRUE(same.empty());
+    EXPECT_EQ(moved, u"7_1");
+}
