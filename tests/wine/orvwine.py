@@ -143,7 +143,8 @@ class OrvWineTest(unittest.TestCase):
         with open(os.path.join(self.folder, "orv.service"), "w") as f:
             f.write(self.emulator.base + "\n")
 
-    def tearDown(self):
+    def stop_programs(self):
+        """Ends every program the test started, and Wine's server with them."""
         if self.proc and self.proc not in self.started:
             self.started.append(self.proc)  # a test's own program (menudemo.exe)
         for proc in self.started:
@@ -153,6 +154,9 @@ class OrvWineTest(unittest.TestCase):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for proc in self.started:
             proc.wait()
+
+    def tearDown(self):
+        self.stop_programs()
         if self.emulator:
             self.emulator.close()
         if os.environ.get("ORV_KEEP_FOLDERS") != "1":
