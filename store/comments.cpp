@@ -73,12 +73,15 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     answer.reserve(100);  // the query's limit
     JsonRowReader reader(names, Fields);
     for (const JsonValue* node = rows.first(); node && node->children; node = node->next) {
-        Row r;
+        Row& r = answer.emplace_back();  // filled in place: copying a row just written stalls
         reader.read(node->children, r.field);
         r.author = JsonValueText(r.field[From]);
+        if (r.author.empty()) {
+            answer.pop_back();
+            continue;
+        }
         r.authorHash = ItemKeyHash{}(r.author);
         r.time = JsonValueInt(r.field[Time]);
-        if (!r.author.empty()) answer.push_back(r);
     }
     // The post's listed comments newest first, to find one without walking them all
     // (the answer comes newest first, so its new comments join at the end).
@@ -155,8 +158,12 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         // A row's own id, when it is there, differs from the asked post's (JsonValueIs).
         const bool ofPost = namesAskedPost || rowPostId.empty();
         if (ofPost) {
-            std::pair<int32_t, CommentNode*> entry(r.time, n);
-            listed.insert(std::upper_bound(listed.begin(), listed.end(), entry, byTime), entry);
+            // The answer runs newest first, so a new comment usually goes last; made in
+            // place there, not copied in from a pair made beside it.
+            const std::pair<int32_t, CommentNode*> entry(r.time, n);
+            const auto at = std::upper_bound(listed.begin(), listed.end(), entry, byTime);
+            if (at == listed.end()) listed.emplace_back(r.time, n);
+            else listed.insert(at, entry);
         }
         const SeenHit* seen = ofPost ? seenOfPost.find(n->key2, r.authorHash, r.time)
                                      : FindSeen(store.seen.comments, n->key1, n->key2, r.time);
