@@ -43,6 +43,7 @@ int wmain(int argc, wchar_t** argv) {
             if (MainWindow()) return 0;
             Sleep(100);
         }
+        std::fwprintf(stderr, L"orvctl: no Orv main window within %d seconds\n", seconds);
         return 1;
     }
     if (verb == L"type" && argc > 2) {
@@ -56,7 +57,10 @@ int wmain(int argc, wchar_t** argv) {
                 k.ki.dwFlags = KEYEVENTF_UNICODE;
             }
             key[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-            if (SendInput(2, key, sizeof(INPUT)) != 2) return 1;
+            if (SendInput(2, key, sizeof(INPUT)) != 2) {
+                std::fwprintf(stderr, L"orvctl: typing failed (error %lu)\n", GetLastError());
+                return 1;
+            }
             Sleep(10);
         }
         return 0;
@@ -66,8 +70,16 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"orvctl: no Orv main window\n");
         return 1;
     }
-    if (verb == L"exit") return PostMessageW(main, WM_COMMAND, 1029, 0) ? 0 : 1;
-    if (verb == L"command" && argc > 2) return PostMessageW(main, WM_COMMAND, LOWORD(_wtoi(argv[2])), 0) ? 0 : 1;
+    // Every failure says why on stderr: a test that sees only the exit code cannot tell
+    // a missing window from a refused message.
+    auto post = [main](WPARAM command) {
+        if (PostMessageW(main, WM_COMMAND, command, 0)) return 0;
+        std::fwprintf(stderr, L"orvctl: posting command %u failed (error %lu)\n", static_cast<unsigned>(command),
+                      GetLastError());
+        return 1;
+    };
+    if (verb == L"exit") return post(1029);
+    if (verb == L"command" && argc > 2) return post(LOWORD(_wtoi(argv[2])));
     if ((verb == L"notice" || verb == L"forged") && argc > 2) {
         // The request starts with the key of this build; Orv.exe of another build, or
         // any other sender, is refused.
@@ -77,10 +89,11 @@ int wmain(int argc, wchar_t** argv) {
         data.cbData = static_cast<DWORD>(text.size() * sizeof(wchar_t));
         data.lpData = const_cast<wchar_t*>(text.c_str());
         DWORD_PTR result = 0;
-        return SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
-                                   &result)
-                   ? 0
-                   : 1;
+        if (SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                                &result))
+            return 0;
+        std::fwprintf(stderr, L"orvctl: the notice request was not delivered (error %lu)\n", GetLastError());
+        return 1;
     }
     std::fwprintf(stderr, L"orvctl: unknown request\n");
     return 2;
