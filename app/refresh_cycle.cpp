@@ -1,8 +1,8 @@
 #include "app/refresh_cycle.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
 #include "base/clock.h"
@@ -12,6 +12,7 @@
 #include "base/shell_port.h"
 #include "base/text_table.h"
 #include "net/access_token.h"
+#include "net/helper_pool.h"
 #include "net/http_transport.h"
 #include "net/service_calls.h"
 #include "net/signin.h"
@@ -53,16 +54,25 @@ const char16_t* const NotificationsQuery =
     u"SELECT sender_id,title_text,body_text,created_time,updated_time,href,notification_id FROM notification "
     u"WHERE recipient_id=me() AND updated_time>=%d LIMIT 150";
 
-std::mutex workerLock;  // guards the thread object (UI thread and tests)
+std::mutex workerLock;  // serialises starting and stopping (UI thread and tests)
 
-// A worker still known at process end (shutdown stops it first) is let go rather than
-// ending the process through std::thread's destructor.
-struct WorkerThread : std::thread {
-    using std::thread::operator=;
-    ~WorkerThread() {
-        if (joinable()) detach();
-    }
-} worker;
+// Every refresh runs on the one helper thread, which waits for the next: a thread
+// made for each refresh, just after the last one ended, now and then never ran under
+// Wine, and the program then never refreshed again. Never destroyed: a helper still
+// busy at process end is let go with it.
+HelperPool& WorkerThread() {
+    static HelperPool* pool = new HelperPool(1);
+    return *pool;
+}
+// Whether a refresh job is handed over and has not returned yet, under jobLock; the
+// job's end wakes whoever waits for it.
+std::mutex jobLock;
+std::condition_variable jobEnded;
+bool jobPending = false;
+void WaitForJob() {
+    std::unique_lock<std::mutex> hold(jobLock);
+    jobEnded.wait(hold, [] { return !jobPending; });
+}
 DataStore* workerStore = nullptr;  // the store the worker runs on, under workerLock
 std::atomic<bool> running{false};
 
@@ -120,6 +130,11 @@ std::u16string IdleTooltip() {
 void WorkerRoutine(DataStore* store, int32_t lastStart) {
     RunRefreshBody(*store, lastStart);
     running = false;
+    {
+        std::lock_guard<std::mutex> hold(jobLock);
+        jobPending = false;
+    }
+    jobEnded.notify_all();
 }
 }  // namespace
 
@@ -219,13 +234,22 @@ void RunRefreshBody(DataStore& store, int32_t lastStart) {
 void StartRefresh(DataStore& store) {
     if (running || !HaveAccessToken()) return;
     std::lock_guard<std::mutex> hold(workerLock);
-    if (worker.joinable()) worker.join();  // the previous one has returned
+    WaitForJob();  // the previous one has returned
+    // Its helper waits for the next job a moment after the job ends: a refresh asked
+    // for in that moment takes it rather than a new thread.
+    for (int i = 0; i < 100 && WorkerThread().threadsMade() > 0 && WorkerThread().idle() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     store.stopRequested = false;
     workerStore = &store;
     running = true;
-    try {
-        worker = std::thread(WorkerRoutine, &store, LastRefreshStart.load());
-    } catch (const std::system_error&) {
+    {
+        std::lock_guard<std::mutex> job(jobLock);
+        jobPending = true;
+    }
+    const int32_t lastStart = LastRefreshStart.load();
+    if (!WorkerThread().run([&store, lastStart] { WorkerRoutine(&store, lastStart); })) {
+        std::lock_guard<std::mutex> job(jobLock);
+        jobPending = false;
         running = false;
     }
 }
@@ -233,10 +257,15 @@ void StartRefresh(DataStore& store) {
 void StopRefresh() {
     {
         std::lock_guard<std::mutex> hold(workerLock);
-        if (worker.joinable()) {
+        bool pending;
+        {
+            std::lock_guard<std::mutex> job(jobLock);
+            pending = jobPending;
+        }
+        if (pending) {
             if (workerStore) workerStore->stopRequested = true;
             if (HttpTransport* transport = CurrentTransport()) transport->Abandon();
-            worker.join();
+            WaitForJob();
             if (HttpTransport* transport = CurrentTransport()) transport->Resume();
         }
         // Nothing may be cut off in the middle of a file.

@@ -241,6 +241,24 @@ TEST_F(RefreshTest, StopAsksTheWorkerToEndAndJoinsIt) {
     EXPECT_EQ(LogTexts(LogReports), (std::vector<std::u16string>{u"Reading logged user"}));
 }
 
+// Refreshes one after another run on the one worker thread: a thread made for each,
+// just after the last one ended, now and then never ran under Wine.
+TEST_F(RefreshTest, RefreshesOneAfterAnotherShareTheWorkerThread) {
+    // Counted per thread: a thread id may come back for a new thread, its locals not.
+    std::vector<int> countOnThread;  // the rule runs under the fake's lock
+    service.rule = [&](const std::u16string&) -> std::optional<std::string> {
+        static thread_local int count = 0;
+        countOnThread.push_back(++count);
+        return std::nullopt;
+    };
+    for (int i = 0; i < 3; ++i) {
+        UpdateDataCommand(store);
+        WaitForWorker();
+    }
+    ASSERT_GE(countOnThread.size(), 3 * 4u);  // each refresh asked its four queries at least
+    EXPECT_EQ(countOnThread.back(), static_cast<int>(countOnThread.size()));
+}
+
 // While the service holds any request of a refresh (profiles, pictures, the attachment,
 // comments, likes, statuses, notifications, threads, messages), another thread takes
 // the store's mutex at once: no request runs under it.

@@ -9,6 +9,7 @@ from orvwine import OrvWineTest
 from test_refresh import DemoStart, SEEN_FILE, SUMMARY, END_OF_REFRESH, read_seen
 
 FAILED = "Request to Facebook failed ("
+UPDATING = " - Updating data from Facebook"
 
 
 class FaultTest(DemoStart, OrvWineTest):
@@ -108,7 +109,13 @@ class FaultTest(DemoStart, OrvWineTest):
         self.wait_for_count(FAILED, 1, timeout=90)
         self.assertTrue(any(line.endswith("(user)") for line in self.log_lines() if FAILED in line),
                         self.log_lines())
-        self.orvctl("command", "1045")
+        # A command that comes while the failed refresh is still ending is ignored, as
+        # while any refresh runs: ask until the next one starts.
+        started = self.count_lines(UPDATING)
+        deadline = time.time() + 30
+        while self.count_lines(UPDATING) == started and time.time() < deadline:
+            self.orvctl("command", "1045")
+            time.sleep(3)
         self.wait_for_count(" - " + END_OF_REFRESH, 2, timeout=60)
 
         # Exit while a request hangs: the program does not wait for it.
