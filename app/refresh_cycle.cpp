@@ -64,14 +64,26 @@ HelperPool& WorkerThread() {
     static HelperPool* pool = new HelperPool(1);
     return *pool;
 }
-// Whether a refresh job is handed over and has not returned yet, under jobLock; the
-// job's end wakes whoever waits for it.
-std::mutex jobLock;
-std::condition_variable jobEnded;
-bool jobPending = false;
+// Whether a refresh job is handed over and has not returned yet; the job's end wakes
+// whoever waits for it. Never destroyed either: the job's last steps may still run
+// while the process ends.
+struct RefreshJob {
+    std::mutex lock;
+    std::condition_variable ended;
+    bool pending = false;
+};
+RefreshJob& Job() {
+    static RefreshJob* job = new RefreshJob();
+    return *job;
+}
 void WaitForJob() {
-    std::unique_lock<std::mutex> hold(jobLock);
-    jobEnded.wait(hold, [] { return !jobPending; });
+    std::unique_lock<std::mutex> hold(Job().lock);
+    Job().ended.wait(hold, [] { return !Job().pending; });
+}
+void SetJobPending(bool pending) {
+    std::lock_guard<std::mutex> hold(Job().lock);
+    Job().pending = pending;
+    if (!pending) Job().ended.notify_all();
 }
 DataStore* workerStore = nullptr;  // the store the worker runs on, under workerLock
 std::atomic<bool> running{false};
@@ -130,11 +142,7 @@ std::u16string IdleTooltip() {
 void WorkerRoutine(DataStore* store, int32_t lastStart) {
     RunRefreshBody(*store, lastStart);
     running = false;
-    {
-        std::lock_guard<std::mutex> hold(jobLock);
-        jobPending = false;
-    }
-    jobEnded.notify_all();
+    SetJobPending(false);
 }
 }  // namespace
 
@@ -242,15 +250,11 @@ void StartRefresh(DataStore& store) {
     store.stopRequested = false;
     workerStore = &store;
     running = true;
-    {
-        std::lock_guard<std::mutex> job(jobLock);
-        jobPending = true;
-    }
+    SetJobPending(true);
     const int32_t lastStart = LastRefreshStart.load();
     if (!WorkerThread().run([&store, lastStart] { WorkerRoutine(&store, lastStart); })) {
-        std::lock_guard<std::mutex> job(jobLock);
-        jobPending = false;
         running = false;
+        SetJobPending(false);
     }
 }
 
@@ -259,8 +263,8 @@ void StopRefresh() {
         std::lock_guard<std::mutex> hold(workerLock);
         bool pending;
         {
-            std::lock_guard<std::mutex> job(jobLock);
-            pending = jobPending;
+            std::lock_guard<std::mutex> job(Job().lock);
+            pending = Job().pending;
         }
         if (pending) {
             if (workerStore) workerStore->stopRequested = true;
