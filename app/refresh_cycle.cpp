@@ -80,6 +80,10 @@ void WaitForJob() {
     std::unique_lock<std::mutex> hold(Job().lock);
     Job().ended.wait(hold, [] { return !Job().pending; });
 }
+bool JobPending() {
+    std::lock_guard<std::mutex> hold(Job().lock);
+    return Job().pending;
+}
 void SetJobPending(bool pending) {
     std::lock_guard<std::mutex> hold(Job().lock);
     Job().pending = pending;
@@ -261,12 +265,7 @@ void StartRefresh(DataStore& store) {
 void StopRefresh() {
     {
         std::lock_guard<std::mutex> hold(workerLock);
-        bool pending;
-        {
-            std::lock_guard<std::mutex> job(Job().lock);
-            pending = Job().pending;
-        }
-        if (pending) {
+        if (JobPending()) {
             if (workerStore) workerStore->stopRequested = true;
             if (HttpTransport* transport = CurrentTransport()) transport->Abandon();
             WaitForJob();
