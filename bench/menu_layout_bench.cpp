@@ -171,14 +171,14 @@ void FillStore() {
                                   "Super, t\\u011b\\u0161\\u00edm se na to! http:\\/\\/www.example.cz\\/x",
                                   Now - 100 - c, c % 3, 0};
             ItemNode<CommentRecord>* cn = nullptr;
-            std::u16string author = comment.authorId;
+            std::u16string author(comment.authorId.view());
             AppendItem(store.comments, std::move(comment), key, author, Now - 100 - c, &cn);
             cn->flagsRef = &cn->payload.read;
         }
         for (int l = 0; l < LikesPerPost; ++l) {
             LikeRecord like{key, Id((p + l * 11) % Users), 0, 0};
             ItemNode<LikeRecord>* ln = nullptr;
-            std::u16string liker = like.userId;
+            std::u16string liker(like.userId.view());
             AppendItem(store.likes, std::move(like), key, liker, Now, &ln);
             ln->flagsRef = &ln->payload.read;
             ln->markRef = &ln->payload.stale;

@@ -33,10 +33,9 @@ bool IsErrorAnswer(const JsonTree& rows) {
     return first && !first->next && first->children && FindJsonNode(first->children, "error_code");
 }
 
-LikeNode* AppendLike(DataStore& store, const SharedText& postId, std::u16string_view userId, uint32_t read,
-                     int32_t now) {
+LikeNode* AppendLike(DataStore& store, const SharedText& postId, SharedUnits userId, uint32_t read, int32_t now) {
     LikeNode* n = nullptr;
-    if (!AppendItem(store.likes, LikeRecord{postId, std::u16string(userId), read, 0},
+    if (!AppendItem(store.likes, LikeRecord{postId, std::move(userId), read, 0},
                     {&LikeRecord::postId, &LikeRecord::userId}, now, &n))
         return nullptr;
     n->flagsRef = &n->payload.read;
@@ -92,7 +91,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     auto findListed = [&](int32_t time, std::u16string_view author) -> CommentNode* {
         auto range = std::equal_range(listed.begin(), listed.end(), std::make_pair(time, nullptr), byTime);
         for (auto at = range.first; at != range.second; ++at)
-            if (at->second->payload.authorId == author) return at->second;
+            if (at->second->key2 == author) return at->second;
         return nullptr;
     };
     auto listPost = [&] {
@@ -123,10 +122,14 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
     for (std::u16string_view author : unknown)
         if (!store.FindUser(author)) missing.push_back(author);
     const SeenTable::Slice seenOfPost = store.seen.comments.slice(postId);
-    size_t newTextBytes = 0;
-    for (const Row& r : answer)
-        if (r.field[Text] && !findListed(r.time, r.author)) newTextBytes += r.field[Text]->raw.size();
+    size_t newTextBytes = 0, newAuthorUnits = 0;
+    for (const Row& r : answer) {
+        if (findListed(r.time, r.author)) continue;
+        if (r.field[Text]) newTextBytes += r.field[Text]->raw.size();
+        newAuthorUnits += r.author.size();
+    }
     SharedBytes::Block texts(newTextBytes);
+    SharedUnits::Block authors(newAuthorUnits);
     SharedText askedPost;
     bool unreadAdded = false;
     for (const Row& r : answer) {
@@ -144,7 +147,7 @@ bool ReadComments(DataStore& store, std::u16string_view postId, int32_t* counter
         const JsonValue* text = r.field[Text];
         // Made in place: assigning into empty strings costs twice as much.
         CommentRecord record{namesAskedPost || rowPostId.empty() ? askedPost : SharedText(rowPostId),
-                             std::u16string(r.author), text ? texts.add(text->raw) : SharedBytes(), r.time,
+                             authors.add(r.author), text ? texts.add(text->raw) : SharedBytes(), r.time,
                              JsonValueInt(r.field[Likes]), 0};
         CommentNode* n = nullptr;
         if (!AppendItem(store.comments, std::move(record), {&CommentRecord::postId, &CommentRecord::authorId}, r.time,
@@ -223,6 +226,12 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     }
     const SeenTable::Slice seenOfPost = store.seen.likes.slice(postId);
     const int32_t now = CurrentTime();
+    // Room for the ids of the new likes alone: a piece keeps its whole block alive.
+    size_t newUnits = 0;
+    if (!anyone)
+        for (const Liker& liker : likers)
+            if (!listed.find(liker.id, liker.hash)) newUnits += liker.id.size();
+    SharedUnits::Block likerIds(newUnits);
     SharedText post;  // the post's new likes share its id
     for (const Liker& liker : likers) {
         LikeNode* const* found = listed.find(liker.id, liker.hash);
@@ -232,7 +241,7 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
             continue;
         }
         if (post.empty()) post = SharedText(postId);
-        LikeNode* n = AppendLike(store, post, liker.id, 0, now);
+        LikeNode* n = AppendLike(store, post, likerIds.add(liker.id), 0, now);
         if (!n) continue;
         listed.add(n->key2, liker.hash, n);
         if (const SeenHit* seen = seenOfPost.find(liker.id, liker.hash, 0)) n->payload.read = seen->flags;
@@ -244,7 +253,7 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
 void AddOwnLike(DataStore& store, std::u16string_view ownId, std::u16string_view postId) {
     std::lock_guard<std::mutex> hold(store.mutex());
     if (ownId.empty() || postId.empty() || FindItemByKeys(store.likes, postId, ownId)) return;
-    AppendLike(store, SharedText(postId), ownId, 1, CurrentTime());
+    AppendLike(store, SharedText(postId), SharedUnits(ownId), 1, CurrentTime());
 }
 
 bool RemoveOwnLike(DataStore& store, std::u16string_view postId, std::u16string_view ownId) {

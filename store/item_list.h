@@ -238,18 +238,21 @@ private:
     size_t nextSlots_ = FirstSlots;
 };
 
-// A payload field a node's key views: a text or a shared text of the record; a null
-// field means no key.
+// A payload field a node's key views: a text, a shared text or a shared piece of the
+// record; a null field means no key.
 template <class T, bool = std::is_class<T>::value>
 struct ItemKeyField {
     std::u16string T::*text = nullptr;
     SharedText T::*shared = nullptr;
+    SharedUnits T::*piece = nullptr;
     ItemKeyField(std::nullptr_t = nullptr) {}
     ItemKeyField(std::u16string T::*field) : text(field) {}
     ItemKeyField(SharedText T::*field) : shared(field) {}
-    explicit operator bool() const { return text || shared; }
+    ItemKeyField(SharedUnits T::*field) : piece(field) {}
+    explicit operator bool() const { return text || shared || piece; }
     std::u16string_view of(const T& payload) const {
-        return text ? std::u16string_view(payload.*text) : std::u16string_view(payload.*shared);
+        if (text) return payload.*text;
+        return shared ? std::u16string_view(payload.*shared) : std::u16string_view(payload.*piece);
     }
 };
 template <class T>

@@ -61,7 +61,7 @@ struct PostRecord {
 
 struct CommentRecord {
     SharedText postId;  // shared by the post's comments
-    std::u16string authorId;
+    SharedUnits authorId;  // the ids of one read share a block
     // The text as the answer carried it (UTF-8 with JSON escapes); CommentText decodes
     // it when a menu shows it. Most comments are never shown, and a refresh reads
     // thousands of them: the texts of one read share a block.
@@ -73,7 +73,7 @@ struct CommentRecord {
 
 struct LikeRecord {
     SharedText postId;  // shared by the post's likes
-    std::u16string userId;
+    SharedUnits userId;  // the ids of one read share a block
     uint32_t read = 0;
     uint32_t stale = 0;
 };

@@ -54,38 +54,50 @@ private:
     Rep* rep_ = nullptr;  // null: empty
 };
 
-// Bytes kept in a block that the records of one read share: the comments of a read
-// hold their texts side by side in one heap block instead of one block each. Reads as
-// a std::string_view; the block lives while any record holds a piece of it.
-class SharedBytes {
+// Pieces kept in a block that the records of one read share: the comments of a read
+// hold their texts, and their authors' ids, side by side in one heap block each
+// instead of one block per record. Reads as a string view; the block lives while any
+// record holds a piece of it.
+template <class Char>
+class SharedPieces {
     struct Header;
 
 public:
-    SharedBytes() = default;
+    using View = std::basic_string_view<Char>;
+
+    SharedPieces() = default;
     // A block of its own.
-    SharedBytes(std::string_view bytes) {
-        bytes = bytes.substr(0, std::numeric_limits<uint32_t>::max());
-        if (bytes.empty()) return;
-        block_ = Header::Make(bytes.size());
-        std::memcpy(block_->bytes(), bytes.data(), bytes.size());
-        size_ = static_cast<uint32_t>(bytes.size());
+    SharedPieces(View text) {
+        text = text.substr(0, std::numeric_limits<uint32_t>::max());
+        if (text.empty()) return;
+        block_ = Header::Make(text.size());
+        std::memcpy(block_->units(), text.data(), text.size() * sizeof(Char));
+        size_ = static_cast<uint32_t>(text.size());
     }
-    SharedBytes(const char* bytes) : SharedBytes(std::string_view(bytes)) {}
-    SharedBytes(const SharedBytes& other) noexcept : block_(other.block_), at_(other.at_), size_(other.size_) {
+    SharedPieces(const Char* text) : SharedPieces(View(text)) {}
+    SharedPieces(const std::basic_string<Char>& text) : SharedPieces(View(text)) {}
+    SharedPieces(const SharedPieces& other) noexcept : block_(other.block_), at_(other.at_), size_(other.size_) {
         if (block_) block_->refs.fetch_add(1, std::memory_order_relaxed);
     }
-    SharedBytes(SharedBytes&& other) noexcept
+    SharedPieces(SharedPieces&& other) noexcept
         : block_(std::exchange(other.block_, nullptr)), at_(std::exchange(other.at_, 0)),
           size_(std::exchange(other.size_, 0)) {}
-    SharedBytes& operator=(SharedBytes other) noexcept {
+    SharedPieces& operator=(SharedPieces other) noexcept {
         std::swap(block_, other.block_);
         std::swap(at_, other.at_);
         std::swap(size_, other.size_);
         return *this;
     }
-    ~SharedBytes() { Header::Release(block_); }
+    ~SharedPieces() { Header::Release(block_); }
 
-    operator std::string_view() const { return block_ ? std::string_view(block_->bytes() + at_, size_) : std::string_view(); }
+    operator View() const { return block_ ? View(block_->units() + at_, size_) : View(); }
+    View view() const { return *this; }
+    bool empty() const { return size_ == 0; }
+
+    friend bool operator==(const SharedPieces& a, View b) { return a.view() == b; }
+    friend bool operator==(View a, const SharedPieces& b) { return a == b.view(); }
+    friend bool operator!=(const SharedPieces& a, View b) { return a.view() != b; }
+    friend bool operator!=(View a, const SharedPieces& b) { return a != b.view(); }
 
     // Fills one block with the pieces of a read; room for all of them is made first,
     // so the block never moves under the pieces already handed out. A piece that does
@@ -99,14 +111,14 @@ public:
         Block(const Block&) = delete;
         Block& operator=(const Block&) = delete;
 
-        SharedBytes add(std::string_view bytes) {
-            if (bytes.empty()) return {};
-            if (bytes.size() > left_) return SharedBytes(bytes);
-            std::memcpy(block_->bytes() + used_, bytes.data(), bytes.size());
+        SharedPieces add(View text) {
+            if (text.empty()) return {};
+            if (text.size() > left_) return SharedPieces(text);
+            std::memcpy(block_->units() + used_, text.data(), text.size() * sizeof(Char));
             block_->refs.fetch_add(1, std::memory_order_relaxed);
-            SharedBytes piece(block_, used_, static_cast<uint32_t>(bytes.size()));
-            used_ += static_cast<uint32_t>(bytes.size());
-            left_ -= bytes.size();
+            SharedPieces piece(block_, used_, static_cast<uint32_t>(text.size()));
+            used_ += static_cast<uint32_t>(text.size());
+            left_ -= text.size();
             return piece;
         }
 
@@ -117,11 +129,13 @@ public:
     };
 
 private:
-    // The count sits before the bytes, in the one allocation.
+    // The count sits before the units, in the one allocation.
     struct Header {
         std::atomic<uint32_t> refs{1};
-        char* bytes() { return reinterpret_cast<char*>(this + 1); }
-        static Header* Make(size_t capacity) { return new (::operator new(sizeof(Header) + capacity)) Header(); }
+        Char* units() { return reinterpret_cast<Char*>(this + 1); }
+        static Header* Make(size_t capacity) {
+            return new (::operator new(sizeof(Header) + capacity * sizeof(Char))) Header();
+        }
         static void Release(Header* block) noexcept {
             if (block && block->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
                 block->~Header();
@@ -129,7 +143,13 @@ private:
             }
         }
     };
-    SharedBytes(Header* block, uint32_t at, uint32_t size) : block_(block), at_(at), size_(size) {}
-    Header* block_ = nullptr;  // null: no bytes
-    uint32_t at_ = 0, size_ = 0;
+    SharedPieces(Header* block, uint32_t at, uint32_t size) : block_(block), at_(at), size_(size) {}
+    Header* block_ = nullptr;  // null: nothing
+    uint32_t at_ = 0, size_ = 0;  // in units
 };
+
+// Bytes, such as a comment's text as the answer carried it.
+using SharedBytes = SharedPieces<char>;
+// A UTF-16 text, such as the id of a comment's author: the ids of one read share a
+// block, where a std::u16string of a long id is a heap block of its own.
+using SharedUnits = SharedPieces<char16_t>;

@@ -318,7 +318,7 @@ MenuPtr BuildLikesMenu(MenuContext& cx, std::u16string_view postId, bool onlyNew
         item.divider = 1;
         item.indent = 0;
         item.link = user->profileUrl.empty() ? std::u16string_view() : s.keep(user->profileUrl);
-        item.stateRef = RecordRef::Like(like.postId, like.userId);
+        item.stateRef = RecordRef::Like(like.postId, std::u16string(like.userId.view()));
         item.isNew = like.read == 0 ? 1 : 0;
         if (like.read == 0) ++fresh;
         if (MenuItemData* row = AddMenuItem(s, menu.get(), nullptr, item, 0, -1, 0)) last = row;

@@ -99,7 +99,7 @@ uint32_t* LookUpFlagsWord(DataStore& store, const RecordRef& ref) {
 RecordRef RefOf(const UserRecord& user) { return RecordRef::User(user.id); }
 RecordRef RefOf(const PostRecord& post) { return RecordRef::Post(post.postId); }
 RecordRef RefOf(const CommentRecord& comment) {
-    return RecordRef::Comment(comment.postId, comment.authorId, comment.time);
+    return RecordRef::Comment(comment.postId, std::u16string(comment.authorId.view()), comment.time);
 }
 RecordRef RefOf(const MessageRecord& message) { return RecordRef::Message(message.threadId, message.messageId); }
 

@@ -378,6 +378,12 @@ TEST(SharedBytes, PiecesCopiesAndMovesKeepTheirBlockAlive) {
     EXPECT_EQ(std::string_view(copy), "de");
     EXPECT_EQ(std::string_view(own), "fgh");
     EXPECT_EQ(std::string_view(SharedBytes::Block(0).add("x")), "x");
+    {
+        SharedUnits::Block ids(3);  // room and places count UTF-16 units, not bytes
+        SharedUnits ab = ids.add(u"ab"), c = ids.add(u"c");
+        EXPECT_EQ(ab.view().data() + 2, c.view().data());
+        EXPECT_TRUE(ab == u"ab" && c == u"c");
+    }
 
     SharedText id(u"7_1");
     SharedText same = id, moved = std::move(id);
