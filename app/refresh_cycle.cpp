@@ -146,7 +146,6 @@ std::u16string IdleTooltip() {
 void WorkerRoutine(DataStore* store, int32_t lastStart) {
     RunRefreshBody(*store, lastStart);
     running = false;
-    SetJobPending(false);
 }
 }  // namespace
 
@@ -246,17 +245,14 @@ void RunRefreshBody(DataStore& store, int32_t lastStart) {
 void StartRefresh(DataStore& store) {
     if (running || !HaveAccessToken()) return;
     std::lock_guard<std::mutex> hold(workerLock);
-    WaitForJob();  // the previous one has returned
-    // Its helper waits for the next job a moment after the job ends: a refresh asked
-    // for in that moment takes it rather than a new thread.
-    for (int i = 0; i < 100 && WorkerThread().threadsMade() > 0 && WorkerThread().idle() == 0; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    WaitForJob();  // the previous one has returned, and its helper waits for this one
     store.stopRequested = false;
     workerStore = &store;
     running = true;
     SetJobPending(true);
     const int32_t lastStart = LastRefreshStart.load();
-    if (!WorkerThread().run([&store, lastStart] { WorkerRoutine(&store, lastStart); })) {
+    if (!WorkerThread().run([&store, lastStart] { WorkerRoutine(&store, lastStart); },
+                            [] { SetJobPending(false); })) {
         running = false;
         SetJobPending(false);
     }

@@ -14,7 +14,8 @@ HelperPool::~HelperPool() {
     state_->wake.notify_all();
 }
 
-bool HelperPool::run(std::function<void()> job) {
+bool HelperPool::run(std::function<void()> work, std::function<void()> then) {
+    Job job{std::move(work), std::move(then)};
     std::unique_lock<std::mutex> hold(state_->lock);
     if (state_->idle > 0) {
         --state_->idle;
@@ -34,13 +35,22 @@ bool HelperPool::run(std::function<void()> job) {
     return true;
 }
 
-void HelperPool::Serve(const std::shared_ptr<State>& state, std::function<void()> job) {
+void HelperPool::Serve(const std::shared_ptr<State>& state, Job job) {
     for (;;) {
-        job();
-        job = nullptr;  // what the job holds goes now, not when the next one comes
+        job.work();
+        job.work = nullptr;  // what the job holds goes now, not when the next one comes
         std::unique_lock<std::mutex> hold(state->lock);
-        if (state->closing || state->idle >= state->maxIdle) return;
-        ++state->idle;
+        const bool staying = !state->closing && state->idle < state->maxIdle;
+        if (staying) ++state->idle;
+        if (job.then) {
+            // Counted idle first: a job handed over from here on is queued for this
+            // helper, and the wait below sees it.
+            hold.unlock();
+            job.then();
+            job.then = nullptr;
+            hold.lock();
+        }
+        if (!staying) return;
         state->wake.wait(hold, [&] { return !state->queue.empty() || state->closing; });
         if (state->queue.empty()) {  // closing with nothing handed over
             --state->idle;

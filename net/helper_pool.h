@@ -21,24 +21,30 @@ public:
     HelperPool& operator=(const HelperPool&) = delete;
 
     // Hands the job to an idle helper or a new one; false, and the job not run, when
-    // no thread could be made.
-    bool run(std::function<void()> job);
+    // no thread could be made. `then`, if given, runs on the helper after the job, once
+    // the helper counts as idle: a caller that it wakes and that hands over the next
+    // job finds the helper waiting, where one woken by the job itself would often make
+    // a thread while the last was ending.
+    bool run(std::function<void()> job, std::function<void()> then = nullptr);
 
     size_t idle() const;         // helpers waiting for a job
     size_t threadsMade() const;  // in all
 
 private:
+    struct Job {
+        std::function<void()> work, then;
+    };
     struct State {
         explicit State(size_t most) : maxIdle(most) {}
         const size_t maxIdle;
         mutable std::mutex lock;
         std::condition_variable wake;
-        std::deque<std::function<void()>> queue;  // handed over, not yet taken
+        std::deque<Job> queue;                    // handed over, not yet taken
         size_t idle = 0;                          // helpers waiting, less the jobs queued for them
         size_t made = 0;
         bool closing = false;
     };
-    static void Serve(const std::shared_ptr<State>& state, std::function<void()> job);
+    static void Serve(const std::shared_ptr<State>& state, Job job);
 
     std::shared_ptr<State> state_;  // the helpers' too: they may outlive the pool
 };

@@ -267,6 +267,12 @@ void RunExchange(const std::shared_ptr<Exchange>& call) {
     Unregister(call);
     std::lock_guard<std::mutex> hold(call->doneLock);
     call->response = std::move(response);
+}
+
+// Wakes the caller. On a helper this runs once the helper waits for the next job, so
+// the caller's next request takes it instead of a new thread.
+void FinishExchange(const std::shared_ptr<Exchange>& call) {
+    std::lock_guard<std::mutex> hold(call->doneLock);
     call->finished = true;
     call->doneSignal.notify_all();
 }
@@ -296,7 +302,10 @@ HttpResponse WinInetTransport::Send(const HttpRequest& request) {
     auto call = std::make_shared<Exchange>(request);
     call->caller = CurrentThreadState();
     if (!Register(call)) return HttpResponse{};
-    if (!Helpers().run([call] { RunExchange(call); })) RunExchange(call);  // no thread to spare: run it here
+    if (!Helpers().run([call] { RunExchange(call); }, [call] { FinishExchange(call); })) {
+        RunExchange(call);  // no thread to spare: run it here
+        FinishExchange(call);
+    }
     std::unique_lock<std::mutex> wait(call->doneLock);
     auto over = [&call] {
         if (call->finished) return true;

@@ -58,6 +58,16 @@ TEST(HelperPool, JobsOneAfterAnotherShareOneThreadAndEachRunsOnce) {
     }
     EXPECT_EQ(pool.threadsMade(), 1u);
     EXPECT_EQ(std::count(ran.begin(), ran.end(), 1), 200);
+
+    // A caller woken by `then` hands over its next job at once: the helper already
+    // waits for it.
+    for (int i = 0; i < 200; ++i) {
+        std::promise<void> done;
+        ASSERT_TRUE(pool.run([&, i] { ++ran[i]; }, [&] { done.set_value(); }));
+        ASSERT_EQ(done.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready) << i;
+    }
+    EXPECT_EQ(pool.threadsMade(), 1u);
+    EXPECT_EQ(std::count(ran.begin(), ran.end(), 2), 200);
 }
 
 TEST(HelperPool, AHangingJobHoldsNoOtherAndOnlyAFewHelpersStayIdle) {
