@@ -65,16 +65,21 @@ const std::string& Answer() {
 
 // The heap one parse needs, measured once before any tree has left blocks behind for
 // the next parse to reuse.
+template <class Parse>
+size_t HeapPeakOf(Parse parse) {
+    countingHeap = true;
+    const int64_t base = liveBytes;
+    peakBytes = base;
+    parse();
+    countingHeap = false;
+    return static_cast<size_t>(peakBytes - base);
+}
+
 size_t ColdParsePeak(const std::string& text) {
-    static size_t peak = [&text] {
-        countingHeap = true;
-        const int64_t base = liveBytes;
-        peakBytes = base;
+    static const size_t peak = HeapPeakOf([&text] {
         JsonTree tree = ParseJson(text);
         benchmark::DoNotOptimize(tree.first());
-        countingHeap = false;
-        return static_cast<size_t>(peakBytes - base);
-    }();
+    });
     return peak;
 }
 
@@ -110,20 +115,12 @@ struct CountedAllocator {
 
 // The same for RapidJSON's DOM, made with the counted allocator.
 size_t ColdRapidJsonPeak(const std::string& text) {
-    static size_t peak = [&text] {
-        countingHeap = true;
-        const int64_t base = liveBytes;
-        peakBytes = base;
-        {
-            rapidjson::GenericDocument<rapidjson::UTF8<>, rapidjson::MemoryPoolAllocator<CountedAllocator>,
-                                       CountedAllocator>
-                doc;
-            doc.Parse(text.c_str(), text.size());
-            benchmark::DoNotOptimize(doc.IsArray());
-        }
-        countingHeap = false;
-        return static_cast<size_t>(peakBytes - base);
-    }();
+    static const size_t peak = HeapPeakOf([&text] {
+        rapidjson::GenericDocument<rapidjson::UTF8<>, rapidjson::MemoryPoolAllocator<CountedAllocator>, CountedAllocator>
+            doc;
+        doc.Parse(text.c_str(), text.size());
+        benchmark::DoNotOptimize(doc.IsArray());
+    });
     return peak;
 }
 
