@@ -187,6 +187,7 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
         std::u16string_view id;
         size_t hash;  // looked up in the profiles, the post's likes and the seen-state
         bool known;
+        LikeNode* same = nullptr;  // his listed like, or the one standing for anyone
     };
     std::vector<Liker> likers;
     likers.reserve(50);  // the query's limit
@@ -226,16 +227,22 @@ bool ReadLikes(DataStore& store, std::u16string_view postId) {
     }
     const SeenTable::Slice seenOfPost = store.seen.likes.slice(postId);
     const int32_t now = CurrentTime();
-    // Room for the ids of the new likes alone: a piece keeps its whole block alive.
+    // Each liker's listed like, found once; room for the ids of the new likes alone,
+    // since a piece keeps its whole block alive.
     size_t newUnits = 0;
-    if (!anyone)
-        for (const Liker& liker : likers)
-            if (!listed.find(liker.id, liker.hash)) newUnits += liker.id.size();
+    for (Liker& liker : likers) {
+        LikeNode* const* found = listed.find(liker.id, liker.hash);
+        liker.same = found ? *found : anyone;
+        if (!liker.same) newUnits += liker.id.size();
+    }
     SharedUnits::Block likerIds(newUnits);
     SharedText post;  // the post's new likes share its id
     for (const Liker& liker : likers) {
-        LikeNode* const* found = listed.find(liker.id, liker.hash);
-        LikeNode* same = found ? *found : anyone;
+        LikeNode* same = liker.same;
+        if (!same) {  // new, unless an earlier row of the answer named him too
+            LikeNode* const* found = listed.find(liker.id, liker.hash);
+            same = found ? *found : nullptr;
+        }
         if (same) {
             same->setMark(0);
             continue;
