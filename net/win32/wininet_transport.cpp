@@ -4,6 +4,7 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <thread>
@@ -28,6 +29,9 @@ constexpr DWORD SendTimeoutMs = 30000;
 constexpr DWORD ReceiveTimeoutMs = 30000;
 constexpr auto SilenceLimit = std::chrono::milliseconds(ConnectTimeoutMs + ReceiveTimeoutMs + 5000);
 constexpr auto WatchStep = std::chrono::milliseconds(200);
+// A helper begins an exchange within milliseconds. One that has not after this long is
+// not coming (under Wine a new thread now and then never runs): the caller runs it.
+constexpr auto BeginLimit = std::chrono::seconds(2);
 
 const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -52,7 +56,11 @@ struct Exchange {
     bool finished = false;           // guarded by doneLock
     std::chrono::steady_clock::time_point progress = std::chrono::steady_clock::now();  // guarded by doneLock
     HttpResponse response;           // written before finished is set
+    std::atomic<bool> begun{false};  // taken by whoever runs the exchange: its helper or its caller
 };
+
+// True for the one thread that is to run the exchange.
+bool Begin(Exchange& call) { return !call.begun.exchange(true); }
 
 std::mutex registryLock;
 // From Abandon until Resume, only the thread that abandoned may send: a worker whose
@@ -263,6 +271,7 @@ HttpResponse Perform(Exchange& call, const HttpRequest& request) {
 }
 
 void RunExchange(const std::shared_ptr<Exchange>& call) {
+    if (!Begin(*call)) return;  // its caller ran it
     HttpResponse response = Perform(*call, call->sent);
     Unregister(call);
     std::lock_guard<std::mutex> hold(call->doneLock);
@@ -306,6 +315,7 @@ HttpResponse WinInetTransport::Send(const HttpRequest& request) {
         RunExchange(call);  // no thread to spare: run it here
         FinishExchange(call);
     }
+    const auto handedOver = std::chrono::steady_clock::now();
     std::unique_lock<std::mutex> wait(call->doneLock);
     auto over = [&call] {
         if (call->finished) return true;
@@ -313,6 +323,17 @@ HttpResponse WinInetTransport::Send(const HttpRequest& request) {
         return call->abandoned;
     };
     while (!call->doneSignal.wait_for(wait, WatchStep, over)) {
+        if (!call->begun && std::chrono::steady_clock::now() - handedOver >= BeginLimit) {
+            wait.unlock();
+            if (Begin(*call)) {
+                // Run here; an abandon still closes its handles.
+                HttpResponse response = Perform(*call, call->sent);
+                Unregister(call);
+                return response;
+            }
+            wait.lock();  // the helper began it meanwhile
+            continue;
+        }
         if (std::chrono::steady_clock::now() - call->progress < SilenceLimit) continue;
         wait.unlock();
         GiveUp(call);  // the helper finishes on its own when its call returns
