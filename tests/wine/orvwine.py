@@ -240,6 +240,19 @@ class OrvWineTest(unittest.TestCase):
             time.sleep(0.2)
         self.fail("log never showed %r; log was:\n%s" % (text, "\n".join(self.log_lines())))
 
+    def situation(self):
+        """What a failed wait reports besides itself: whether the program runs, the end
+        of its log and the last requests the emulator saw."""
+        lines = ["program: %s" % ("running" if self.proc and self.proc.poll() is None else
+                                  "not running" if self.proc else "not started")]
+        lines += ["log: " + line for line in self.log_lines()[-6:]]
+        if self.emulator:
+            try:
+                lines += ["request: %s %s" % (r["method"], r["path"]) for r in self.emulator.requests()[-6:]]
+            except OSError as e:
+                lines.append("emulator: %s" % e)
+        return "\n".join(lines)
+
     def file_path(self, name):
         return os.path.join(self.folder, name)
 
@@ -270,7 +283,7 @@ class OrvWineTest(unittest.TestCase):
                 return found[0]
             time.sleep(0.25)
         self.screenshot("missing-window")
-        self.fail("no window named %r / class %r appeared" % (name, cls))
+        self.fail("no window named %r / class %r appeared\n%s" % (name, cls, self.situation()))
 
     def wait_no_window(self, name, timeout=15):
         deadline = time.time() + timeout
